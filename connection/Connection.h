@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class Query;
+class DatabaseDriver;
+
+/// The program's one database connection (DBS_QueryTool). It never prompts for a login itself.
+///
+/// Connect resolves the name: "Sample" (built-in SQLite file, created with its demo tables on
+/// first connect), an alias of the alias file, or an ODBC DSN; "USER NAME=" and "PASSWORD="
+/// parameters become the driver's user name and password.
+class Connection final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Connection(QObject* parent = nullptr);
+    ~Connection() override;
+
+    /// The data source name; settable only while disconnected (throws WrapperError otherwise).
+    QString name() const { return m_name; }
+    void setName(const QString& name);
+
+    /// Lines "name=value".
+    QStringList params() const { return m_params; }
+    void clearParams() { m_params.clear(); }
+    void addParam(const QString& line) { m_params.append(line); }
+
+    /// Throws EngineError on any failure (unknown name, wrong password, unreachable server).
+    void connect();
+    /// Closes every query on this connection first; harmless when not connected.
+    void disconnect();
+    bool isConnected() const;
+
+    /// The open driver; throws EngineError "Not connected to a database" when none is open.
+    DatabaseDriver& driver() const;
+
+Q_SIGNALS:
+    /// Emitted before the driver goes away, so queries can close themselves.
+    void aboutToDisconnect();
+
+private:
+    QString m_name = QStringLiteral("Login");
+    QStringList m_params;
+    std::unique_ptr<DatabaseDriver> m_driver;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+/// The named data sources the user can pick at login.
+namespace DataSources {
+
+inline const QString kSample = QStringLiteral("Sample");
+
+/// "Sample", the driver manager's ODBC DSNs (user and system), the aliases of the alias file and
+/// the given connection object names that are not folder paths (no ":" and no "\"); sorted without
+/// regard to case, each once.
+QStringList List(const QStringList& connectionNames);
+
+/// The alias file: VEMRA/datasources.ini in the user's configuration folder.
+QString AliasFilePath();
+
+/// The Sample database file in the user's data folder.
+QString SampleDatabasePath();
+
+} // namespace DataSources

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <stdexcept>
+
+/// A failure reported by a database engine: its entries in the order the driver gave them.
+/// what() holds the messages joined by line breaks (for logs and the general error box).
+class EngineError : public std::runtime_error
+{
+public:
+    struct Entry
+    {
+        QString code;      ///< SQLSTATE or the engine's own error code, as text
+        int nativeError = 0;
+        QString message;
+    };
+
+    explicit EngineError(QList<Entry> entries);
+    /// A single-entry error.
+    EngineError(const QString& code, int nativeError, const QString& message);
+
+    const QList<Entry>& entries() const { return m_entries; }
+
+private:
+    QList<Entry> m_entries;
+};
+
+/// A failure of the engine wrapper itself, such as "No value for parameter 'X'": no entries.
+class WrapperError : public std::runtime_error
+{
+public:
+    explicit WrapperError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};

@@ -1,0 +1,244 @@
+#include "settings/SettingsStore.h"
+
+#include "settings/SettingsSchema.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+
+// The fold columns carry the matching; section and key keep the spelling of their first write.
+const char* const kSchemaSql = "CREATE TABLE IF NOT EXISTS entries ("
+                               " section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
+                               " section_fold TEXT NOT NULL, key_fold TEXT NOT NULL,"
+                               " PRIMARY KEY (section_fold, key_fold)) WITHOUT ROWID";
+
+QByteArray fold(const QString& name) { return name.toCaseFolded().toUtf8(); }
+
+/// A prepared statement for one call, finalised on every way out.
+class Statement final
+{
+public:
+    Statement(sqlite3* db, const char* sql)
+    {
+        m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool ok() const { return m_rc == SQLITE_OK; }
+    // The buffers passed to bind stay alive for the statement's whole use (callers hold them).
+    bool bind(int index, const QByteArray& text)
+    {
+        return ok() && sqlite3_bind_text(m_stmt, index, text.constData(), int(text.size()), SQLITE_STATIC) == SQLITE_OK;
+    }
+    int step() { return ok() ? sqlite3_step(m_stmt) : m_rc; }
+    sqlite3_stmt* get() const { return m_stmt; }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+    int m_rc = SQLITE_ERROR;
+};
+
+bool execAll(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+} // namespace
+
+SettingsStore::SettingsStore() : SettingsStore(defaultPath()) {}
+
+SettingsStore::SettingsStore(const QString& filePath) { open(filePath); }
+
+SettingsStore::~SettingsStore() { sqlite3_close_v2(m_db); }
+
+QString SettingsStore::rootFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/VEMRA/");
+}
+
+QString SettingsStore::defaultPath() { return rootFolder() + QStringLiteral("settings.sqlite3"); }
+
+void SettingsStore::open(const QString& filePath)
+{
+    m_path = filePath;
+    const QString rootError = QStringLiteral("Failed to create key %1").arg(QStringLiteral("VEMRA"));
+    const QString folder = QFileInfo(filePath).absolutePath();
+    const QByteArray folderBytes = QFile::encodeName(folder);
+    if (!QFileInfo::exists(folder)) {
+        if (!QDir().mkpath(folder))
+            throw SettingsError(rootError);
+        ::chmod(folderBytes.constData(), 0700);
+    }
+    // Create the file ourselves so that it is private whatever the umask; an existing file,
+    // database or not, is opened as it is and never replaced.
+    const QByteArray pathBytes = QFile::encodeName(filePath);
+    const int fd = ::open(pathBytes.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    } else if (errno != EEXIST) {
+        throw SettingsError(rootError);
+    }
+    if (sqlite3_open_v2(pathBytes.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        throw SettingsError(rootError);
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    // Set-up failures (a locked or foreign file) surface in the first operation with its own text.
+    execAll(m_db, "PRAGMA journal_mode=WAL");
+    execAll(m_db, "PRAGMA synchronous=NORMAL");
+    execAll(m_db, kSchemaSql);
+}
+
+QString SettingsStore::ReadText(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    const QByteArray s = fold(section);
+    const QByteArray k = fold(key);
+    Statement st(m_db, "SELECT value FROM entries WHERE section_fold = ?1 AND key_fold = ?2");
+    if (!st.bind(1, s) || !st.bind(2, k))
+        throw SettingsError(QStringLiteral("Failed to get data for '%1'").arg(key));
+    const int rc = st.step();
+    if (rc == SQLITE_DONE)
+        return defaultValue;
+    if (rc != SQLITE_ROW)
+        throw SettingsError(QStringLiteral("Failed to get data for '%1'").arg(key));
+    const char* bytes = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
+    const int size = sqlite3_column_bytes(st.get(), 0);
+    // Stored texts may hold NUL; readers get the text up to the first one.
+    const void* nul = bytes ? memchr(bytes, '\0', size_t(size)) : nullptr;
+    const qsizetype length = nul ? static_cast<const char*>(nul) - bytes : size;
+    return QString::fromUtf8(bytes, length);
+}
+
+void SettingsStore::WriteText(const QString& section, const QString& key, const QString& value)
+{
+    const QByteArray sFold = fold(section);
+    const QByteArray kFold = fold(key);
+    const QByteArray s = section.toUtf8();
+    const QByteArray k = key.toUtf8();
+    const QByteArray v = value.toUtf8();
+    // A value equal to the stored one writes nothing: the grid stores widths on every paint.
+    Statement st(m_db, "INSERT INTO entries (section_fold, key_fold, section, key, value) VALUES (?1, ?2,"
+                       " COALESCE((SELECT section FROM entries WHERE section_fold = ?1 LIMIT 1), ?3), ?4, ?5)"
+                       " ON CONFLICT (section_fold, key_fold) DO UPDATE SET value = excluded.value"
+                       " WHERE value IS NOT excluded.value");
+    if (st.bind(1, sFold) && st.bind(2, kFold) && st.bind(3, s) && st.bind(4, k) && st.bind(5, v) &&
+        st.step() == SQLITE_DONE) {
+        return;
+    }
+    Statement probe(m_db, "SELECT 1 FROM entries WHERE section_fold = ?1 LIMIT 1");
+    const bool sectionExists = probe.bind(1, sFold) && probe.step() == SQLITE_ROW;
+    if (!sectionExists)
+        throw SettingsError(QStringLiteral("Failed to create key %1").arg(section));
+    throw SettingsError(QStringLiteral("Failed to set data for '%1'").arg(key));
+}
+
+int SettingsStore::ParseNumber(const QString& stored, int defaultValue)
+{
+    QString text = stored;
+    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'))
+        text.replace(0, 2, QStringLiteral("$"));
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    if (i == text.size())
+        return defaultValue;
+    long long value = 0;
+    if (text[i] == u'$') {
+        ++i;
+        if (i == text.size())
+            return defaultValue;
+        for (; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            int digit;
+            if (c >= u'0' && c <= u'9')
+                digit = c - u'0';
+            else if (c >= u'a' && c <= u'f')
+                digit = c - u'a' + 10;
+            else if (c >= u'A' && c <= u'F')
+                digit = c - u'A' + 10;
+            else
+                return defaultValue;
+            value = value * 16 + digit;
+            if (value > 0xFFFFFFFFLL)
+                return defaultValue;
+        }
+        // Hexadecimal texts name the 32-bit pattern: $FFFFFFFF is -1.
+        return static_cast<int>(static_cast<quint32>(value));
+    }
+    bool negative = false;
+    if (text[i] == u'+' || text[i] == u'-') {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    if (i == text.size())
+        return defaultValue;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return defaultValue;
+        value = value * 10 + (c - u'0');
+        if (value > 2147483648LL)
+            return defaultValue;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return defaultValue;
+    return static_cast<int>(value);
+}
+
+int SettingsStore::ReadNumber(const QString& section, const QString& key, int defaultValue) const
+{
+    // A null QString marks "missing" apart from a stored empty text (both give the default).
+    const QString text = ReadText(section, key, QString());
+    if (text.isNull())
+        return defaultValue;
+    return ParseNumber(text, defaultValue);
+}
+
+void SettingsStore::WriteNumber(const QString& section, const QString& key, int value)
+{
+    WriteText(section, key, QString::number(value));
+}
+
+bool SettingsStore::ReadFlag(const QString& section, const QString& key, bool defaultValue) const
+{
+    return ReadNumber(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void SettingsStore::WriteFlag(const QString& section, const QString& key, bool value)
+{
+    WriteText(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool SettingsStore::HasSections() const
+{
+    Statement st(m_db, "SELECT 1 FROM entries LIMIT 1");
+    const int rc = st.step();
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throw SettingsError(QStringLiteral("Failed to get data for '%1'").arg(QStringLiteral("VEMRA")));
+}
+
+void SettingsStore::SeedDefaults()
+{
+    for (const Schema::SeedEntry& entry : Schema::FirstRunEntries())
+        WriteText(entry.section, entry.key, entry.value);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+struct sqlite3;
+
+/// A failure of the settings medium; what() is the user-facing text ("Failed to set data for 'X'").
+class SettingsError : public std::runtime_error
+{
+public:
+    explicit SettingsError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+/// One operation's view of the per-user settings store under the root "VEMRA".
+///
+/// Open one for the reads and writes of a single handler and let it go at the end: nothing is
+/// cached, every read consults the file and every write is committed before it returns. Section
+/// and key names match without regard to case and keep the spelling of their first write.
+class SettingsStore final
+{
+public:
+    /// Opens the store at defaultPath(), creating the root folder (0700) and file (0600).
+    SettingsStore();
+    /// Opens the store at an explicit file path (benchmarks, tools).
+    explicit SettingsStore(const QString& filePath);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    /// The root folder "VEMRA" in the user's configuration folder, ending in "/".
+    static QString rootFolder();
+    static QString defaultPath();
+
+    QString ReadText(const QString& section, const QString& key, const QString& defaultValue) const;
+    void WriteText(const QString& section, const QString& key, const QString& value);
+    int ReadNumber(const QString& section, const QString& key, int defaultValue) const;
+    void WriteNumber(const QString& section, const QString& key, int value);
+    bool ReadFlag(const QString& section, const QString& key, bool defaultValue) const;
+    void WriteFlag(const QString& section, const QString& key, bool value);
+
+    /// True when the root holds at least one section.
+    bool HasSections() const;
+    /// Writes the first-run entries of the schema, in their fixed order.
+    void SeedDefaults();
+
+    /// Number parsing of stored texts: decimal with optional sign after leading blanks, or
+    /// "$"/"0x" hexadecimal; anything else, or a value outside 32 bits, gives the default.
+    static int ParseNumber(const QString& text, int defaultValue);
+
+private:
+    void open(const QString& filePath);
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};
