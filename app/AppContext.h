@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+class Connection;
+class Desktop;
+class QPrinter;
+class TFRM_Login;
+class TFRM_QueryTool;
+class TFRM_Query;
+class TFRM_Report;
+class TFRM_QRY_FUNC;
+class TFRM_About;
+class TFRM_Options;
+
+/// Process-wide values set by a successful login and read by other windows.
+struct LoginFacts
+{
+    QString ProgramFolder; ///< the program file's folder, ending in "/"
+    QString CurrentUserName;
+    QString CurrentDataSource;
+    int LoginRetryLimit = 3;
+    int LoginAttempt = 1;
+};
+
+/// The one explicit registry of the program: its services and its seven forms.
+/// Built by start-up; forms receive it in their constructor and keep a reference.
+struct AppContext
+{
+    Desktop& desktop;
+    QPrinter& printer; ///< the application printer
+    LoginFacts facts;
+    /// Kept by ShowPlatformVersion after each login; read by the result window's minimise rule.
+    int platformMajorVersion = 0;
+    /// The program-wide short date format (Qt date format text); execution sets "MM/dd/yyyy".
+    QString shortDateFormat;
+
+    /// DBS_QueryTool: owned by the login dialog, set when it is created.
+    Connection* connection = nullptr;
+
+    TFRM_Login* login = nullptr;
+    TFRM_QueryTool* queryTool = nullptr;
+    TFRM_Query* query = nullptr;
+    TFRM_Report* report = nullptr;
+    TFRM_QRY_FUNC* qryFunc = nullptr;
+    TFRM_About* about = nullptr;
+    TFRM_Options* options = nullptr;
+};
