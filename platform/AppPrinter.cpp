@@ -1,5 +1,6 @@
 #include "platform/AppPrinter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
@@ -18,16 +19,24 @@ void UsePdfOutput(QPrinter& printer)
         printer.setOutputFileName(DefaultPdfOutputPath());
 }
 
+std::unique_ptr<QPrinter>& PrinterSlot()
+{
+    static std::unique_ptr<QPrinter> printer;
+    return printer;
+}
+
 } // namespace
 
 QPrinter& AppPrinter()
 {
-    static const std::unique_ptr<QPrinter> printer = [] {
-        auto made = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        made->setPageSize(QPageSize(QPageSize::Letter));
-        SelectPrinter(*made, QString());
-        return made;
-    }();
+    std::unique_ptr<QPrinter>& printer = PrinterSlot();
+    if (!printer) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setPageSize(QPageSize(QPageSize::Letter));
+        SelectPrinter(*printer, QString());
+        // The printer's engine needs the application; let it go with the application object.
+        qAddPostRoutine([] { PrinterSlot().reset(); });
+    }
     return *printer;
 }
 

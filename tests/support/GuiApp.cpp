@@ -9,6 +9,8 @@ QApplication& GuiApp()
     static int argc = 1;
     static char name[] = "vemra-test";
     static char* argv[] = {name, nullptr};
-    static VemraApplication app(argc, argv);
-    return app;
+    // Never destroyed: at the end of the program Qt's own globals are gone before static objects
+    // would be, and the application must outlive everything that uses it.
+    static VemraApplication* const app = new VemraApplication(argc, argv);
+    return *app;
 }
