@@ -56,7 +56,8 @@ void MakeBlue(QLabel* label)
 
 TFRM_About::TFRM_About(QWidget* parent) : TFRM_About(QCoreApplication::applicationFilePath(), parent) {}
 
-TFRM_About::TFRM_About(const QString& programPath, QWidget* parent) : QDialog(parent), m_programPath(programPath)
+TFRM_About::TFRM_About(const QString& programPath, QWidget* parent)
+    : QDialog(parent), m_programPath(programPath)
 {
     build();
     FormCreate();
@@ -87,8 +88,8 @@ void TFRM_About::build()
     icon->setGeometry(m_panel->width() - 10 - 32, 8, 32, 32);
     icon->setPixmap(ProgramIcon().pixmap(32, 32));
 
-    QLabel** values[] = {&LBL_Developer, &LBL_LegalCopyright, &LBL_ProductName,
-                         &LBL_ProductVersion, &LBL_EMail, &LBL_HomePage};
+    QLabel** values[] = {&LBL_Developer,      &LBL_LegalCopyright, &LBL_ProductName,
+                         &LBL_ProductVersion, &LBL_EMail,          &LBL_HomePage};
     int top = kRowTop;
     for (std::size_t i = 0; i < std::size(kRows); ++i, top += kRowHeight) {
         auto* caption = new QLabel(QString::fromLatin1(kRows[i].caption), m_panel);
@@ -121,11 +122,12 @@ void TFRM_About::FormCreate()
     if (VersionInfoSize(m_programPath) <= 0)
         return;
     const QByteArray block = VersionInfoBlock(m_programPath);
-    QLabel* values[] = {LBL_Developer, LBL_LegalCopyright, LBL_ProductName,
-                        LBL_ProductVersion, LBL_EMail, LBL_HomePage};
+    QLabel* values[] = {LBL_Developer,      LBL_LegalCopyright, LBL_ProductName,
+                        LBL_ProductVersion, LBL_EMail,          LBL_HomePage};
     const QString table = QStringLiteral("StringFileInfo\\") + VersionInfo::kEnglishTable + u'\\';
     for (std::size_t i = 0; i < std::size(kRows); ++i) {
-        const std::optional<QString> value = VersionInfoValue(block, table + QString::fromLatin1(kRows[i].key));
+        const std::optional<QString> value =
+            VersionInfoValue(block, table + QString::fromLatin1(kRows[i].key));
         values[i]->setText(value.value_or(QString()));
         values[i]->setToolTip(value.value_or(QString()));
     }

@@ -23,10 +23,10 @@ const QString kContents = QStringLiteral("index.html");
 QString DecodeEntities(const QString& text)
 {
     static const QHash<QString, QString> kNamed = {
-        {QStringLiteral("amp"), QStringLiteral("&")},   {QStringLiteral("lt"), QStringLiteral("<")},
-        {QStringLiteral("gt"), QStringLiteral(">")},    {QStringLiteral("quot"), QStringLiteral("\"")},
-        {QStringLiteral("apos"), QStringLiteral("'")},  {QStringLiteral("nbsp"), QStringLiteral(" ")},
-        {QStringLiteral("ndash"), QStringLiteral("–")}, {QStringLiteral("mdash"), QStringLiteral("—")},
+        {QStringLiteral("amp"), QStringLiteral("&")},    {QStringLiteral("lt"), QStringLiteral("<")},
+        {QStringLiteral("gt"), QStringLiteral(">")},     {QStringLiteral("quot"), QStringLiteral("\"")},
+        {QStringLiteral("apos"), QStringLiteral("'")},   {QStringLiteral("nbsp"), QStringLiteral(" ")},
+        {QStringLiteral("ndash"), QStringLiteral("–")},  {QStringLiteral("mdash"), QStringLiteral("—")},
         {QStringLiteral("hellip"), QStringLiteral("…")}, {QStringLiteral("copy"), QStringLiteral("©")},
     };
     static const QRegularExpression kEntity(QStringLiteral("&(#x[0-9a-fA-F]+|#[0-9]+|[a-zA-Z]+);"));
@@ -120,7 +120,8 @@ HelpPage ParseHelpPage(const QString& url, const QString& html)
                                            QRegularExpression::CaseInsensitiveOption |
                                                QRegularExpression::DotMatchesEverythingOption);
     page.title = DecodeEntities(kTitle.match(html).captured(1)).simplified();
-    static const QRegularExpression kMeta(QStringLiteral("<meta\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression kMeta(QStringLiteral("<meta\\b[^>]*>"),
+                                          QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression kName(QStringLiteral("\\bname\\s*=\\s*\"keywords\""),
                                           QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression kContent(QStringLiteral("\\bcontent\\s*=\\s*\"([^\"]*)\""),
@@ -141,8 +142,9 @@ HelpPage ParseHelpPage(const QString& url, const QString& html)
 
 QStringList PageLinks(const QString& html)
 {
-    static const QRegularExpression kHref(QStringLiteral("<a\\b[^>]*\\bhref\\s*=\\s*\"([^\"#:]+)(#[^\"]*)?\""),
-                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression kHref(
+        QStringLiteral("<a\\b[^>]*\\bhref\\s*=\\s*\"([^\"#:]+)(#[^\"]*)?\""),
+        QRegularExpression::CaseInsensitiveOption);
     QStringList links;
     for (const QRegularExpressionMatch& m : kHref.globalMatch(html)) {
         if (!links.contains(m.captured(1)))

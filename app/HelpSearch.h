@@ -9,7 +9,7 @@
 /// One help page: where it is, its title, its plain text and its index keywords.
 struct HelpPage
 {
-    QString url;  ///< e.g. "qrc:/help/login.html"
+    QString url; ///< e.g. "qrc:/help/login.html"
     QString title;
     QString text; ///< the body as plain text, blanks collapsed
     QStringList keywords;

@@ -16,8 +16,8 @@
 
 namespace {
 
-const char* const kValueNames[] = {"LBL_Developer", "LBL_LegalCopyright", "LBL_ProductName",
-                                   "LBL_ProductVersion", "LBL_EMail", "LBL_HomePage"};
+const char* const kValueNames[] = {"LBL_Developer",      "LBL_LegalCopyright", "LBL_ProductName",
+                                   "LBL_ProductVersion", "LBL_EMail",          "LBL_HomePage"};
 
 class AboutTest : public ::testing::Test
 {
@@ -67,8 +67,9 @@ TEST_F(AboutTest, OnlyStandardKeysLeaveDeveloperEmailAndHomePageEmpty)
                                      {{QStringLiteral("ProductName"), QStringLiteral("Query Tool")},
                                       {QStringLiteral("LegalCopyright"), QStringLiteral("(C) Someone")},
                                       {QStringLiteral("ProductVersion"), QStringLiteral("4.2")}}}}));
-    EXPECT_EQ(Values(about), (QStringList{QString(), QStringLiteral("(C) Someone"), QStringLiteral("Query Tool"),
-                                          QStringLiteral("4.2"), QString(), QString()}));
+    EXPECT_EQ(Values(about),
+              (QStringList{QString(), QStringLiteral("(C) Someone"), QStringLiteral("Query Tool"),
+                           QStringLiteral("4.2"), QString(), QString()}));
 }
 
 TEST_F(AboutTest, WithoutVersionInformationEveryLabelShowsItsOwnName)

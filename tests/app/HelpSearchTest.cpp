@@ -25,16 +25,16 @@ TEST_P(HtmlTextTest, KeepsOnlyTheReadableText)
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, HtmlTextTest,
-    ::testing::Values(
-        TextCase{"<p>Hello <b>bold</b> world</p>", "Hello bold world"},
-        TextCase{"<head><title>T</title><style>p{x}</style></head><body>Body</body>", "Body"},
-        TextCase{"a<script type=\"x\">var s = '<p>';</script>b", "ab"},
-        TextCase{"x<!-- hidden <b>comment</b> -->y", "xy"},
-        TextCase{"line<br>next<BR/>last", "line next last"},
-        TextCase{"<li>one</li><li>two</li>", "one two"},
-        TextCase{"<td>a</td><td>b</td>", "a b"},
-        TextCase{"&lt;=&gt; &amp;&amp; &quot;q&quot; &#233;t&#xE9; &nbsp;x &unknown;", "<=> && \"q\" été x &unknown;"},
-        TextCase{"  spaced \n\n\t out  ", "spaced out"}, TextCase{"", ""}));
+    ::testing::Values(TextCase{"<p>Hello <b>bold</b> world</p>", "Hello bold world"},
+                      TextCase{"<head><title>T</title><style>p{x}</style></head><body>Body</body>", "Body"},
+                      TextCase{"a<script type=\"x\">var s = '<p>';</script>b", "ab"},
+                      TextCase{"x<!-- hidden <b>comment</b> -->y", "xy"},
+                      TextCase{"line<br>next<BR/>last", "line next last"},
+                      TextCase{"<li>one</li><li>two</li>", "one two"},
+                      TextCase{"<td>a</td><td>b</td>", "a b"},
+                      TextCase{"&lt;=&gt; &amp;&amp; &quot;q&quot; &#233;t&#xE9; &nbsp;x &unknown;",
+                               "<=> && \"q\" été x &unknown;"},
+                      TextCase{"  spaced \n\n\t out  ", "spaced out"}, TextCase{"", ""}));
 
 TEST(HelpPage, TakesTitleKeywordsAndText)
 {
@@ -46,7 +46,8 @@ TEST(HelpPage, TakesTitleKeywordsAndText)
                        "<body><h1>Logging in</h1><p>Pick a data source.</p></body></html>"));
     EXPECT_EQ(page.url, QStringLiteral("qrc:/help/x.html"));
     EXPECT_EQ(page.title, QStringLiteral("Logging & in"));
-    EXPECT_EQ(page.keywords, (QStringList{QStringLiteral("login"), QStringLiteral("Password"), QStringLiteral("data source")}));
+    EXPECT_EQ(page.keywords, (QStringList{QStringLiteral("login"), QStringLiteral("Password"),
+                                          QStringLiteral("data source")}));
     EXPECT_EQ(page.text, QStringLiteral("Logging in Pick a data source."));
 }
 
@@ -75,23 +76,34 @@ TEST_P(SearchTermTest, ReadsWordsAndPhrases)
 
 INSTANTIATE_TEST_SUITE_P(
     Queries, SearchTermTest,
-    ::testing::Values(
-        TermCase{"Print", {{QStringLiteral("print"), false}}},
-        TermCase{"  print,  SETUP! ", {{QStringLiteral("print"), false}, {QStringLiteral("setup"), false}}},
-        TermCase{"\"Printer   Setup\" copies", {{QStringLiteral("printer setup"), true}, {QStringLiteral("copies"), false}}},
-        TermCase{"Ctrl+F settings.sqlite3 (odbc.ini)",
-                 {{QStringLiteral("ctrl+f"), false}, {QStringLiteral("settings.sqlite3"), false}, {QStringLiteral("odbc.ini"), false}}},
-        TermCase{"\"unclosed phrase", {{QStringLiteral("unclosed phrase"), true}}},
-        TermCase{"sql SQL Sql", {{QStringLiteral("sql"), false}}}, TermCase{"", {}}, TermCase{"\"\" ,;", {}}));
+    ::testing::Values(TermCase{"Print", {{QStringLiteral("print"), false}}},
+                      TermCase{"  print,  SETUP! ",
+                               {{QStringLiteral("print"), false}, {QStringLiteral("setup"), false}}},
+                      TermCase{"\"Printer   Setup\" copies",
+                               {{QStringLiteral("printer setup"), true}, {QStringLiteral("copies"), false}}},
+                      TermCase{"Ctrl+F settings.sqlite3 (odbc.ini)",
+                               {{QStringLiteral("ctrl+f"), false},
+                                {QStringLiteral("settings.sqlite3"), false},
+                                {QStringLiteral("odbc.ini"), false}}},
+                      TermCase{"\"unclosed phrase", {{QStringLiteral("unclosed phrase"), true}}},
+                      TermCase{"sql SQL Sql", {{QStringLiteral("sql"), false}}}, TermCase{"", {}},
+                      TermCase{"\"\" ,;", {}}));
 
 QList<HelpPage> Fixture()
 {
     return {
-        {QStringLiteral("p1"), QStringLiteral("Printing"), QStringLiteral("The Printer Setup button picks a printer. Print a report."),
+        {QStringLiteral("p1"),
+         QStringLiteral("Printing"),
+         QStringLiteral("The Printer Setup button picks a printer. Print a report."),
          {QStringLiteral("print")}},
-        {QStringLiteral("p2"), QStringLiteral("Login"), QStringLiteral("Type the user name and password. Setup of printers is elsewhere."),
+        {QStringLiteral("p2"),
+         QStringLiteral("Login"),
+         QStringLiteral("Type the user name and password. Setup of printers is elsewhere."),
          {QStringLiteral("password")}},
-        {QStringLiteral("p3"), QStringLiteral("Blueprints"), QStringLiteral("A sprint of footprints, nothing else here."), {}},
+        {QStringLiteral("p3"),
+         QStringLiteral("Blueprints"),
+         QStringLiteral("A sprint of footprints, nothing else here."),
+         {}},
         {QStringLiteral("p4"), QStringLiteral("Alpha"), QStringLiteral("printer"), {}},
         {QStringLiteral("p5"), QStringLiteral("Beta"), QStringLiteral("printer"), {}},
     };
@@ -110,19 +122,22 @@ TEST(HelpSearch, MatchesWordStartsWithoutRegardToCase)
     // "print" finds Printing, Printer and printers but not the "print" inside Blueprints or sprint.
     const QStringList found = Urls(SearchHelp(Fixture(), QStringLiteral("PRINT")));
     EXPECT_EQ(QSet<QString>(found.begin(), found.end()),
-              (QSet<QString>{QStringLiteral("p1"), QStringLiteral("p2"), QStringLiteral("p4"), QStringLiteral("p5")}));
+              (QSet<QString>{QStringLiteral("p1"), QStringLiteral("p2"), QStringLiteral("p4"),
+                             QStringLiteral("p5")}));
     EXPECT_TRUE(SearchHelp(Fixture(), QStringLiteral("rint")).isEmpty());
 }
 
 TEST(HelpSearch, EveryTermMustBeOnThePage)
 {
-    EXPECT_EQ(Urls(SearchHelp(Fixture(), QStringLiteral("setup printer"))), (QStringList{QStringLiteral("p1"), QStringLiteral("p2")}));
+    EXPECT_EQ(Urls(SearchHelp(Fixture(), QStringLiteral("setup printer"))),
+              (QStringList{QStringLiteral("p1"), QStringLiteral("p2")}));
     EXPECT_EQ(Urls(SearchHelp(Fixture(), QStringLiteral("password printer report"))), QStringList());
 }
 
 TEST(HelpSearch, PhrasesMatchAsTheyStand)
 {
-    EXPECT_EQ(Urls(SearchHelp(Fixture(), QStringLiteral("\"printer setup\""))), QStringList{QStringLiteral("p1")});
+    EXPECT_EQ(Urls(SearchHelp(Fixture(), QStringLiteral("\"printer setup\""))),
+              QStringList{QStringLiteral("p1")});
     EXPECT_EQ(Urls(SearchHelp(Fixture(), QStringLiteral("\"setup of\""))), QStringList{QStringLiteral("p2")});
     // Inside a phrase a match need not start a word.
     EXPECT_EQ(Urls(SearchHelp(Fixture(), QStringLiteral("\"ootprint\""))), QStringList{QStringLiteral("p3")});
@@ -143,8 +158,10 @@ TEST(HelpSearch, TitlesAndKeywordsRankFirstThenTitleOrder)
 
 TEST(HelpSearch, ExcerptShowsTheMatch)
 {
-    QList<HelpPage> pages{{QStringLiteral("long"), QStringLiteral("Long"),
-                           QString(60, u'a') + QStringLiteral(" start of things then the needle is here and then ") +
+    QList<HelpPage> pages{{QStringLiteral("long"),
+                           QStringLiteral("Long"),
+                           QString(60, u'a') +
+                               QStringLiteral(" start of things then the needle is here and then ") +
                                QString(300, u'b'),
                            {}}};
     const QList<HelpHit> hits = SearchHelp(pages, QStringLiteral("needle"));
@@ -163,8 +180,14 @@ TEST(HelpSearch, EmptyQueriesFindNothing)
 
 TEST(HelpIndex, KeywordsSortedAndMergedWithoutRegardToCase)
 {
-    const QList<HelpPage> pages{{QStringLiteral("b"), QStringLiteral("Beta"), QString(), {QStringLiteral("printer"), QStringLiteral("Zebra")}},
-                                {QStringLiteral("a"), QStringLiteral("Alpha"), QString(), {QStringLiteral("Printer"), QStringLiteral("apple")}}};
+    const QList<HelpPage> pages{{QStringLiteral("b"),
+                                 QStringLiteral("Beta"),
+                                 QString(),
+                                 {QStringLiteral("printer"), QStringLiteral("Zebra")}},
+                                {QStringLiteral("a"),
+                                 QStringLiteral("Alpha"),
+                                 QString(),
+                                 {QStringLiteral("Printer"), QStringLiteral("apple")}}};
     const QList<HelpIndexEntry> index = BuildHelpIndex(pages);
     ASSERT_EQ(index.size(), 3);
     EXPECT_EQ(index[0].keyword, QStringLiteral("apple"));
@@ -195,9 +218,9 @@ TEST(HelpPages, ContentsFirstThenOnePagePerWindow)
         EXPECT_FALSE(page.keywords.isEmpty()) << page.url.toStdString();
         EXPECT_GT(page.text.size(), 200) << page.url.toStdString();
     }
-    for (const char* window : {"mainwindow.html", "login.html", "results.html", "gridoptions.html", "printing.html",
-                               "options.html", "about.html", "findreplace.html", "datasources.html", "settings.html",
-                               "keys.html"})
+    for (const char* window :
+         {"mainwindow.html", "login.html", "results.html", "gridoptions.html", "printing.html",
+          "options.html", "about.html", "findreplace.html", "datasources.html", "settings.html", "keys.html"})
         EXPECT_TRUE(files.contains(QString::fromLatin1(window))) << window;
 }
 
@@ -230,9 +253,11 @@ TEST(HelpPages, TellWhereDataSourcesAndSettingsAreDefined)
     EXPECT_EQ(firstHit(QStringLiteral("settings.sqlite3")), QStringLiteral("settings.html"));
     EXPECT_EQ(firstHit(QStringLiteral("F3")), QStringLiteral("findreplace.html"));
     // Every shortcut of the main window's menus is on the shortcut page.
-    const HelpPage keys = *std::find_if(pages.begin(), pages.end(),
-                                        [](const HelpPage& p) { return FileOf(p.url) == QStringLiteral("keys.html"); });
-    for (const char* key : {"Ctrl+N", "Ctrl+L", "Ctrl+S", "Ctrl+P", "Ctrl+F", "F3", "Ctrl+R", "Ctrl+T", "Ctrl+O", "F1", "Ctrl+A"})
+    const HelpPage keys = *std::find_if(pages.begin(), pages.end(), [](const HelpPage& p) {
+        return FileOf(p.url) == QStringLiteral("keys.html");
+    });
+    for (const char* key : {"Ctrl+N", "Ctrl+L", "Ctrl+S", "Ctrl+P", "Ctrl+F", "F3", "Ctrl+R", "Ctrl+T",
+                            "Ctrl+O", "F1", "Ctrl+A"})
         EXPECT_TRUE(keys.text.contains(QString::fromLatin1(key))) << key;
 }
 

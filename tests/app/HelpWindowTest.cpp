@@ -53,7 +53,8 @@ TEST_F(HelpWindowTest, ContentsRequestShowsTheContentsPage)
     EXPECT_FALSE(help.isModal());
     EXPECT_EQ(help.currentPage(), QStringLiteral("index.html"));
     EXPECT_EQ(frontTab(), QStringLiteral("Contents"));
-    EXPECT_TRUE(child<QTextBrowser>("BRW_Page")->toPlainText().contains(QStringLiteral("VEMRA Query Tool Help")));
+    EXPECT_TRUE(
+        child<QTextBrowser>("BRW_Page")->toPlainText().contains(QStringLiteral("VEMRA Query Tool Help")));
     auto* contents = child<QListWidget>("LST_Contents");
     ASSERT_GT(contents->count(), 10);
     EXPECT_EQ(contents->item(0)->text(), QStringLiteral("Contents"));
@@ -71,7 +72,8 @@ TEST_F(HelpWindowTest, ContentsListOpensPagesAndBackReturns)
     ASSERT_NE(options, nullptr);
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, contents->visualItemRect(options).center());
     EXPECT_EQ(help.currentPage(), QStringLiteral("options.html"));
-    EXPECT_TRUE(child<QTextBrowser>("BRW_Page")->toPlainText().contains(QStringLiteral("Maximum Login Retries:")));
+    EXPECT_TRUE(
+        child<QTextBrowser>("BRW_Page")->toPlainText().contains(QStringLiteral("Maximum Login Retries:")));
 
     auto* back = child<QToolButton>("BTN_Back");
     ASSERT_TRUE(back->isEnabled());
@@ -107,10 +109,12 @@ TEST_F(HelpWindowTest, SearchListsPagesAndOpensThem)
     EXPECT_TRUE(results->item(0)->text().contains(QStringLiteral("odbc.ini")));
     EXPECT_TRUE(child<QLabel>("LBL_SearchStatus")->text().contains(QStringLiteral("found")));
 
-    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, results->visualItemRect(results->item(0)).center());
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                      results->visualItemRect(results->item(0)).center());
     EXPECT_EQ(help.currentPage(), QStringLiteral("datasources.html"));
     // The first match is selected in the page.
-    EXPECT_EQ(child<QTextBrowser>("BRW_Page")->textCursor().selectedText().toCaseFolded(), QStringLiteral("odbc.ini"));
+    EXPECT_EQ(child<QTextBrowser>("BRW_Page")->textCursor().selectedText().toCaseFolded(),
+              QStringLiteral("odbc.ini"));
 
     edit->clear();
     QTest::keyClicks(edit, QStringLiteral("xylophone"));

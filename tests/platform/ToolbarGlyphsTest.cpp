@@ -66,11 +66,11 @@ bool HasColour(const QImage& image)
 TEST_F(ToolbarGlyphsTest, EveryButtonHasANormalAndAGreyedPicture)
 {
     const QStringList names = ToolbarGlyphNames();
-    ASSERT_EQ(names,
-              (QStringList{QStringLiteral("BBN_ClearScreen"), QStringLiteral("BBN_ChangeDataSource"),
-                           QStringLiteral("BBN_ExecuteSQL"), QStringLiteral("BBN_PrintSQL"), QStringLiteral("BBN_Options"),
-                           QStringLiteral("BBN_LoadSQL"), QStringLiteral("BBN_SaveSQL"), QStringLiteral("BBN_Close"),
-                           QStringLiteral("BBN_About"), QStringLiteral("BBN_Help")}));
+    ASSERT_EQ(names, (QStringList{QStringLiteral("BBN_ClearScreen"), QStringLiteral("BBN_ChangeDataSource"),
+                                  QStringLiteral("BBN_ExecuteSQL"), QStringLiteral("BBN_PrintSQL"),
+                                  QStringLiteral("BBN_Options"), QStringLiteral("BBN_LoadSQL"),
+                                  QStringLiteral("BBN_SaveSQL"), QStringLiteral("BBN_Close"),
+                                  QStringLiteral("BBN_About"), QStringLiteral("BBN_Help")}));
     QSet<QByteArray> seen;
     for (const QString& name : names) {
         const QIcon icon = ToolbarGlyph(name);
