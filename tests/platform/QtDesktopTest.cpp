@@ -18,7 +18,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -470,6 +473,43 @@ TEST_F(QtDesktopTest, FontDialogWithoutEffectsKeepsTheColour)
     ASSERT_TRUE(choice.has_value());
     EXPECT_EQ(choice->color, QColor(Qt::magenta));
     EXPECT_EQ(choice->font.family(), QStringLiteral("Liberation Sans"));
+}
+
+// --- printing ---------------------------------------------------------------------------------
+
+TEST_F(QtDesktopTest, PrinterSetupChangesTheApplicationPrintersOrientation)
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    WhenModal([](QWidget* w) {
+        auto* landscape = w->findChild<QRadioButton*>(QStringLiteral("landscape"));
+        ASSERT_NE(landscape, nullptr);
+        landscape->click();
+        qobject_cast<QDialog*>(w)->accept();
+    });
+    EXPECT_TRUE(desktop.printerSetup(printer));
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+
+    WhenModal([](QWidget* w) {
+        w->findChild<QRadioButton*>(QStringLiteral("portrait"))->click();
+        qobject_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_FALSE(desktop.printerSetup(printer));
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+TEST_F(QtDesktopTest, PrintDialogReportsConfirmOrCancel)
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    WhenModal([](QWidget* w) {
+        EXPECT_NE(qobject_cast<QPrintDialog*>(w), nullptr);
+        qobject_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_FALSE(desktop.printDialog(printer));
+    WhenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->accept(); });
+    EXPECT_TRUE(desktop.printDialog(printer));
 }
 
 // --- busy cursor, minimising, ending ------------------------------------------------------------
