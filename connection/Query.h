@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 class Connection;
@@ -35,6 +36,7 @@ public:
         Edit,
         Insert,
     };
+    Q_ENUM(State)
 
     explicit Query(Connection& connection, QObject* parent = nullptr);
     ~Query() override;
@@ -149,6 +151,27 @@ Q_SIGNALS:
 
 private:
     struct Impl;
+    enum Pending : int
+    {
+        PendingOpenState = 1,
+        PendingFields = 2,
+        PendingRecords = 4,
+        PendingCurrent = 8,
+        PendingState = 16,
+    };
+    void notify(Pending kind, int record = -1);
+    QVariantList boundParameters() const;
+    int storeColumn(int position) const;
+    void checkRecord(int record) const;
+    const std::optional<QByteArray>* editedCell(int record, int column) const;
+    QList<std::optional<QByteArray>> recordCells(int record) const;
+    void requireLive() const;
+    void checkBrowseMode();
+    void setCurrent(int record, bool bof, bool eof);
+    void setState(State state);
+    void beginInsert(int at);
+    [[noreturn]] void refuse(int touched) const;
+
     Connection& m_connection;
     QString m_databaseName;
     QStringList m_sql;
