@@ -114,11 +114,14 @@ public:
     /// The value's UTF-8 bytes, valid until the store changes; empty for NULL.
     std::string_view valueBytes(int record, int position) const;
     QString valueText(int record, int position) const;
-    /// The current record's value as a typed QVariant (QVariant() for NULL).
+    /// The value as a typed QVariant (QVariant() for NULL); text that does not parse as the
+    /// field's type comes back as QString.
     QVariant value(int record, int position) const;
 
-    // Editing the current record of a live result (throws WrapperError when not live)
+    // Editing the current record of a live result (throws WrapperError when not live). Moving the
+    // cursor posts a modified record and drops an unmodified one; close() drops it too.
     State state() const;
+    /// Copies the current record into the edit buffer; on an empty result it inserts instead.
     void edit();
     /// Inserts a new empty record before the current one and makes it current.
     void insert();

@@ -22,6 +22,11 @@ struct MarkerCase
     QStringList expected;
 };
 
+void PrintTo(const MarkerCase& c, std::ostream* os)
+{
+    *os << c.sql;
+}
+
 class MarkerTest : public ::testing::TestWithParam<MarkerCase>
 {
 };
@@ -87,6 +92,11 @@ struct SelectCase
     bool simple;
     const char* table;
 };
+
+void PrintTo(const SelectCase& c, std::ostream* os)
+{
+    *os << c.sql;
+}
 
 class SimpleSelectTest : public ::testing::TestWithParam<SelectCase>
 {

@@ -215,6 +215,11 @@ struct PgReadOnlyCase
     const char* sql;
 };
 
+void PrintTo(const PgReadOnlyCase& c, std::ostream* os)
+{
+    *os << c.sql;
+}
+
 class PostgresReadOnly : public Postgres, public ::testing::WithParamInterface<PgReadOnlyCase>
 {
 };

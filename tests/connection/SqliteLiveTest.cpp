@@ -197,6 +197,11 @@ struct ReadOnlyCase
     const char* sql;
 };
 
+void PrintTo(const ReadOnlyCase& c, std::ostream* os)
+{
+    *os << c.sql;
+}
+
 class SqliteReadOnly : public SqliteLive, public ::testing::WithParamInterface<ReadOnlyCase>
 {
 };
