@@ -23,6 +23,7 @@ QVariant KeyedStatements::bound(int column, const Cell& cell) const
             break;
         return FieldValue::Typed(type, text);
     case FieldType::Integer:
+    case FieldType::Boolean:
     case FieldType::Blob:
         return FieldValue::Typed(type, text);
     default:

@@ -156,7 +156,7 @@ TEST_F(Postgres, LiveEditsInsertsAndDeletesThroughAnAlias)
 TEST_F(Postgres, LiveEditsThroughTheOdbcDsn)
 {
     login(QStringLiteral("PG DSN"), pg.user(), pg.password());
-    run(QStringLiteral("SELECT id, name FROM items ORDER BY id"));
+    run(QStringLiteral("SELECT ID, NAME FROM ITEMS ORDER BY ID"));
     ASSERT_TRUE(query.canModify());
     query.last();
     query.setFieldValue(1, QStringLiteral("Small pad"));
@@ -195,7 +195,7 @@ TEST_F(Postgres, APostInsideTheUsersTransactionStaysPartOfIt)
     command.execSQL();
     command.setSql({QStringLiteral("UPDATE items SET price = 99 WHERE id = 3")});
     command.execSQL();
-    run(QStringLiteral("SELECT id, name FROM items ORDER BY id"));
+    run(QStringLiteral("SELECT ID, NAME FROM ITEMS ORDER BY ID"));
     query.setFieldValue(1, QStringLiteral("Inside"));
     query.post();
     // A refused post must not undo the user's own work either.

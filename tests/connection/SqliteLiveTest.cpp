@@ -14,8 +14,9 @@ namespace {
 const char* const kScript = R"sql(
 CREATE TABLE DEPT (DEPTNO INTEGER PRIMARY KEY, DNAME VARCHAR(20));
 INSERT INTO DEPT VALUES (10, 'ACCOUNTING'), (20, 'RESEARCH');
-CREATE TABLE EMP (EMPNO INTEGER PRIMARY KEY, ENAME VARCHAR(30), HIRED DATE DEFAULT '2000-01-01', DEPTNO INTEGER);
-INSERT INTO EMP VALUES (1, 'Mary Ann', '2020-01-31', 10), (2, 'John', NULL, 20), (3, 'Li', '2018-05-05', 10);
+CREATE TABLE EMP (EMPNO INTEGER PRIMARY KEY, ENAME VARCHAR(30), HIRED DATE DEFAULT '2000-01-01', DEPTNO INTEGER,
+                  ACTIVE BOOLEAN);
+INSERT INTO EMP VALUES (1, 'Mary Ann', '2020-01-31', 10, 1), (2, 'John', NULL, 20, 0), (3, 'Li', '2018-05-05', 10, 1);
 CREATE TABLE PAIRS (A INTEGER, B TEXT, V TEXT, PRIMARY KEY (A, B));
 INSERT INTO PAIRS VALUES (1, 'x', 'one x'), (1, 'y', 'one y');
 CREATE TABLE LOOSE (K TEXT PRIMARY KEY, V TEXT);
@@ -59,13 +60,16 @@ TEST_F(SqliteLive, EditsArePostedKeyedByTheOriginalKey)
     EXPECT_EQ(query.state(), Query::State::Edit);
     query.setFieldValue(1, QStringLiteral("John Paul"));
     query.setFieldValue(2, QDate(2021, 2, 3));
+    query.setFieldValue(4, true);
     EXPECT_TRUE(query.modified());
     EXPECT_EQ(query.valueText(1, 1), QStringLiteral("John Paul")); // the edit shows before the post
     EXPECT_EQ(stored(QStringLiteral("SELECT ENAME FROM EMP WHERE EMPNO = 2")), QStringLiteral("John"));
     query.post();
     EXPECT_EQ(query.state(), Query::State::Browse);
-    EXPECT_EQ(stored(QStringLiteral("SELECT ENAME || '|' || HIRED FROM EMP WHERE EMPNO = 2")),
-              QStringLiteral("John Paul|2021-02-03"));
+    EXPECT_EQ(
+        stored(QStringLiteral("SELECT ENAME || '|' || HIRED || '|' || ACTIVE FROM EMP WHERE EMPNO = 2")),
+        QStringLiteral("John Paul|2021-02-03|1"));
+    EXPECT_EQ(query.value(1, 4), QVariant(true));
     EXPECT_EQ(query.valueText(1, 2), QStringLiteral("2021-02-03"));
 
     // Changing the key itself: the row is found by the key it had.
