@@ -40,6 +40,15 @@ QString psqlOdbcDriver()
     return QStringLiteral("PostgreSQL Unicode");
 }
 
+/// Under /tmp when it is usable: every parent must be open to the server's user, and the socket's
+/// path must stay short (about 100 bytes at most).
+QString baseTemplate()
+{
+    const QFileInfo tmp(QStringLiteral("/tmp"));
+    const QString dir = tmp.isDir() && tmp.isWritable() ? tmp.filePath() : QDir::tempPath();
+    return dir + QStringLiteral("/vemra-pg-XXXXXX");
+}
+
 } // namespace
 
 PgServer& PgServer::instance()
@@ -48,7 +57,7 @@ PgServer& PgServer::instance()
     return server;
 }
 
-PgServer::PgServer()
+PgServer::PgServer() : m_base(baseTemplate())
 {
     // Ports only name the socket file here, but keep two test programs apart anyway.
     m_port = 20000 + int(::getpid() % 20000);
