@@ -1,4 +1,6 @@
 #include "app/ColorValue.h"
+#include "app/HelpSearch.h"
+#include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
 #include "app/main.h"
 #include "platform/PlatformVersion.h"
@@ -454,6 +456,26 @@ TEST_F(QueryToolTest, OtherWindowsAreShownWithoutAModalLoop)
     EXPECT_TRUE(about.isVisible());
     EXPECT_FALSE(about.isModal());
     ctx.windows = {};
+}
+
+TEST_F(QueryToolTest, HelpOpensTheContentsAndTheFinder)
+{
+    TFRM_QueryTool& w = shown();
+    auto helpWindows = [] {
+        QList<HelpWindow*> found;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* help = qobject_cast<HelpWindow*>(top); help && help->isVisible())
+                found << help;
+        return found;
+    };
+    ASSERT_TRUE(helpWindows().isEmpty());
+    w.BBN_Help->click();
+    ASSERT_EQ(helpWindows().size(), 1);
+    HelpWindow* help = helpWindows().front();
+    EXPECT_TRUE(HelpContentsUrl().endsWith(help->currentPage())) << help->currentPage().toStdString();
+    help->hide();
+    w.MI_Contents->trigger();
+    EXPECT_EQ(helpWindows(), QList<HelpWindow*>{help}) << "one help window for the run";
 }
 
 TEST_F(QueryToolTest, CommandsCarriedOutElsewhereAreAnnounced)
