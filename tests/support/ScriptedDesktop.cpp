@@ -156,7 +156,7 @@ BoxAnswer ScriptedDesktop::messageBox(BoxKind kind, const QString& text, BoxButt
     }
     const BoxExpectation e = m_boxes.front();
     m_boxes.pop_front();
-    EXPECT_EQ(ToString(kind), ToString(e.kind)) << "box \"" << Std(text) << "\"";
+    EXPECT_EQ(Std(ToString(kind)), Std(ToString(e.kind))) << "box \"" << Std(text) << "\"";
     if (e.text) {
         EXPECT_EQ(Std(text), Std(*e.text));
     }
