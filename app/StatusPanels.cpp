@@ -12,7 +12,8 @@ StatusPanels::StatusPanels(const QList<int>& widths, QWidget* parent) : QStatusB
         // As on the platform's own status bars, the last panel runs on to the bar's right end.
         if (last) {
             label->setMinimumWidth(widths[i]);
-            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // long texts are cut, not widening
+            label->setSizePolicy(QSizePolicy::Ignored,
+                                 QSizePolicy::Preferred); // long texts are cut, not widening
         } else {
             label->setFixedWidth(widths[i]);
         }
@@ -24,6 +25,12 @@ StatusPanels::StatusPanels(const QList<int>& widths, QWidget* parent) : QStatusB
     }
 }
 
-QString StatusPanels::panelText(int index) const { return m_panels.at(index)->text(); }
+QString StatusPanels::panelText(int index) const
+{
+    return m_panels.at(index)->text();
+}
 
-void StatusPanels::setPanelText(int index, const QString& text) { m_panels.at(index)->setText(text); }
+void StatusPanels::setPanelText(int index, const QString& text)
+{
+    m_panels.at(index)->setText(text);
+}

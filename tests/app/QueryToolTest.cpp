@@ -127,8 +127,9 @@ TEST_F(QueryToolTest, EditorAndStatusBars)
         QColor color;
         bool enabled;
     };
-    for (const Bar& b : {Bar{w.SBR_Windows, "SBR_Windows", {250, 175, 100}, Qt::blue, true},
-                         Bar{w.SBR_QueryTool, "SBR_QueryTool", {175, 200, 125, 50}, QColor(0, 0, 128), false}}) {
+    for (const Bar& b :
+         {Bar{w.SBR_Windows, "SBR_Windows", {250, 175, 100}, Qt::blue, true},
+          Bar{w.SBR_QueryTool, "SBR_QueryTool", {175, 200, 125, 50}, QColor(0, 0, 128), false}}) {
         EXPECT_EQ(b.bar->objectName(), QString::fromLatin1(b.name));
         EXPECT_FALSE(b.bar->isSizeGripEnabled()) << b.name;
         EXPECT_EQ(b.bar->isEnabled(), b.enabled) << b.name;
@@ -184,7 +185,8 @@ TEST_F(QueryToolTest, MenuEntriesAndShortcuts)
                                      "MI_SaveToFile &Save To File Ctrl+S", "-", "MI_Print &Print Ctrl+P", "-",
                                      "MI_Exit &Exit "}));
     EXPECT_EQ(menus[1], (QStringList{"MI_SelectAll &Select All ", "MI_ClearScreen &Clear Screen "}));
-    EXPECT_EQ(menus[2], (QStringList{"MI_Find &Find Ctrl+F", "MI_FindNext Find &Next F3", "MI_Replace &Replace Ctrl+R"}));
+    EXPECT_EQ(menus[2], (QStringList{"MI_Find &Find Ctrl+F", "MI_FindNext Find &Next F3",
+                                     "MI_Replace &Replace Ctrl+R"}));
     EXPECT_EQ(menus[3], (QStringList{"MI_Toolbar Hide Toolbar Ctrl+T", "-", "MI_Options Options Ctrl+O"}));
     EXPECT_EQ(menus[4], (QStringList{"MI_Contents &Contents F1", "-", "MI_About &About... Ctrl+A"}));
     // The menus do not take the editor's font.
@@ -234,7 +236,8 @@ TEST_F(QueryToolTest, DatePanelUsesTheProgramDateFormat)
     TFRM_QueryTool& w = make();
     ctx.shortDateFormat = QStringLiteral("MM/dd/yyyy");
     w.Timer_DateTimer();
-    EXPECT_EQ(w.SBR_QueryTool->panelText(2), QStringLiteral("DATE:  ") + QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")));
+    EXPECT_EQ(w.SBR_QueryTool->panelText(2),
+              QStringLiteral("DATE:  ") + QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")));
 }
 
 TEST_F(QueryToolTest, ShowWithoutStoredValuesUsesTheDefaults)
@@ -533,7 +536,8 @@ TEST_F(QueryToolTest, ConnectionPanels)
     w.showConnection(QStringLiteral("scott"), QStringLiteral("Sample"));
     EXPECT_EQ(w.SBR_QueryTool->panelText(0), QStringLiteral("USER NAME:  'scott'"));
     EXPECT_EQ(w.SBR_QueryTool->panelText(1), QStringLiteral("DATA SOURCE:  Sample"));
-    EXPECT_EQ(w.SBR_QueryTool->panelText(2), QStringLiteral("DATE:  ") + QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")));
+    EXPECT_EQ(w.SBR_QueryTool->panelText(2),
+              QStringLiteral("DATE:  ") + QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")));
     EXPECT_TRUE(w.SBR_QueryTool->panelText(3).startsWith(QStringLiteral("TIME:  ")));
     EXPECT_GT(w.SBR_QueryTool->panelText(3).size(), 10);
     // Names are shown as they are, not as markup.
@@ -586,7 +590,8 @@ TEST_F(QueryToolTest, PlatformVersionPanels)
 TEST_F(QueryToolTest, EditorTextKeepsEveryCharacter)
 {
     TFRM_QueryTool& w = make();
-    const QString text = QStringLiteral("a\u00A0b\tc") + QChar(0x2028) + QStringLiteral("d\n\ne") + QChar(0) + u'f';
+    const QString text =
+        QStringLiteral("a\u00A0b\tc") + QChar(0x2028) + QStringLiteral("d\n\ne") + QChar(0) + u'f';
     w.setEditorText(text);
     EXPECT_EQ(w.editorText(), text);
 }

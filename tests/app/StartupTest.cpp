@@ -1,5 +1,5 @@
-#include "app/About.h"
 #include "app/Startup.h"
+#include "app/About.h"
 #include "app/main.h"
 #include "connection/Login.h"
 #include "settings/SettingsStore.h"
@@ -32,12 +32,9 @@ TEST_F(StartupTest, CreatesTheSevenFormsHidden)
             const char* caption;
         };
         const Form forms[] = {
-            {ctx.login, "Login Screen"},
-            {ctx.queryTool, "Tovak's Query Tool"},
-            {ctx.windows.query, "Query Results"},
-            {ctx.windows.report, "Print Options"},
-            {ctx.windows.qryFunc, "Grid Options"},
-            {ctx.windows.about, "About"},
+            {ctx.login, "Login Screen"},           {ctx.queryTool, "Tovak's Query Tool"},
+            {ctx.windows.query, "Query Results"},  {ctx.windows.report, "Print Options"},
+            {ctx.windows.qryFunc, "Grid Options"}, {ctx.windows.about, "About"},
             {ctx.windows.options, "Options"},
         };
         for (const Form& f : forms) {

@@ -1,9 +1,9 @@
-#include "app/StatusPanels.h"
+#include "connection/Login.h"
 #include "app/Startup.h"
+#include "app/StatusPanels.h"
 #include "app/main.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
-#include "connection/Login.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
@@ -81,8 +81,8 @@ TEST_F(LoginTest, DialogLayout)
     dialog.EDT_Password->setText(QStringLiteral("tiger"));
     EXPECT_EQ(dialog.EDT_Password->displayText(), QStringLiteral("*****"));
     // Tab order.
-    const QList<QWidget*> order{dialog.CBX_DataSource, dialog.EDT_UserName, dialog.EDT_Password, dialog.BBN_Ok,
-                                dialog.BBN_Cancel};
+    const QList<QWidget*> order{dialog.CBX_DataSource, dialog.EDT_UserName, dialog.EDT_Password,
+                                dialog.BBN_Ok, dialog.BBN_Cancel};
     for (int i = 0; i + 1 < order.size(); ++i)
         EXPECT_EQ(order[i]->nextInFocusChain(), order[i + 1]) << i;
     EXPECT_EQ(dialog.findChild<Connection*>(QStringLiteral("DBS_QueryTool")), ctx.connection);
@@ -271,7 +271,8 @@ TEST_F(LoginTest, FailedChangeOfDataSourceThenCancel)
     main().BBN_ChangeDataSource->click();
     EXPECT_TRUE(login().isVisible());
     EXPECT_FALSE(login().isModal());
-    EXPECT_EQ(login().CBX_DataSource->currentText(), DataSources::kSample) << "shown again with the last login";
+    EXPECT_EQ(login().CBX_DataSource->currentText(), DataSources::kSample)
+        << "shown again with the last login";
 
     desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
     logIn(kUnreachable, QStringLiteral("adams"), QStringLiteral("wrong"));

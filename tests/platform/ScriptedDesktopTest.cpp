@@ -14,11 +14,14 @@ TEST(ScriptedDesktop, AnswersInOrderAndRecords)
     desktop.expectBox(BoxKind::Error, BoxAnswer::Retry);
     desktop.expectInput(QStringLiteral("7"), QStringLiteral("Value:"));
     desktop.expectSaveFile(std::nullopt);
-    EXPECT_EQ(desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Quit Application ?"), BoxButtons::YesNo, nullptr),
+    EXPECT_EQ(desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Quit Application ?"),
+                                 BoxButtons::YesNo, nullptr),
               BoxAnswer::No);
-    EXPECT_EQ(desktop.messageBox(BoxKind::Error, QStringLiteral("any text"), BoxButtons::RetryCancel, nullptr),
-              BoxAnswer::Retry);
-    EXPECT_EQ(desktop.inputBox(QStringLiteral("C"), QStringLiteral("Value:"), QString(), 10, nullptr), QStringLiteral("7"));
+    EXPECT_EQ(
+        desktop.messageBox(BoxKind::Error, QStringLiteral("any text"), BoxButtons::RetryCancel, nullptr),
+        BoxAnswer::Retry);
+    EXPECT_EQ(desktop.inputBox(QStringLiteral("C"), QStringLiteral("Value:"), QString(), 10, nullptr),
+              QStringLiteral("7"));
     FileDialogRequest request;
     request.title = QStringLiteral("Save");
     EXPECT_EQ(desktop.saveFileName(request, nullptr), std::nullopt);
@@ -35,8 +38,9 @@ TEST(ScriptedDesktop, FailsOnWhatNobodyExpected)
     EXPECT_NONFATAL_FAILURE(
         {
             ScriptedDesktop desktop;
-            EXPECT_EQ(desktop.messageBox(BoxKind::Information, QStringLiteral("surprise"), BoxButtons::Ok, nullptr),
-                      BoxAnswer::Closed);
+            EXPECT_EQ(
+                desktop.messageBox(BoxKind::Information, QStringLiteral("surprise"), BoxButtons::Ok, nullptr),
+                BoxAnswer::Closed);
         },
         "unexpected Information box: \"surprise\"");
     EXPECT_NONFATAL_FAILURE(
