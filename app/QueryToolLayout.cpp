@@ -120,11 +120,11 @@ void TFRM_QueryTool::buildToolbar()
 
     QToolButton* previous = nullptr;
     for (int i = 0; i < 10; ++i) {
-        const Button& spec = buttons[i];
+        const Button& entry = buttons[i];
         auto* button = new QToolButton(PNL_Top);
-        button->setObjectName(spec.name);
-        button->setText(spec.caption);
-        button->setIcon(ToolbarGlyph(spec.name));
+        button->setObjectName(entry.name);
+        button->setText(entry.caption);
+        button->setIcon(ToolbarGlyph(entry.name));
         button->setIconSize(QSize(20, 20));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setFont(ArialFont(false));
@@ -134,8 +134,8 @@ void TFRM_QueryTool::buildToolbar()
         const int column = i % 5;
         button->setGeometry(kColumnLeft[column], row == 0 ? 0 : kSecondRowTop, kColumnWidth[column],
                             kButtonHeight);
-        connect(button, &QToolButton::clicked, this, spec.handler);
-        this->*spec.member = button;
+        connect(button, &QToolButton::clicked, this, entry.handler);
+        this->*entry.member = button;
         if (previous)
             setTabOrder(previous, button);
         previous = button;
