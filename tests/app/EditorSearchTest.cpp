@@ -174,9 +174,10 @@ TEST(EditorSearch, CountsDownward)
         {u"", u"abc", kNoCase, kAny, 0},
         {u"t", u"t\nt t", kNoCase, kWord, 1},
     };
-    for (const CountCase& c : cases)
+    for (const CountCase& c : cases) {
         EXPECT_EQ(EditorSearch::countOccurrences(q(c.find), q(c.text), c.matchCase, c.wholeWord), c.expected)
             << q(c.find).toStdString() << " in " << q(c.text).toStdString();
+    }
 }
 
 TEST(EditorSearch, AgreesWithTheStepByStepSearchOnRandomTexts)
@@ -205,8 +206,9 @@ TEST(EditorSearch, AgreesWithTheStepByStepSearchOnRandomTexts)
             if (down && expected > 0)
                 count = n;
         }
-        if (down)
+        if (down) {
             ASSERT_EQ(EditorSearch::countOccurrences(find, text, matchCase, wholeWord), count);
+        }
     }
 }
 
