@@ -31,6 +31,10 @@ EditorFindReplace::EditorFindReplace(AppContext& ctx, QPlainTextEdit& editor, QO
 
 EditorFindReplace::~EditorFindReplace() = default;
 
+FindDialog& EditorFindReplace::findDialog() const { return *m_findDialog; }
+
+ReplaceDialog& EditorFindReplace::replaceDialog() const { return *m_replaceDialog; }
+
 void EditorFindReplace::loadFindDialog()
 {
     const SettingsStore store;

@@ -24,8 +24,8 @@ public:
     EditorFindReplace(AppContext& ctx, QPlainTextEdit& editor, QObject* parent = nullptr);
     ~EditorFindReplace() override;
 
-    FindDialog& findDialog() const { return *m_findDialog; }
-    ReplaceDialog& replaceDialog() const { return *m_replaceDialog; }
+    FindDialog& findDialog() const;
+    ReplaceDialog& replaceDialog() const;
     /// The occurrence number the next Find Next looks for, less one.
     int occurrenceCounter() const { return m_counter; }
 

@@ -74,6 +74,8 @@ void ReplaceDialog::setFindText(const QString& text) { m_findText->setText(text)
 
 QString ReplaceDialog::replaceText() const { return m_replaceText->text(); }
 
+void ReplaceDialog::setReplaceText(const QString& text) { m_replaceText->setText(text); }
+
 bool ReplaceDialog::matchCase() const { return m_matchCase->isChecked(); }
 
 void ReplaceDialog::setMatchCase(bool on) { m_matchCase->setChecked(on); }

@@ -19,6 +19,7 @@ public:
     QString findText() const;
     void setFindText(const QString& text);
     QString replaceText() const;
+    void setReplaceText(const QString& text);
     bool matchCase() const;
     void setMatchCase(bool on);
     bool wholeWord() const;
