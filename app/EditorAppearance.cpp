@@ -19,17 +19,6 @@ void EditorAppearance::applyTo(QPlainTextEdit& editor) const
     editor.setFont(font);
 }
 
-QColor EditorAppearance::colorFromSetting(int value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-int EditorAppearance::settingFromColor(const QColor& color)
-{
-    const QColor rgb = color.toRgb();
-    return rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16);
-}
-
 int EditorAppearance::pointSize(const QFont& font)
 {
     if (font.pointSize() > 0)

@@ -19,10 +19,6 @@ struct EditorAppearance
     static EditorAppearance of(const QPlainTextEdit& editor);
     void applyTo(QPlainTextEdit& editor) const;
 
-    /// A stored colour integer (red in bits 0-7, green 8-15, blue 16-23) as a colour.
-    static QColor colorFromSetting(int value);
-    /// The stored colour integer of a colour.
-    static int settingFromColor(const QColor& color);
     /// The font size in whole points, also for a font that was given in pixels.
     static int pointSize(const QFont& font);
 };

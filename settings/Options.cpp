@@ -1,6 +1,8 @@
 #include "settings/Options.h"
 
 #include "app/AppContext.h"
+#include "app/ClockText.h"
+#include "app/ColorValue.h"
 #include "app/EditorAppearance.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"
@@ -25,19 +27,6 @@ namespace {
 const QString kNo = QStringLiteral("No");
 const QString kYes = QStringLiteral("Yes");
 constexpr int kIntervalFieldLength = 2;
-
-/// An interval of 0 stops the timer; a changed or newly positive one (re)starts it.
-void applyInterval(QTimer* timer, int ms)
-{
-    if (timer == nullptr)
-        return;
-    if (ms == 0) {
-        timer->stop();
-        timer->setInterval(0);
-    } else if (!timer->isActive() || timer->interval() != ms) {
-        timer->start(ms);
-    }
-}
 
 QLabel* rowTitle(const QString& text, QWidget* parent)
 {
@@ -199,11 +188,6 @@ void TFRM_Options::attach(QPlainTextEdit* editor, QTimer* timeTimer, QTimer* dat
     m_dateTimer = dateTimer;
 }
 
-int TFRM_Options::intervalMs(int hours, int minutes, int seconds)
-{
-    return hours * 3600000 + minutes * 60000 + seconds * 1000;
-}
-
 void TFRM_Options::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -274,10 +258,10 @@ void TFRM_Options::OKBtnClick()
     SettingsStore store;
     const QString& general = Schema::Section::General;
     const QFont& font = m_dialogFont.font;
-    store.WriteNumber(general, Schema::General::BackgroundColor, EditorAppearance::settingFromColor(m_dialogColor));
+    store.WriteNumber(general, Schema::General::BackgroundColor, ColorValue(m_dialogColor));
     store.WriteText(general, Schema::General::FontName, font.family());
     store.WriteNumber(general, Schema::General::FontSize, EditorAppearance::pointSize(font));
-    store.WriteNumber(general, Schema::General::FontColor, EditorAppearance::settingFromColor(m_dialogFont.color));
+    store.WriteNumber(general, Schema::General::FontColor, ColorValue(m_dialogFont.color));
     store.WriteFlag(general, Schema::General::FontBold, font.bold());
     store.WriteFlag(general, Schema::General::FontItalic, font.italic());
     store.WriteFlag(general, Schema::General::FontUnderline, font.underline());
@@ -310,8 +294,11 @@ void TFRM_Options::OKBtnClick()
     store.WriteNumber(system, Schema::System::TimeRefreshMinutes, timeMinutes);
     store.WriteNumber(system, Schema::System::TimeRefreshSeconds, timeSeconds);
 
-    applyInterval(m_dateTimer, intervalMs(dateHours, dateMinutes, dateSeconds));
-    applyInterval(m_timeTimer, intervalMs(timeHours, timeMinutes, timeSeconds));
+    // An interval of 0 stops a timer.
+    if (m_dateTimer)
+        SetRefreshInterval(*m_dateTimer, RefreshInterval(dateHours, dateMinutes, dateSeconds));
+    if (m_timeTimer)
+        SetRefreshInterval(*m_timeTimer, RefreshInterval(timeHours, timeMinutes, timeSeconds));
     hide();
 }
 

@@ -33,9 +33,6 @@ public:
     /// dialog still stores its settings but has nothing to apply them to.
     void attach(QPlainTextEdit* editor, QTimer* timeTimer, QTimer* dateTimer);
 
-    /// The interval in milliseconds of hours, minutes and seconds.
-    static int intervalMs(int hours, int minutes, int seconds);
-
 public Q_SLOTS:
     void FormShow();
     void BTN_ChangeColorClick();

@@ -2,92 +2,26 @@
 #include "app/EditorFindReplace.h"
 #include "app/FindDialog.h"
 #include "app/ReplaceDialog.h"
-#include "platform/Desktop.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
-#include "support/TestHome.h"
+#include "support/GuiTest.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include <deque>
 #include <memory>
 
 namespace {
 
-/// Makes sure a QApplication exists before any widget or printer of a fixture is built.
-struct Application
-{
-    Application()
-    {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_app";
-            static char* argv[] = {name, nullptr};
-            static QApplication app(argc, argv);
-        }
-    }
-};
-
-/// Answers message boxes from a queue and records every box shown.
-class AnsweringDesktop final : public Desktop
-{
-public:
-    struct Box
-    {
-        BoxKind kind;
-        QString text;
-        BoxButtons buttons;
-    };
-    std::vector<Box> boxes;
-    std::deque<BoxAnswer> answers;
-    int busyDepth = 0;
-    int busySeen = 0;
-
-    BoxAnswer messageBox(BoxKind kind, const QString& text, BoxButtons buttons, QWidget*) override
-    {
-        boxes.push_back({kind, text, buttons});
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected box: " << text.toStdString();
-            return BoxAnswer::Closed;
-        }
-        const BoxAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&, int, QWidget*) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> openFileName(const FileDialogRequest&, QWidget*) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const FileDialogRequest&, QWidget*) override { return std::nullopt; }
-    bool printDialog(QPrinter&, QWidget*) override { return false; }
-    bool printerSetup(QPrinter&, QWidget*) override { return false; }
-    std::optional<QColor> colorDialog(const QColor&, QWidget*) override { return std::nullopt; }
-    std::optional<FontChoice> fontDialog(const FontDialogRequest&, QWidget*) override { return std::nullopt; }
-    void beginBusy() override
-    {
-        ++busyDepth;
-        ++busySeen;
-    }
-    void endBusy() override { --busyDepth; }
-    void suspendBusy() override {}
-    void resumeBusy() override {}
-    void endApplication() override {}
-    void minimizeApplication() override {}
-};
-
 const QString kRepeat = QStringLiteral("Search string not found.\rRepeat search again?");
 
-class EditorFindReplaceTest : public IsolatedTest
+class EditorFindReplaceTest : public GuiTest
 {
 protected:
     void SetUp() override
@@ -128,10 +62,6 @@ protected:
         return SettingsStore().ReadText(Schema::Section::Dialogs, key, QStringLiteral("<missing>"));
     }
 
-    Application application;
-    AnsweringDesktop desktop;
-    QPrinter printer;
-    AppContext ctx{desktop, printer, {}, 0, {}, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     std::unique_ptr<QWidget> window;
     QPlainTextEdit* editor = nullptr;
     std::unique_ptr<EditorFindReplace> commands;
@@ -158,7 +88,7 @@ TEST_F(EditorFindReplaceTest, FindNextWalksTheOccurrencesThenAsksToRepeat)
     click(dialog, "BTN_FindNext");
     EXPECT_EQ(selection(), std::make_pair(27, 6));
 
-    desktop.answers = {BoxAnswer::Yes};
+    desktop.expectBox(BoxKind::Confirmation, kRepeat, BoxAnswer::Yes);
     click(dialog, "BTN_FindNext");
     ASSERT_EQ(desktop.boxes.size(), 1u);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Confirmation);
@@ -182,7 +112,7 @@ TEST_F(EditorFindReplaceTest, NoOrCancelToTheQuestionEndsTheSearch)
         click(commands->findDialog(), "BTN_FindNext");
         ASSERT_EQ(selection(), std::make_pair(9, 1));
         desktop.boxes.clear();
-        desktop.answers = {answer};
+        desktop.expectBox(BoxKind::Confirmation, kRepeat, answer);
         click(commands->findDialog(), "BTN_FindNext");
         EXPECT_EQ(desktop.boxes.size(), 1u);
         EXPECT_EQ(selection(), std::make_pair(9, 1)) << "the selection stays";
@@ -229,7 +159,8 @@ TEST_F(EditorFindReplaceTest, FindLoadsTheStoredTextAndOptionsAndCountsAfresh)
 TEST_F(EditorFindReplaceTest, F3OnAFreshStoreSearchesForNothingAndAsksAgainOnYes)
 {
     editor->setPlainText(QStringLiteral("some text"));
-    desktop.answers = {BoxAnswer::Yes, BoxAnswer::No};
+    desktop.expectBox(BoxKind::Confirmation, kRepeat, BoxAnswer::Yes);
+    desktop.expectBox(BoxKind::Confirmation, kRepeat, BoxAnswer::No);
     commands->MI_FindNextClick();
     ASSERT_EQ(desktop.boxes.size(), 2u);
     EXPECT_EQ(desktop.boxes[1].text, kRepeat);
@@ -279,7 +210,7 @@ TEST_F(EditorFindReplaceTest, PositionsFollowTheEditorsOwnCharacters)
         store.WriteText(Schema::Section::Dialogs, Schema::Dialogs::FindDialogText, QStringLiteral("b"));
         store.WriteFlag(Schema::Section::Dialogs, Schema::Dialogs::FindDialogWholeWord, true);
     }
-    desktop.answers = {BoxAnswer::No};
+    desktop.expectBox(BoxKind::Confirmation, kRepeat, BoxAnswer::No);
     commands->MI_FindNextClick();
     EXPECT_EQ(desktop.boxes.size(), 1u) << "no b is bounded by spaces";
 
@@ -313,7 +244,7 @@ TEST_F(EditorFindReplaceTest, ReplaceReplacesTheSelectedOccurrenceAndSelectsTheN
     click(dialog, "BTN_Replace");
     EXPECT_EQ(editor->toPlainText(), QStringLiteral("yy yy x"));
     EXPECT_TRUE(desktop.boxes.empty());
-    desktop.answers = {BoxAnswer::No};
+    desktop.expectBox(BoxKind::Confirmation, kRepeat, BoxAnswer::No);
     click(dialog, "BTN_Replace");
     EXPECT_EQ(editor->toPlainText(), QStringLiteral("yy yy yy"));
     EXPECT_EQ(desktop.boxes.size(), 1u) << "the last one replaced, no further one to select";
@@ -341,7 +272,7 @@ TEST_F(EditorFindReplaceTest, ReplaceComparesTheSelectionUnderTheMatchCaseOption
     cursor.setPosition(0);
     cursor.setPosition(6, QTextCursor::KeepAnchor);
     editor->setTextCursor(cursor);
-    desktop.answers = {BoxAnswer::No};
+    desktop.expectBox(BoxKind::Confirmation, kRepeat, BoxAnswer::No);
     click(dialog, "BTN_Replace");
     EXPECT_EQ(editor->toPlainText(), QStringLiteral("SELECT 1"));
 }
@@ -354,7 +285,8 @@ TEST_F(EditorFindReplaceTest, ReplaceAllOfXByXxReportsTwoAndIsOneUndoStep)
     type(dialog, "EDT_FindWhat", QStringLiteral("x"));
     type(dialog, "EDT_ReplaceWith", QStringLiteral("xx"));
     click(dialog, "BTN_FindNext");
-    desktop.answers = {BoxAnswer::Ok};
+    desktop.expectBox(BoxKind::Information, QStringLiteral("2 replacements of the text have been made."),
+                      BoxAnswer::Ok);
     click(dialog, "BTN_ReplaceAll");
     EXPECT_EQ(editor->toPlainText(), QStringLiteral("xx xx"));
     ASSERT_EQ(desktop.boxes.size(), 1u);
@@ -362,7 +294,7 @@ TEST_F(EditorFindReplaceTest, ReplaceAllOfXByXxReportsTwoAndIsOneUndoStep)
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("2 replacements of the text have been made."));
     EXPECT_EQ(desktop.boxes[0].buttons, BoxButtons::Ok);
     EXPECT_EQ(commands->occurrenceCounter(), 1) << "Replace All leaves the counter";
-    EXPECT_EQ(desktop.busySeen, 1);
+    EXPECT_EQ(desktop.busyBegins, 1);
     EXPECT_EQ(desktop.busyDepth, 0);
 
     editor->undo();
@@ -377,7 +309,7 @@ TEST_F(EditorFindReplaceTest, ReplaceAllOfAbsentTextSaysSoAndChangesNothing)
     type(dialog, "EDT_FindWhat", QStringLiteral("insert"));
     type(dialog, "EDT_ReplaceWith", QStringLiteral("x"));
     in<QCheckBox>(dialog, "CHK_WholeWord")->click();
-    desktop.answers = {BoxAnswer::Ok};
+    desktop.expectBox(BoxKind::Error, QStringLiteral("The text to be replaced was not found"), BoxAnswer::Ok);
     click(dialog, "BTN_ReplaceAll");
     ASSERT_EQ(desktop.boxes.size(), 1u);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);
@@ -400,7 +332,8 @@ TEST_F(EditorFindReplaceTest, ReplaceAllOfWholeWordsKeepsEveryOtherCharacter)
     type(dialog, "EDT_FindWhat", QStringLiteral("A"));
     type(dialog, "EDT_ReplaceWith", QStringLiteral("bb"));
     in<QCheckBox>(dialog, "CHK_WholeWord")->click();
-    desktop.answers = {BoxAnswer::Ok};
+    desktop.expectBox(BoxKind::Information, QStringLiteral("2 replacements of the text have been made."),
+                      BoxAnswer::Ok);
     click(dialog, "BTN_ReplaceAll");
     EXPECT_EQ(editor->document()->toRawText(), QStringLiteral("bb a\u00a0x\u2028q\u2029a bb"));
     EXPECT_EQ(editor->document()->blockCount(), 2);

@@ -1,11 +1,10 @@
 #include "app/AppContext.h"
 #include "app/EditorAppearance.h"
-#include "platform/Desktop.h"
 #include "settings/Options.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
-#include "support/TestHome.h"
+#include "support/GuiTest.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,81 +13,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
-#include <deque>
 #include <memory>
 
 namespace {
-
-/// Makes sure a QApplication exists before any widget or printer of a fixture is built.
-struct Application
-{
-    Application()
-    {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_settings";
-            static char* argv[] = {name, nullptr};
-            static QApplication app(argc, argv);
-        }
-    }
-};
-
-/// Answers the colour and font dialogs from queues and records what each was opened with.
-class DialogDesktop final : public Desktop
-{
-public:
-    std::deque<std::optional<QColor>> colors;
-    std::vector<QColor> colorRequests;
-    std::deque<std::optional<FontChoice>> fonts;
-    std::vector<FontDialogRequest> fontRequests;
-    int boxes = 0;
-
-    BoxAnswer messageBox(BoxKind, const QString& text, BoxButtons, QWidget*) override
-    {
-        ++boxes;
-        ADD_FAILURE() << "unexpected box: " << text.toStdString();
-        return BoxAnswer::Closed;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&, int, QWidget*) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> openFileName(const FileDialogRequest&, QWidget*) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const FileDialogRequest&, QWidget*) override { return std::nullopt; }
-    bool printDialog(QPrinter&, QWidget*) override { return false; }
-    bool printerSetup(QPrinter&, QWidget*) override { return false; }
-    std::optional<QColor> colorDialog(const QColor& initial, QWidget*) override
-    {
-        colorRequests.push_back(initial);
-        if (colors.empty())
-            return std::nullopt;
-        const std::optional<QColor> answer = colors.front();
-        colors.pop_front();
-        return answer;
-    }
-    std::optional<FontChoice> fontDialog(const FontDialogRequest& request, QWidget*) override
-    {
-        fontRequests.push_back(request);
-        if (fonts.empty())
-            return std::nullopt;
-        const std::optional<FontChoice> answer = fonts.front();
-        fonts.pop_front();
-        return answer;
-    }
-    void beginBusy() override {}
-    void endBusy() override {}
-    void suspendBusy() override {}
-    void resumeBusy() override {}
-    void endApplication() override {}
-    void minimizeApplication() override {}
-};
 
 struct FieldRange
 {
@@ -98,7 +31,7 @@ struct FieldRange
     int maxLength;
 };
 
-class OptionsTest : public IsolatedTest
+class OptionsTest : public GuiTest
 {
 protected:
     void SetUp() override
@@ -141,10 +74,6 @@ protected:
         QApplication::sendEvent(field, &out);
     }
 
-    Application application;
-    DialogDesktop desktop;
-    QPrinter printer;
-    AppContext ctx{desktop, printer, {}, 0, {}, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     std::unique_ptr<QPlainTextEdit> editor;
     QTimer timeTimer;
     QTimer dateTimer;
@@ -298,13 +227,13 @@ TEST_F(OptionsTest, OkReadsWhatIsTypedEvenBeforeTheFieldLosesTheFocus)
 TEST_F(OptionsTest, OkChangesTheRunningEditorAndTimers)
 {
     dialog->show();
-    desktop.colors = {QColor(10, 20, 30)};
+    desktop.expectColor(QColor(10, 20, 30));
     click("BTN_ChangeColor");
     QFont chosen(QStringLiteral("Times New Roman"), 14);
     chosen.setBold(true);
     chosen.setItalic(true);
     chosen.setUnderline(true);
-    desktop.fonts = {FontChoice{chosen, QColor(255, 0, 0)}};
+    desktop.expectFont(FontChoice{chosen, QColor(255, 0, 0)});
     click("BTN_ChangeFont");
     control<QRadioButton>("RGB_WordWrap_No")->click();
     spin("SPN_MaximumLoginRetries")->setValue(5);
@@ -365,7 +294,8 @@ TEST_F(OptionsTest, AZeroIntervalStopsTheTimerAndALaterOneRestartsIt)
 TEST_F(OptionsTest, ACancelledSecondColourKeepsTheFirstChoice)
 {
     dialog->show();
-    desktop.colors = {QColor(1, 2, 3), std::nullopt};
+    desktop.expectColor(QColor(1, 2, 3));
+    desktop.expectColor(std::nullopt);
     click("BTN_ChangeColor");
     click("BTN_ChangeColor");
     ASSERT_EQ(desktop.colorRequests.size(), 2u);
@@ -423,7 +353,7 @@ TEST_F(OptionsTest, CancelEscapeAndTheTitleBarDiscardEverything)
     };
     for (const auto& close : closeBy) {
         dialog->show();
-        desktop.colors = {QColor(9, 9, 9)};
+        desktop.expectColor(QColor(9, 9, 9));
         click("BTN_ChangeColor");
         control<QRadioButton>("RGB_WordWrap_No")->click();
         spin("SPN_MaximumLoginRetries")->setValue(9);
