@@ -31,9 +31,15 @@ EditorFindReplace::EditorFindReplace(AppContext& ctx, QPlainTextEdit& editor, QO
 
 EditorFindReplace::~EditorFindReplace() = default;
 
-FindDialog& EditorFindReplace::findDialog() const { return *m_findDialog; }
+FindDialog& EditorFindReplace::findDialog() const
+{
+    return *m_findDialog;
+}
 
-ReplaceDialog& EditorFindReplace::replaceDialog() const { return *m_replaceDialog; }
+ReplaceDialog& EditorFindReplace::replaceDialog() const
+{
+    return *m_replaceDialog;
+}
 
 void EditorFindReplace::loadFindDialog()
 {
@@ -97,8 +103,8 @@ void EditorFindReplace::findNext(QWidget* dialog, const QString& findText, const
             select(position - 1, int(findText.size()));
             return;
         }
-        const BoxAnswer answer =
-            m_ctx.desktop.messageBox(BoxKind::Confirmation, kNotFoundRepeat, BoxButtons::YesNoCancel, boxParent);
+        const BoxAnswer answer = m_ctx.desktop.messageBox(BoxKind::Confirmation, kNotFoundRepeat,
+                                                          BoxButtons::YesNoCancel, boxParent);
         if (answer != BoxAnswer::Yes)
             return;
         m_counter = 0;
@@ -145,9 +151,8 @@ void EditorFindReplace::RDI_VemraReplace(bool replaceAll)
     // select with match case off could never be replaced and Replace would select it forever.
     const QString findText = m_replaceDialog->findText();
     QTextCursor cursor = m_editor.textCursor();
-    if (cursor.hasSelection() &&
-        EditorSearch::sameText(EditorSearch::searchText(cursor.selectedText()), findText,
-                               m_replaceDialog->matchCase())) {
+    if (cursor.hasSelection() && EditorSearch::sameText(EditorSearch::searchText(cursor.selectedText()),
+                                                        findText, m_replaceDialog->matchCase())) {
         cursor.insertText(m_replaceDialog->replaceText());
         m_editor.setTextCursor(cursor);
         m_editor.setFocus();
@@ -193,5 +198,6 @@ void EditorFindReplace::replaceAll()
         m_editor.setTextCursor(cursor);
         m_editor.setFocus();
     }
-    m_ctx.desktop.messageBox(BoxKind::Information, kReplacementsMade.arg(count), BoxButtons::Ok, m_replaceDialog);
+    m_ctx.desktop.messageBox(BoxKind::Information, kReplacementsMade.arg(count), BoxButtons::Ok,
+                             m_replaceDialog);
 }

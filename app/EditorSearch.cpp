@@ -65,7 +65,8 @@ private:
 /// The first counting occurrence in the remaining text text[start..], or -1. A whole-word
 /// candidate that fails is skipped together with the rest of its word, and the search goes on from
 /// the next space, which then counts as the start of the searched part.
-qsizetype nextOccurrence(const Matcher& matcher, QStringView text, qsizetype start, qsizetype m, bool wholeWord)
+qsizetype nextOccurrence(const Matcher& matcher, QStringView text, qsizetype start, qsizetype m,
+                         bool wholeWord)
 {
     qsizetype from = start;
     for (;;) {
@@ -127,7 +128,8 @@ int findOccurrence(QStringView findText, QStringView text, int n, const SearchOp
     return int(text.size() - findText.size()) - found + 2;
 }
 
-std::vector<int> occurrenceStarts(QStringView findText, QStringView text, bool matchCase, bool wholeWord, int limit)
+std::vector<int> occurrenceStarts(QStringView findText, QStringView text, bool matchCase, bool wholeWord,
+                                  int limit)
 {
     std::vector<int> starts;
     if (limit == 0)
@@ -177,6 +179,9 @@ QString searchText(QString documentText)
     return documentText;
 }
 
-QString searchText(const QTextDocument& document) { return searchText(document.toRawText()); }
+QString searchText(const QTextDocument& document)
+{
+    return searchText(document.toRawText());
+}
 
 } // namespace EditorSearch

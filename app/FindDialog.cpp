@@ -70,21 +70,45 @@ FindDialog::FindDialog(QWidget* parent) : QDialog(parent)
     updateButtons();
 }
 
-QString FindDialog::findText() const { return m_findText->text(); }
+QString FindDialog::findText() const
+{
+    return m_findText->text();
+}
 
-void FindDialog::setFindText(const QString& text) { m_findText->setText(text); }
+void FindDialog::setFindText(const QString& text)
+{
+    m_findText->setText(text);
+}
 
-bool FindDialog::matchCase() const { return m_matchCase->isChecked(); }
+bool FindDialog::matchCase() const
+{
+    return m_matchCase->isChecked();
+}
 
-void FindDialog::setMatchCase(bool on) { m_matchCase->setChecked(on); }
+void FindDialog::setMatchCase(bool on)
+{
+    m_matchCase->setChecked(on);
+}
 
-bool FindDialog::wholeWord() const { return m_wholeWord->isChecked(); }
+bool FindDialog::wholeWord() const
+{
+    return m_wholeWord->isChecked();
+}
 
-void FindDialog::setWholeWord(bool on) { m_wholeWord->setChecked(on); }
+void FindDialog::setWholeWord(bool on)
+{
+    m_wholeWord->setChecked(on);
+}
 
-bool FindDialog::down() const { return m_down->isChecked(); }
+bool FindDialog::down() const
+{
+    return m_down->isChecked();
+}
 
-void FindDialog::setDown(bool down) { (down ? m_down : m_up)->setChecked(true); }
+void FindDialog::setDown(bool down)
+{
+    (down ? m_down : m_up)->setChecked(true);
+}
 
 void FindDialog::present()
 {
@@ -95,4 +119,7 @@ void FindDialog::present()
     m_findText->selectAll();
 }
 
-void FindDialog::updateButtons() { m_findNext->setEnabled(!m_findText->text().isEmpty()); }
+void FindDialog::updateButtons()
+{
+    m_findNext->setEnabled(!m_findText->text().isEmpty());
+}

@@ -68,21 +68,45 @@ ReplaceDialog::ReplaceDialog(QWidget* parent) : QDialog(parent)
     updateButtons();
 }
 
-QString ReplaceDialog::findText() const { return m_findText->text(); }
+QString ReplaceDialog::findText() const
+{
+    return m_findText->text();
+}
 
-void ReplaceDialog::setFindText(const QString& text) { m_findText->setText(text); }
+void ReplaceDialog::setFindText(const QString& text)
+{
+    m_findText->setText(text);
+}
 
-QString ReplaceDialog::replaceText() const { return m_replaceText->text(); }
+QString ReplaceDialog::replaceText() const
+{
+    return m_replaceText->text();
+}
 
-void ReplaceDialog::setReplaceText(const QString& text) { m_replaceText->setText(text); }
+void ReplaceDialog::setReplaceText(const QString& text)
+{
+    m_replaceText->setText(text);
+}
 
-bool ReplaceDialog::matchCase() const { return m_matchCase->isChecked(); }
+bool ReplaceDialog::matchCase() const
+{
+    return m_matchCase->isChecked();
+}
 
-void ReplaceDialog::setMatchCase(bool on) { m_matchCase->setChecked(on); }
+void ReplaceDialog::setMatchCase(bool on)
+{
+    m_matchCase->setChecked(on);
+}
 
-bool ReplaceDialog::wholeWord() const { return m_wholeWord->isChecked(); }
+bool ReplaceDialog::wholeWord() const
+{
+    return m_wholeWord->isChecked();
+}
 
-void ReplaceDialog::setWholeWord(bool on) { m_wholeWord->setChecked(on); }
+void ReplaceDialog::setWholeWord(bool on)
+{
+    m_wholeWord->setChecked(on);
+}
 
 void ReplaceDialog::present()
 {

@@ -47,8 +47,8 @@ public:
 /// over 1 MB (1,090,000 characters).
 QString textWithOccurrences(int occurrences)
 {
-    const QString line = QStringLiteral(
-        "select customer_name, order_total, shipped_at from orders where needle = 1 and region_id > 20 -- still open;\n");
+    const QString line = QStringLiteral("select customer_name, order_total, shipped_at from orders where "
+                                        "needle = 1 and region_id > 20 -- still open;\n");
     QString text;
     text.reserve(line.size() * occurrences);
     for (int i = 0; i < occurrences; ++i)
@@ -60,7 +60,7 @@ struct Fixture
 {
     SilentDesktop desktop;
     QPrinter printer;
-    AppContext ctx{desktop, printer, {}, 0, {}, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    AppContext ctx{desktop, printer};
     QPlainTextEdit editor;
     std::unique_ptr<EditorFindReplace> commands;
 
@@ -93,7 +93,12 @@ void BM_ReplaceAll(benchmark::State& state)
     }
     state.counters["chars"] = double(text.size());
 }
-BENCHMARK(BM_ReplaceAll)->Arg(10000)->Arg(20000)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ReplaceAll)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 /// Keeps the console table and notes each run's time per iteration (milliseconds).
 class FigureReporter final : public benchmark::ConsoleReporter

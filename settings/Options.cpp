@@ -214,9 +214,11 @@ void TFRM_Options::FormShow()
     const SettingsStore store;
     const QString& general = Schema::Section::General;
     const QString& system = Schema::Section::System;
-    (store.ReadFlag(general, Schema::General::WordWrap, true) ? m_wordWrapYes : m_wordWrapNo)->setChecked(true);
+    (store.ReadFlag(general, Schema::General::WordWrap, true) ? m_wordWrapYes : m_wordWrapNo)
+        ->setChecked(true);
     SPN_MaximumLoginRetries->setValue(store.ReadNumber(general, Schema::General::MaximumLoginRetries, 3));
-    CBX_ConfirmBeforeExit->setCurrentIndex(store.ReadFlag(general, Schema::General::ConfirmBeforeExit, true) ? 0 : 1);
+    CBX_ConfirmBeforeExit->setCurrentIndex(
+        store.ReadFlag(general, Schema::General::ConfirmBeforeExit, true) ? 0 : 1);
     SPN_DateRefreshHours->setValue(store.ReadNumber(system, Schema::System::DateRefreshHours, 0));
     SPN_DateRefreshMinutes->setValue(store.ReadNumber(system, Schema::System::DateRefreshMinutes, 30));
     SPN_DateRefreshSeconds->setValue(store.ReadNumber(system, Schema::System::DateRefreshSeconds, 0));
@@ -302,6 +304,12 @@ void TFRM_Options::OKBtnClick()
     hide();
 }
 
-void TFRM_Options::CancelBtnClick() { hide(); }
+void TFRM_Options::CancelBtnClick()
+{
+    hide();
+}
 
-void TFRM_Options::reject() { CancelBtnClick(); }
+void TFRM_Options::reject()
+{
+    CancelBtnClick();
+}

@@ -15,9 +15,15 @@ void OptionsSpinField::setMaxTextLength(int length)
     lineEdit()->setMaxLength(length > 0 ? length : 32767);
 }
 
-int OptionsSpinField::maxTextLength() const { return lineEdit()->maxLength(); }
+int OptionsSpinField::maxTextLength() const
+{
+    return lineEdit()->maxLength();
+}
 
-int OptionsSpinField::fieldValue() const { return interpret(lineEdit()->text()); }
+int OptionsSpinField::fieldValue() const
+{
+    return interpret(lineEdit()->text());
+}
 
 QValidator::State OptionsSpinField::validate(QString& input, int& /*pos*/) const
 {
@@ -33,7 +39,10 @@ QValidator::State OptionsSpinField::validate(QString& input, int& /*pos*/) const
     return ok && value >= minimum() && value <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
 }
 
-void OptionsSpinField::fixup(QString& input) const { input = QString::number(interpret(input)); }
+void OptionsSpinField::fixup(QString& input) const
+{
+    input = QString::number(interpret(input));
+}
 
 int OptionsSpinField::interpret(const QString& text) const
 {
@@ -41,9 +50,8 @@ int OptionsSpinField::interpret(const QString& text) const
     bool ok = false;
     const qlonglong value = digits.toLongLong(&ok);
     if (!ok) {
-        const bool tooLong = !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) {
-            return c >= u'0' && c <= u'9';
-        });
+        const bool tooLong = !digits.isEmpty() && std::all_of(digits.begin(), digits.end(),
+                                                              [](QChar c) { return c >= u'0' && c <= u'9'; });
         return tooLong ? maximum() : minimum();
     }
     return int(std::clamp<qlonglong>(value, minimum(), maximum()));

@@ -1,5 +1,5 @@
-#include "app/AppContext.h"
 #include "app/EditorFindReplace.h"
+#include "app/AppContext.h"
 #include "app/FindDialog.h"
 #include "app/ReplaceDialog.h"
 #include "settings/SettingsSchema.h"
@@ -37,8 +37,7 @@ protected:
         window.reset();
     }
 
-    template <typename T>
-    T* in(QWidget& dialog, const char* name)
+    template <typename T> T* in(QWidget& dialog, const char* name)
     {
         T* child = dialog.findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(child, nullptr) << name;
@@ -83,7 +82,8 @@ TEST_F(EditorFindReplaceTest, FindNextWalksTheOccurrencesThenAsksToRepeat)
     EXPECT_EQ(selection(), std::make_pair(0, 6));
     EXPECT_EQ(window->focusWidget(), editor);
     click(dialog, "BTN_FindNext");
-    EXPECT_EQ(selection(), std::make_pair(17, 6)) << "SELECT on the second line, the line break one character";
+    EXPECT_EQ(selection(), std::make_pair(17, 6))
+        << "SELECT on the second line, the line break one character";
     EXPECT_EQ(editor->textCursor().selectedText(), QStringLiteral("SELECT"));
     click(dialog, "BTN_FindNext");
     EXPECT_EQ(selection(), std::make_pair(27, 6));
@@ -183,7 +183,8 @@ TEST_F(EditorFindReplaceTest, F3UsesTheFindDialogSettingsAndTheSharedCounter)
     click(commands->replaceDialog(), "BTN_FindNext");
     EXPECT_EQ(selection(), std::make_pair(0, 1));
     commands->MI_FindNextClick();
-    EXPECT_EQ(selection(), std::make_pair(6, 1)) << "the replace dialog's search raised the shared counter to 1";
+    EXPECT_EQ(selection(), std::make_pair(6, 1))
+        << "the replace dialog's search raised the shared counter to 1";
     EXPECT_EQ(stored(Schema::Dialogs::FindDialogText), QStringLiteral("b"));
 }
 

@@ -26,7 +26,10 @@ constexpr bool kAny = false;
 constexpr bool kDown = true;
 constexpr bool kUp = false;
 
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s)
+{
+    return QString::fromUtf16(s);
+}
 
 // An independent, literal reading of the search steps (copies, recursion, reversal), to check the
 // linear implementation against on many small texts.
@@ -237,7 +240,8 @@ TEST(EditorSearch, ReplacesAtTheGivenStarts)
         {u"ab", {1}, 1, u"\u00e9\u00e9", u"a\u00e9\u00e9"},
     };
     for (const ReplaceCase& c : cases)
-        EXPECT_EQ(EditorSearch::replaceAt(q(c.text), c.starts, c.findLength, q(c.replacement)), q(c.expected));
+        EXPECT_EQ(EditorSearch::replaceAt(q(c.text), c.starts, c.findLength, q(c.replacement)),
+                  q(c.expected));
 }
 
 TEST(EditorSearch, ComparesSelectionsUnderTheCaseRule)

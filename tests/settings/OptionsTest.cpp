@@ -1,6 +1,6 @@
+#include "settings/Options.h"
 #include "app/AppContext.h"
 #include "app/EditorAppearance.h"
-#include "settings/Options.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
@@ -37,8 +37,8 @@ protected:
     void SetUp() override
     {
         editor = std::make_unique<QPlainTextEdit>();
-        EditorAppearance{QColor(Qt::white), QFont(QStringLiteral("Courier New"), 10), QColor(Qt::black)}.applyTo(
-            *editor);
+        EditorAppearance{QColor(Qt::white), QFont(QStringLiteral("Courier New"), 10), QColor(Qt::black)}
+            .applyTo(*editor);
         timeTimer.start(60000);
         dateTimer.start(1800000);
         dialog = std::make_unique<TFRM_Options>(ctx);
@@ -50,8 +50,7 @@ protected:
         editor.reset();
     }
 
-    template <typename T>
-    T* control(const char* name) const
+    template <typename T> T* control(const char* name) const
     {
         T* child = dialog->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(child, nullptr) << name;
@@ -96,8 +95,8 @@ TEST_F(OptionsTest, IsLaidOutWithItsCaptionsAndRanges)
 
     const FieldRange ranges[] = {
         {"SPN_MaximumLoginRetries", 1, 10, 32767}, {"SPN_DateRefreshHours", 0, 23, 2},
-        {"SPN_DateRefreshMinutes", 0, 59, 2},     {"SPN_DateRefreshSeconds", 0, 59, 2},
-        {"SPN_TimeRefreshHours", 0, 23, 2},       {"SPN_TimeRefreshMinutes", 0, 59, 2},
+        {"SPN_DateRefreshMinutes", 0, 59, 2},      {"SPN_DateRefreshSeconds", 0, 59, 2},
+        {"SPN_TimeRefreshHours", 0, 23, 2},        {"SPN_TimeRefreshMinutes", 0, 59, 2},
         {"SPN_TimeRefreshSeconds", 0, 59, 2},
     };
     for (const FieldRange& r : ranges) {
@@ -124,9 +123,9 @@ TEST_F(OptionsTest, IsLaidOutWithItsCaptionsAndRanges)
     QStringList labels;
     for (const QLabel* label : dialog->findChildren<QLabel*>())
         labels << label->text();
-    for (const char* text : {"Maximum Login Retries:", "Confirm before Exiting Application ?",
-                             "Date Refresh Interval:", "Time Refresh Interval:", "Every", "Hours", "Minutes",
-                             "Seconds"})
+    for (const char* text :
+         {"Maximum Login Retries:", "Confirm before Exiting Application ?",
+          "Date Refresh Interval:", "Time Refresh Interval:", "Every", "Hours", "Minutes", "Seconds"})
         EXPECT_TRUE(labels.contains(QString::fromLatin1(text))) << text;
 }
 
@@ -207,7 +206,8 @@ TEST_F(OptionsTest, TypedValuesAreLimitedAndBroughtToTheNearestBound)
     typeAndLeave(retries, QStringLiteral("250"));
     EXPECT_EQ(retries->value(), 10) << "the retry field takes more than two characters";
     typeAndLeave(retries, QStringLiteral("x"));
-    EXPECT_EQ(retries->text(), QStringLiteral("1")) << "letters cannot be typed; the emptied field takes its minimum";
+    EXPECT_EQ(retries->text(), QStringLiteral("1"))
+        << "letters cannot be typed; the emptied field takes its minimum";
 }
 
 TEST_F(OptionsTest, OkReadsWhatIsTypedEvenBeforeTheFieldLosesTheFocus)
@@ -219,7 +219,8 @@ TEST_F(OptionsTest, OkReadsWhatIsTypedEvenBeforeTheFieldLosesTheFocus)
     seconds->findChild<QLineEdit*>()->clear();
     QTest::keyClicks(seconds, QStringLiteral("75"));
     click("OKBtn");
-    EXPECT_EQ(general(Schema::General::MaximumLoginRetries), QStringLiteral("1")) << "an empty field reads its minimum";
+    EXPECT_EQ(general(Schema::General::MaximumLoginRetries), QStringLiteral("1"))
+        << "an empty field reads its minimum";
     EXPECT_EQ(ctx.facts.LoginRetryLimit, 1);
     EXPECT_EQ(system(Schema::System::DateRefreshSeconds), QStringLiteral("59"));
 }
@@ -373,7 +374,8 @@ TEST_F(OptionsTest, CancelEscapeAndTheTitleBarDiscardEverything)
         EXPECT_EQ(spin("SPN_MaximumLoginRetries")->value(), 3);
         EXPECT_EQ(spin("SPN_DateRefreshHours")->value(), 0);
         EXPECT_TRUE(control<QRadioButton>("RGB_WordWrap_Yes")->isChecked());
-        EXPECT_EQ(control<QPlainTextEdit>("MEMO_Prototype")->palette().color(QPalette::Base), QColor(Qt::white));
+        EXPECT_EQ(control<QPlainTextEdit>("MEMO_Prototype")->palette().color(QPalette::Base),
+                  QColor(Qt::white));
         dialog->hide();
     }
 }
