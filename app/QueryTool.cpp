@@ -24,7 +24,6 @@ namespace {
 
 const QString kHideToolbar = QStringLiteral("Hide Toolbar");
 const QString kShowToolbar = QStringLiteral("Show Toolbar");
-constexpr int kVersionTextLength = 128;
 
 void ShowModeless(QWidget* window)
 {
@@ -190,21 +189,22 @@ void TFRM_QueryTool::showConnection(const QString& userName, const QString& data
     Timer_TimeTimer();
 }
 
-void TFRM_QueryTool::ShowPlatformVersion() { showPlatformVersion(QueryPlatformVersion()); }
+void TFRM_QueryTool::ShowPlatformVersion() { showPlatformVersion(ReadPlatformVersion()); }
 
 void TFRM_QueryTool::showPlatformVersion(const PlatformVersion& version)
 {
-    if (version.failed) {
+    if (!version.ok) {
+        // No version known: the result window's minimise rule then takes the oldest behaviour.
         m_ctx.platformMajorVersion = 0;
         return;
     }
-    SBR_Windows->setPanelText(0, version.distribution);
-    SBR_Windows->setPanelText(1, QStringLiteral("Kernel Version %1.%2").arg(version.major).arg(version.minor));
-    QString release = version.release.left(kVersionTextLength);
+    SBR_Windows->setPanelText(0, version.platformName);
+    SBR_Windows->setPanelText(1, KernelVersionText(version));
+    QString release = version.supplementary.left(PlatformVersion::kMaxSupplementaryLength);
     if (const qsizetype nul = release.indexOf(QChar(0)); nul >= 0)
         release.truncate(nul);
     SBR_Windows->setPanelText(2, release);
-    m_ctx.platformMajorVersion = version.major;
+    m_ctx.platformMajorVersion = version.majorVersion;
 }
 
 void TFRM_QueryTool::Timer_TimeTimer()

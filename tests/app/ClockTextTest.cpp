@@ -51,7 +51,7 @@ TEST(ClockText, RefreshInterval)
 
 TEST(ClockText, ZeroIntervalStopsTheTimer)
 {
-    TestApplication();
+    GuiApp();
     QTimer timer;
     SetRefreshInterval(timer, 60'000);
     EXPECT_TRUE(timer.isActive());

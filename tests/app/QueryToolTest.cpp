@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -111,6 +112,7 @@ TEST_F(QueryToolTest, EditorAndStatusBars)
     EXPECT_NE(editor->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_TRUE(editor->toPlainText().isEmpty());
     // Between the tool bar and the status bars.
+    w.centralWidget()->layout()->activate();
     EXPECT_LT(w.PNL_Top->y(), editor->y());
     EXPECT_LT(editor->y(), w.SBR_Windows->y());
     EXPECT_LT(w.SBR_Windows->y(), w.SBR_QueryTool->y());
@@ -309,6 +311,7 @@ TEST_F(QueryToolTest, ToolbarCommandFollowsTheCaption)
     EXPECT_EQ(w.MI_Toolbar->text(), QStringLiteral("Show Toolbar"));
     EXPECT_FALSE(SettingsStore().ReadFlag(kGeneral, G::ShowToolbar, true));
     // The editor takes the room.
+    QCoreApplication::processEvents();
     EXPECT_EQ(w.REDT_QueryTool->y(), 0);
 }
 
@@ -515,10 +518,11 @@ TEST_F(QueryToolTest, PlatformVersionPanels)
 {
     TFRM_QueryTool& w = make();
     PlatformVersion version;
-    version.distribution = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
-    version.major = 6;
-    version.minor = 1;
-    version.release = QStringLiteral("6.1.0-18-amd64");
+    version.ok = true;
+    version.platformName = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
+    version.majorVersion = 6;
+    version.minorVersion = 1;
+    version.supplementary = QStringLiteral("6.1.0-18-amd64");
     w.showPlatformVersion(version);
     EXPECT_EQ(w.SBR_Windows->panelText(0), QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
     EXPECT_EQ(w.SBR_Windows->panelText(1), QStringLiteral("Kernel Version 6.1"));
@@ -526,20 +530,21 @@ TEST_F(QueryToolTest, PlatformVersionPanels)
     EXPECT_EQ(ctx.platformMajorVersion, 6);
 
     PlatformVersion odd;
-    odd.distribution = QStringLiteral("Linux");
-    odd.major = 10;
-    odd.minor = 0;
-    odd.release = QString(200, u'r');
+    odd.ok = true;
+    odd.platformName = QStringLiteral("Linux");
+    odd.majorVersion = 10;
+    odd.minorVersion = 0;
+    odd.supplementary = QString(200, u'r');
     w.showPlatformVersion(odd);
     EXPECT_EQ(w.SBR_Windows->panelText(1), QStringLiteral("Kernel Version 10.0"));
     EXPECT_EQ(w.SBR_Windows->panelText(2), QString(128, u'r'));
-    odd.release = QStringLiteral("5.10") + QChar(0) + QStringLiteral("junk");
+    odd.supplementary = QStringLiteral("5.10") + QChar(0) + QStringLiteral("junk");
     w.showPlatformVersion(odd);
     EXPECT_EQ(w.SBR_Windows->panelText(2), QStringLiteral("5.10"));
 
     PlatformVersion failed;
-    failed.failed = true;
-    failed.major = 99;
+    failed.ok = false;
+    failed.majorVersion = 99;
     w.showPlatformVersion(failed);
     EXPECT_EQ(w.SBR_Windows->panelText(0), QStringLiteral("Linux"));
     EXPECT_EQ(w.SBR_Windows->panelText(1), QStringLiteral("Kernel Version 10.0"));

@@ -1,16 +1,11 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "support/GuiApp.h"
 #include "support/ScriptedDesktop.h"
 #include "support/TestHome.h"
 
 #include <QPrinter>
-
-class QApplication;
-
-/// The one QApplication of a test program, created on first use on Qt's current platform
-/// (offscreen under ctest) and kept until the process ends.
-QApplication& TestApplication();
 
 /// Fixture for tests that build real windows: its own home (settings store, data sources), a
 /// scripted desktop that fails the test on unexpected boxes, an application printer and a
@@ -21,7 +16,7 @@ protected:
     GuiTest();
     ~GuiTest() override;
 
-    QApplication& app = TestApplication(); // first: the printer below needs it
+    QApplication& app = GuiApp(); // first: the printer below needs it
     ScriptedDesktop desktop;
     QPrinter printer;
     AppContext ctx{desktop, printer};
