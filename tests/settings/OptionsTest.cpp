@@ -1,6 +1,7 @@
 #include "settings/Options.h"
 #include "app/AppContext.h"
 #include "app/EditorAppearance.h"
+#include "app/main.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
@@ -393,4 +394,33 @@ TEST_F(OptionsTest, AnEmptiedPrototypeGetsItsSampleBackButTypedTextStays)
     click("CancelBtn");
     dialog->show();
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("select 1"));
+}
+
+TEST_F(OptionsTest, WorksOnTheMainWindowsEditorAndTimers)
+{
+    {
+        SettingsStore store;
+        store.WriteNumber(Schema::Section::General, Schema::General::BackgroundColor, 255);
+        store.WriteNumber(Schema::Section::General, Schema::General::FontColor, 65280);
+        store.WriteText(Schema::Section::General, Schema::General::FontName, QStringLiteral("Arial"));
+        store.WriteNumber(Schema::Section::General, Schema::General::FontSize, 16);
+    }
+    TFRM_QueryTool mainWindow(ctx);
+    mainWindow.show();
+    dialog->attach(mainWindow.REDT_QueryTool, mainWindow.Timer_Time, mainWindow.Timer_Date);
+    dialog->show();
+    const auto* memo = control<QPlainTextEdit>("MEMO_Prototype");
+    EXPECT_EQ(memo->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(memo->palette().color(QPalette::Text), QColor(0, 255, 0));
+    EXPECT_EQ(memo->font().family(), QStringLiteral("Arial"));
+    EXPECT_EQ(memo->font().pointSize(), 16);
+
+    desktop.expectColor(QColor(0, 0, 0));
+    click("BTN_ChangeColor");
+    spin("SPN_TimeRefreshSeconds")->setValue(30);
+    click("OKBtn");
+    EXPECT_EQ(mainWindow.REDT_QueryTool->palette().color(QPalette::Base), QColor(0, 0, 0));
+    EXPECT_EQ(mainWindow.Timer_Time->interval(), 90000);
+    EXPECT_TRUE(mainWindow.Timer_Time->isActive());
+    EXPECT_EQ(general(Schema::General::FontName), QStringLiteral("Arial"));
 }
