@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QSizeF>
+#include <QtGlobal>
 
-enum class PageOrientation
+enum class PageOrientation : quint8
 {
-    Portrait,
-    Landscape,
+    Portrait = 0,
+    Landscape = 1,
 };
 
 /// Paper and margins of a report. The paper is always US Letter; lengths are inches.
