@@ -1,5 +1,6 @@
 #include "print/ResultReportDefinition.h"
 
+#include "print/ResultReportPlan.h"
 #include "print/SQL_Procs.h"
 
 #include <QGuiApplication>
@@ -82,4 +83,36 @@ ReportDefinition BuildResultReportDefinition()
     recordCount.autoSize = true;
     def.pageFooter.elements.append(recordCount);
     return def;
+}
+
+void ResetColumnSlots(ReportDefinition& report)
+{
+    for (int slot = 1; slot <= kReportMaxColumns; ++slot) {
+        if (ReportElement* heading = report.findElement(ResultReportElements::Heading(slot))) {
+            heading->enabled = false;
+            heading->text.clear();
+        }
+        if (ReportElement* cell = report.findElement(ResultReportElements::Cell(slot))) {
+            cell->enabled = false;
+            cell->fieldName.clear();
+        }
+    }
+}
+
+void PlaceColumnSlots(ReportDefinition& report, const ResultReportPlan& plan)
+{
+    report.pageHeader.height = plan.headerHeight;
+    report.detail.height = plan.detailHeight;
+    for (int k = 0; k < plan.usedSlots() && k < kReportMaxColumns; ++k) {
+        const ReportSlotPlacement& place = plan.slots[k];
+        ReportElement* heading = report.findElement(ResultReportElements::Heading(k + 1));
+        ReportElement* cell = report.findElement(ResultReportElements::Cell(k + 1));
+        if (!heading || !cell)
+            continue;
+        heading->visible = cell->visible = true;
+        heading->top = place.headingTop;
+        cell->top = place.cellTop;
+        heading->left = cell->left = place.left;
+        heading->width = cell->width = place.width;
+    }
 }

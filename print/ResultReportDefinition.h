@@ -22,3 +22,13 @@ inline QString Cell(int slot) { return QStringLiteral("RPD_Cell%1").arg(slot); }
 /// page footer with date, time, page number and record count. The 16 column slots start hidden
 /// and disabled; the result report places and enables the ones it uses.
 ReportDefinition BuildResultReportDefinition();
+
+struct ResultReportPlan;
+
+/// Disables all 16 column slots and clears their headings and field bindings; a slot once
+/// placed stays visible, so this is what takes an earlier report's columns out.
+void ResetColumnSlots(ReportDefinition& report);
+
+/// Sets the band heights of the plan and makes the used slots visible at their places. The
+/// slots' texts, bindings and enabled flags are left to the caller.
+void PlaceColumnSlots(ReportDefinition& report, const ResultReportPlan& plan);
