@@ -12,6 +12,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -210,6 +211,29 @@ TEST_F(ReportOutputTest, CancellingTheProgressPutsNothingOut)
     int asked = 0;
     EXPECT_FALSE(WriteReportPdf(report, file(QStringLiteral("cancel.pdf")), [&](int, int) { return ++asked < 3; }));
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("cancel.pdf"))));
+}
+
+TEST_F(ReportOutputTest, TheProgressWindowKeepsEventsFlowingAndCanCancel)
+{
+    ReportDefinition def = listDefinition(QStringLiteral("Long Work"));
+    def.showProgress = true;
+    const TableRowSource source = cities(30000);
+    ReportEngine engine(def, source);
+    ASSERT_FALSE(engine.layout().isEmpty());
+
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        ++ticks;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* progress = qobject_cast<QProgressDialog*>(w); progress && ticks >= 3)
+                progress->cancel();
+        }
+    });
+    ticker.start(20);
+    EXPECT_EQ(engine.writePdf(file(QStringLiteral("long.pdf"))), ReportOutcome::Cancelled);
+    EXPECT_GE(ticks, 3) << "timers ran while the pages were written";
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("long.pdf"))));
 }
 
 } // namespace
