@@ -3,8 +3,8 @@
 #include "app/AppContext.h"
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
-#include "print/NotedPrinter.h"
 #include "print/QueryRowSource.h"
 #include "print/ResultReportDefinition.h"
 #include "print/ResultReportPlan.h"
@@ -110,10 +110,11 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
     settings.Title = title;
     form.EDT_Title->setText(title);
 
-    const NotedPrinter noted(ctx.printer);
+    const QString noted = SelectedPrinterName(ctx.printer);
     if (showPrintOptions(desktop, form, owner) != QDialog::Accepted)
         return;
-    noted.restore();
+    // The printer setup has given its orientation; its choice of printer does not stay.
+    SelectPrinter(ctx.printer, noted);
 
     applyPageSettings(layout, settings);
     page.RowNumberWidth = settings.ShowRowNumber ? kRowNumberWidth : 0;

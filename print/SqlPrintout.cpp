@@ -1,8 +1,8 @@
 #include "print/SqlPrintout.h"
 
 #include "app/AppContext.h"
+#include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
-#include "print/NotedPrinter.h"
 #include "print/PlainTextLayout.h"
 
 #include <QFontMetricsF>
@@ -67,8 +67,8 @@ bool PrintPlainText(QPrinter& printer, const QStringList& lines, const QFont& fo
 void PrintSQL(AppContext& ctx, const QPlainTextEdit& editor, QWidget* parent)
 {
     QPrinter& printer = ctx.printer;
-    const NotedPrinter noted(printer);
-    const auto selectAgain = qScopeGuard([&] { noted.restore(); });
+    const QString noted = SelectedPrinterName(printer);
+    const auto selectAgain = qScopeGuard([&] { SelectPrinter(printer, noted); });
     if (!ctx.desktop.printDialog(printer, parent))
         return;
     // The dialog offers a page range and the selection; the whole text is printed all the same.

@@ -1,5 +1,5 @@
 #include "print/PlainTextLayout.h"
-#include "report_engine/TestApp.h"
+#include "support/GuiApp.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ protected:
 
     static QImage makeDevice()
     {
-        testApp();
+        GuiApp();
         QImage image(1, 1, QImage::Format_Mono);
         image.setDotsPerMeterX(3780);
         image.setDotsPerMeterY(3780);

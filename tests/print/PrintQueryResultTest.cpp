@@ -1,12 +1,11 @@
-#include "print/LocalDesktop.h"
 #include "print/ModalScript.h"
 #include "print/SQL_Procs.h"
 #include "print/report.h"
 #include "report_engine/PdfTools.h"
-#include "report_engine/TestApp.h"
+#include "support/GuiApp.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
-#include "support/TestHome.h"
+#include "support/GuiTest.h"
 
 #include "app/AppContext.h"
 #include "connection/Connection.h"
@@ -28,7 +27,7 @@ namespace {
 
 using Schema::Section::QryFields;
 
-class PrintQueryResultTest : public IsolatedTest
+class PrintQueryResultTest : public GuiTest
 {
 protected:
     PrintQueryResultTest()
@@ -77,8 +76,8 @@ protected:
     {
         PrintQueryResult(ctx, grid, title, shown);
         EXPECT_EQ(script.pending(), 0) << "every modal window expected came up";
-        EXPECT_EQ(desktop.busy, 0);
-        EXPECT_EQ(desktop.suspended, 0);
+        EXPECT_EQ(desktop.busyDepth, 0);
+        EXPECT_EQ(desktop.suspendDepth, 0);
     }
 
     QStringList enabledCells() const
@@ -92,11 +91,7 @@ protected:
         return bound;
     }
 
-    QApplication& app = testApp();
     QTemporaryDir dir;
-    LocalDesktop desktop;
-    QPrinter printer;
-    AppContext ctx{.desktop = desktop, .printer = printer, .facts = {}, .shortDateFormat = {}};
     Connection connection;
     Query grid{connection};
     std::unique_ptr<TFRM_Report> form;
@@ -145,7 +140,7 @@ TEST_F(PrintQueryResultTest, PrintsASampleResultWithTitleHeadingsCellsAndFooter)
     EXPECT_EQ(settings.Page.ColumnFieldNames[1], QStringLiteral("ENAME"));
     EXPECT_DOUBLE_EQ(settings.Page.ColumnWidths[1], grid.field(1).displayWidth * 6.4);
     EXPECT_EQ(settings.Page.ColumnFieldNames[4], QString());
-    EXPECT_TRUE(desktop.boxes.isEmpty());
+    EXPECT_TRUE(desktop.boxes.empty());
     ASSERT_TRUE(form->QRY_Report);
     EXPECT_TRUE(form->QRY_Report->isActive()) << "the report query stays open until the next report";
 }
@@ -288,12 +283,13 @@ TEST_F(PrintQueryResultTest, PreviewShowsThePagesAndReturnsWhenClosed)
 
 TEST_F(PrintQueryResultTest, NothingHappensOnCancelOrForAClosedQuery)
 {
+    desktop.expectBox(BoxKind::Error, QStringLiteral("The Query passed to the print routine is not ACTIVE"), BoxAnswer::Ok);
     PrintQueryResult(ctx, grid, QStringLiteral("Query Result"), 0);
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("The Query passed to the print routine is not ACTIVE"));
     EXPECT_EQ(desktop.boxes[0].buttons, BoxButtons::Ok);
-    EXPECT_EQ(desktop.busy, 0);
+    EXPECT_EQ(desktop.busyDepth, 0);
     EXPECT_EQ(script.answered(), 0) << "no dialog for a closed query";
 
     openGrid(QStringLiteral("SELECT DNAME FROM DEPT"));
@@ -311,6 +307,7 @@ TEST_F(PrintQueryResultTest, AnEngineFailureOnTheRerunIsReportedAndNothingPrinte
     openGrid(QStringLiteral("SELECT A FROM GONE"));
     exec(QStringLiteral("DROP TABLE GONE"));
     confirmOptions();
+    desktop.expectBox(BoxKind::Plain, QStringLiteral("SQL Error in Print module"), BoxAnswer::Ok);
     print();
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Plain);
@@ -326,7 +323,7 @@ TEST_F(PrintQueryResultTest, RowsAllGoneOnTheRerunPrintNothing)
     exec(QStringLiteral("DELETE FROM SHORT_LIVED"));
     confirmOptions();
     print();
-    EXPECT_TRUE(desktop.boxes.isEmpty());
+    EXPECT_TRUE(desktop.boxes.empty());
     EXPECT_FALSE(QFileInfo::exists(output()));
 }
 
@@ -335,9 +332,9 @@ TEST_F(PrintQueryResultTest, APrinterThatCannotBeOpenedIsReported)
     printer.setOutputFileName(dir.filePath(QStringLiteral("no/such/folder/report.pdf")));
     openGrid(QStringLiteral("SELECT DNAME FROM DEPT"));
     confirmOptions();
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
     print();
     ASSERT_EQ(desktop.boxes.size(), 1);
-    EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);
     EXPECT_TRUE(desktop.boxes[0].text.contains(QStringLiteral("no/such/folder/report.pdf")));
 }
 

@@ -1,12 +1,11 @@
-#include "print/LocalDesktop.h"
 #include "print/PrintLengths.h"
 #include "print/PrintSettings.h"
 #include "print/SQL_Procs.h"
 #include "print/report.h"
-#include "report_engine/TestApp.h"
+#include "support/GuiApp.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
-#include "support/TestHome.h"
+#include "support/GuiTest.h"
 
 #include "app/AppContext.h"
 
@@ -92,7 +91,7 @@ TEST(PrintLengthsTest, ParsingInches)
     }
 }
 
-class PrintSettingsTest : public IsolatedTest
+class PrintSettingsTest : public GuiTest
 {
 protected:
 
@@ -113,10 +112,6 @@ protected:
     }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    QApplication& app = testApp(); // before the printer
-    LocalDesktop desktop;
-    QPrinter printer;
-    AppContext ctx{.desktop = desktop, .printer = printer, .facts = {}, .shortDateFormat = {}};
 
 private:
     std::unique_ptr<TFRM_Report> m_form;
@@ -165,7 +160,7 @@ TEST_F(PrintSettingsTest, FirstRunShowsTheSeededValuesCollapsed)
     EXPECT_EQ(f.SPN_Copies->value(), 1);
     EXPECT_EQ(f.CBX_ShowPreview->currentText(), QStringLiteral("TRUE"));
     EXPECT_EQ(f.CBX_ShowRowNumber->currentText(), QStringLiteral("TRUE"));
-    EXPECT_TRUE(desktop.boxes.isEmpty());
+    EXPECT_TRUE(desktop.boxes.empty());
     EXPECT_EQ(f.printSettings().Copies, 0) << "loading leaves the record alone";
     EXPECT_TRUE(f.BBN_Ok->isDefault());
 
@@ -245,10 +240,7 @@ TEST_F(PrintSettingsTest, OrientationComesFromThePrinter)
     };
     for (const Case& c : {Case{QPageLayout::Portrait, P::Portrait, 816}, Case{QPageLayout::Landscape, P::Landscape, 1056}}) {
         printer.setPageOrientation(c.printer == QPageLayout::Portrait ? QPageLayout::Landscape : QPageLayout::Portrait);
-        desktop.onPrinterSetup = [&](QPrinter& p) {
-            p.setPageOrientation(c.printer);
-            return true;
-        };
+        desktop.expectPrinterSetup(true, [&](QPrinter& p) { p.setPageOrientation(c.printer); });
         open();
         click(form().BBN_PrinterSetupDialog);
         click(form().BBN_Ok);
@@ -346,6 +338,7 @@ TEST_F(PrintSettingsTest, ALengthThatIsNotANumberIsNamedAndNothingIsStored)
         f.SPN_Copies->setValue(9);
         const QStringList before = storeSnapshot();
         const GenericPage pageBefore = f.printSettings().Page;
+        desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
         click(f.BBN_Ok);
         ASSERT_EQ(desktop.boxes.size(), 1);
         EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);
@@ -357,6 +350,7 @@ TEST_F(PrintSettingsTest, ALengthThatIsNotANumberIsNamedAndNothingIsStored)
         EXPECT_EQ(f.printSettings().Page.LeftMargin, pageBefore.LeftMargin);
 
         // Closing the panel is refused the same way.
+        desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
         click(f.BBN_Properties);
         EXPECT_TRUE(f.isExpanded());
         EXPECT_EQ(desktop.boxes.size(), 2);
@@ -372,6 +366,7 @@ TEST_F(PrintSettingsTest, ABadFieldInTheCollapsedDialogOpensThePanelToMendIt)
     open();
     TFRM_Report& f = form();
     f.EDT_Bottom->setText(QStringLiteral("x"));
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
     click(f.BBN_Ok);
     EXPECT_TRUE(f.isVisible());
     EXPECT_TRUE(f.isExpanded());
@@ -383,6 +378,7 @@ TEST_F(PrintSettingsTest, StoredValuesThatAreNotNumbersAreReportedAndReplaced)
     seed();
     write(P::U_TopMargin, QStringLiteral("tall"));
     write(P::U_Copies, QStringLiteral("500"));
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
     form();
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_TRUE(desktop.boxes[0].text.contains(QStringLiteral("U_TopMargin")));
@@ -391,9 +387,11 @@ TEST_F(PrintSettingsTest, StoredValuesThatAreNotNumbersAreReportedAndReplaced)
 
     write(P::D_SpaceBetweenColumns, QStringLiteral("none"));
     open();
-    click(form().BBN_Properties);
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+    click(form().BBN_Properties); // reloads: U_TopMargin is reported again
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
     click(form().BTN_DefaultSettings);
-    EXPECT_TRUE(desktop.boxes.last().text.contains(QStringLiteral("D_SpaceBetweenColumns")));
+    EXPECT_TRUE(desktop.boxes.back().text.contains(QStringLiteral("D_SpaceBetweenColumns")));
     EXPECT_EQ(form().EDT_Space->text(), QStringLiteral("0.1"));
     EXPECT_EQ(read(P::U_TopMargin), QStringLiteral("tall")) << "reading alone mends nothing";
 }

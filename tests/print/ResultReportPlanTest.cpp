@@ -3,7 +3,7 @@
 #include "print/SQL_Procs.h"
 #include "report_engine/ReportLayout.h"
 #include "report_engine/TableRowSource.h"
-#include "report_engine/TestApp.h"
+#include "support/GuiApp.h"
 
 #include <gtest/gtest.h>
 
@@ -155,7 +155,7 @@ TEST(ResultReportPlanTest, PlacementOfTheSlots)
 class ResultReportDefinitionTest : public ::testing::Test
 {
 protected:
-    ResultReportDefinitionTest() { testApp(); }
+    ResultReportDefinitionTest() { GuiApp(); }
 };
 
 TEST_F(ResultReportDefinitionTest, PlacedSlotsPrintWhereThePlanPutsThem)

@@ -1,11 +1,12 @@
-#include "print/LocalDesktop.h"
+#include "platform/AppPrinter.h"
 #include "print/SqlPrintout.h"
 #include "report_engine/PdfTools.h"
-#include "report_engine/TestApp.h"
-#include "support/TestHome.h"
+#include "support/GuiApp.h"
+#include "support/GuiTest.h"
 
 #include "app/AppContext.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -13,7 +14,7 @@
 
 namespace {
 
-class SqlPrintoutTest : public IsolatedTest
+class SqlPrintoutTest : public GuiTest
 {
 protected:
     SqlPrintoutTest()
@@ -22,12 +23,17 @@ protected:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(QStringLiteral("before.pdf")));
         editor.setFont(QFont(QStringLiteral("Courier New"), 10));
-        desktop.onPrintDialog = [this](QPrinter& p) {
-            // What the dialog's file output leaves on the printer.
+    }
+
+    /// The print dialog confirmed with its file output chosen.
+    void expectFileOutput(std::function<void(QPrinter&)> more = {})
+    {
+        desktop.expectPrintDialog(true, [this, more](QPrinter& p) {
             p.setOutputFormat(QPrinter::PdfFormat);
             p.setOutputFileName(output());
-            return true;
-        };
+            if (more)
+                more(p);
+        });
     }
 
     QString output() const { return dir.filePath(QStringLiteral("sql.pdf")); }
@@ -39,17 +45,14 @@ protected:
         lines.removeAll(QString());
         return lines;
     }
+    /// With no printer installed the selection before is file output, and stays so.
     void expectSelectionRestored() const
     {
         EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
-        EXPECT_EQ(printer.outputFileName(), dir.filePath(QStringLiteral("before.pdf")));
+        EXPECT_EQ(SelectedPrinterName(printer), QString());
     }
 
-    QApplication& app = testApp();
     QTemporaryDir dir;
-    LocalDesktop desktop;
-    QPrinter printer;
-    AppContext ctx{.desktop = desktop, .printer = printer, .facts = {}, .shortDateFormat = {}};
     QPlainTextEdit editor;
 };
 
@@ -80,6 +83,7 @@ TEST_F(SqlPrintoutTest, DisplayLinesFollowTheEditorsWrapping)
 TEST_F(SqlPrintoutTest, PrintsTheTextInTheEditorsFontAsNamedJob)
 {
     editor.setPlainText(QStringLiteral("SELECT ENAME, SAL\nFROM EMP\nWHERE SAL > 1000\n"));
+    expectFileOutput();
     PrintSQL(ctx, editor);
     EXPECT_EQ(desktop.printDialogs, 1);
     ASSERT_TRUE(QFileInfo::exists(output()));
@@ -90,17 +94,14 @@ TEST_F(SqlPrintoutTest, PrintsTheTextInTheEditorsFontAsNamedJob)
     const QString fonts = runPdfTool(QStringLiteral("pdffonts"), {output()});
     EXPECT_TRUE(fonts.contains(QStringLiteral("LiberationMono"))) << qPrintable(fonts);
     expectSelectionRestored();
-    EXPECT_TRUE(desktop.boxes.isEmpty());
-    EXPECT_EQ(desktop.busy, 0);
+    EXPECT_TRUE(desktop.boxes.empty());
+    EXPECT_EQ(desktop.busyDepth, 0);
 }
 
 TEST_F(SqlPrintoutTest, CancellingPrintsNothingAndKeepsTheSelection)
 {
     editor.setPlainText(QStringLiteral("SELECT 1"));
-    desktop.onPrintDialog = [this](QPrinter& p) {
-        p.setOutputFileName(output());
-        return false;
-    };
+    desktop.expectPrintDialog(false, [this](QPrinter& p) { p.setOutputFileName(output()); });
     PrintSQL(ctx, editor);
     EXPECT_FALSE(QFileInfo::exists(output()));
     expectSelectionRestored();
@@ -112,13 +113,10 @@ TEST_F(SqlPrintoutTest, APageRangeOrSelectionStillPrintsEverything)
     for (int i = 1; i <= 150; ++i)
         text.append(QStringLiteral("-- line %1").arg(i));
     editor.setPlainText(text.join(u'\n'));
-    const auto fileOutput = desktop.onPrintDialog;
-    desktop.onPrintDialog = [&](QPrinter& p) {
-        fileOutput(p);
+    expectFileOutput([](QPrinter& p) {
         p.setPrintRange(QPrinter::PageRange);
         p.setFromTo(2, 2);
-        return true;
-    };
+    });
     PrintSQL(ctx, editor);
     // A printer that honours ranges itself (a print server) is handed the whole document.
     EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
@@ -135,6 +133,7 @@ TEST_F(SqlPrintoutTest, FormFeedsTabsAndLongLinesFollowThePlainTextRules)
     editor.setLineWrapMode(QPlainTextEdit::NoWrap);
     const QString wide = QStringLiteral("W").repeated(300);
     editor.setPlainText(QStringLiteral("page one\f") + QStringLiteral("\npage two\n") + wide);
+    expectFileOutput();
     PrintSQL(ctx, editor);
     const QStringList pages = pdfPages(output());
     ASSERT_EQ(pages.size(), 2);
@@ -159,6 +158,7 @@ TEST_F(SqlPrintoutTest, FormFeedsTabsAndLongLinesFollowThePlainTextRules)
 TEST_F(SqlPrintoutTest, AnEmptyEditorMakesAJobWithNoText)
 {
     editor.setPlainText(QString());
+    expectFileOutput();
     PrintSQL(ctx, editor);
     ASSERT_TRUE(QFileInfo::exists(output()));
     EXPECT_EQ(pdfPageCount(output()), 1);
@@ -168,11 +168,11 @@ TEST_F(SqlPrintoutTest, AnEmptyEditorMakesAJobWithNoText)
 TEST_F(SqlPrintoutTest, AnOutputThatCannotBeOpenedIsReported)
 {
     editor.setPlainText(QStringLiteral("SELECT 1"));
-    desktop.onPrintDialog = [this](QPrinter& p) {
+    desktop.expectPrintDialog(true, [this](QPrinter& p) {
         p.setOutputFormat(QPrinter::PdfFormat);
         p.setOutputFileName(dir.filePath(QStringLiteral("missing/folder/out.pdf")));
-        return true;
-    };
+    });
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
     PrintSQL(ctx, editor);
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);

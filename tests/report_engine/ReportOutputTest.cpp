@@ -4,7 +4,7 @@
 #include "report_engine/ReportLayout.h"
 #include "report_engine/ReportPainter.h"
 #include "report_engine/TableRowSource.h"
-#include "report_engine/TestApp.h"
+#include "support/GuiApp.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ TableRowSource cities(int count)
 class ReportOutputTest : public ::testing::Test
 {
 protected:
-    ReportOutputTest() { testApp(); }
+    ReportOutputTest() { GuiApp(); }
     QString file(const QString& name) const { return dir.filePath(name); }
     QTemporaryDir dir;
 };
