@@ -7,6 +7,7 @@
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
+#include "support/PgServer.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -322,6 +323,37 @@ TEST_F(LoginTest, ClosingTheDialogDuringAChangeOnlyHidesIt)
     EXPECT_TRUE(main().isVisible());
     EXPECT_FALSE(desktop.ended);
     EXPECT_TRUE(ctx.connection->isConnected()) << "nothing was attempted";
+}
+
+TEST_F(LoginTest, PasswordsAreCheckedByARealServer)
+{
+    PgServer& pg = PgServer::instance();
+    ASSERT_TRUE(pg.running()) << pg.failure().toStdString();
+    pg.writeAlias(QStringLiteral("PG"));
+    start();
+
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    logIn(QStringLiteral("PG"), pg.user(), QStringLiteral("wrong"));
+    EXPECT_FALSE(ctx.connection->isConnected());
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    logIn(QStringLiteral("PG"), QStringLiteral("nobody_here"), pg.password());
+    EXPECT_TRUE(login().isVisible());
+
+    logIn(QStringLiteral("PG"), pg.user(), pg.password());
+    EXPECT_TRUE(ctx.connection->isConnected());
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_EQ(main().SBR_QueryTool->panelText(1), QStringLiteral("DATA SOURCE:  PG"));
+    EXPECT_EQ(stored(Schema::Login::UserName), pg.user());
+
+    // Three wrong passwords in one showing end the program.
+    main().BBN_ChangeDataSourceClick();
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, kMaximum, BoxAnswer::Abort);
+    for (int i = 0; i < 3; ++i)
+        logIn(QStringLiteral("PG"), pg.user(), QStringLiteral("wrong %1").arg(i));
+    EXPECT_TRUE(desktop.ended);
+    EXPECT_FALSE(ctx.connection->isConnected());
 }
 
 } // namespace

@@ -1,0 +1,62 @@
+#include "app/About.h"
+#include "app/Startup.h"
+#include "app/main.h"
+#include "connection/Login.h"
+#include "settings/SettingsStore.h"
+#include "support/GuiTest.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class StartupTest : public GuiTest
+{
+};
+
+TEST_F(StartupTest, CreatesTheSevenFormsHidden)
+{
+    {
+        Startup startup(ctx);
+        ASSERT_NE(ctx.login, nullptr);
+        ASSERT_NE(ctx.queryTool, nullptr);
+        ASSERT_NE(ctx.about, nullptr);
+        EXPECT_EQ(&startup.login(), ctx.login);
+        EXPECT_EQ(&startup.queryTool(), ctx.queryTool);
+        EXPECT_NE(ctx.connection, nullptr);
+
+        struct Form
+        {
+            QWidget* window;
+            const char* caption;
+        };
+        const Form forms[] = {
+            {ctx.login, "Login Screen"},
+            {ctx.queryTool, "Tovak's Query Tool"},
+            {ctx.windows.query, "Query Results"},
+            {ctx.windows.report, "Print Options"},
+            {ctx.windows.qryFunc, "Grid Options"},
+            {ctx.windows.about, "About"},
+            {ctx.windows.options, "Options"},
+        };
+        for (const Form& f : forms) {
+            ASSERT_NE(f.window, nullptr) << f.caption;
+            EXPECT_EQ(f.window->windowTitle(), QString::fromUtf8(f.caption));
+            EXPECT_TRUE(f.window->isWindow()) << f.caption;
+            EXPECT_FALSE(f.window->isVisible()) << f.caption << " starts hidden";
+        }
+        EXPECT_EQ(ctx.windows.about, static_cast<QWidget*>(ctx.about));
+        // The login dialog's creation ran its start-up duties.
+        EXPECT_TRUE(SettingsStore().HasSections());
+        EXPECT_FALSE(ctx.facts.ProgramFolder.isEmpty());
+        EXPECT_FALSE(ctx.shortDateFormat.isEmpty());
+    }
+    // Gone with the start-up, and gone from the registry.
+    EXPECT_EQ(ctx.login, nullptr);
+    EXPECT_EQ(ctx.queryTool, nullptr);
+    EXPECT_EQ(ctx.connection, nullptr);
+    EXPECT_EQ(ctx.windows.options, nullptr);
+}
+
+} // namespace
