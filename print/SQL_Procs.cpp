@@ -18,6 +18,7 @@
 #include <QPrinter>
 
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -100,7 +101,8 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
         desktop.messageBox(BoxKind::Error, kNotActive, BoxButtons::Ok, owner);
         return;
     }
-    Q_ASSERT(ctx.report);
+    if (!ctx.report)
+        throw std::logic_error("The print options dialog was not created at start-up");
     TFRM_Report& form = *ctx.report;
     ReportDefinition& layout = form.RPT_Report;
     GenericReport& settings = form.printSettings();
