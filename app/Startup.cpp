@@ -2,16 +2,20 @@
 
 #include "app/About.h"
 #include "app/AppContext.h"
+#include "app/EditorFindReplace.h"
 #include "app/main.h"
 #include "connection/Login.h"
+#include "print/SqlPrintout.h"
+#include "print/report.h"
+#include "settings/Options.h"
 
 #include <QDialog>
 #include <QLocale>
 
 namespace {
 
-// The result window, print options, grid options and options dialog are plain hidden windows
-// with their captions until their own classes are created here instead, one function each.
+// The result window and grid options are plain hidden windows with their captions until their
+// own classes are created here instead, one function each.
 std::unique_ptr<QWidget> PlainWindow(const QString& name, const QString& caption)
 {
     auto window = std::make_unique<QDialog>();
@@ -25,9 +29,11 @@ std::unique_ptr<QWidget> CreateQueryWindow(AppContext&)
     return PlainWindow(QStringLiteral("TFRM_Query"), QStringLiteral("Query Results"));
 }
 
-std::unique_ptr<QWidget> CreateReportWindow(AppContext&)
+std::unique_ptr<QWidget> CreateReportWindow(AppContext& ctx)
 {
-    return PlainWindow(QStringLiteral("TFRM_Report"), QStringLiteral("Print Options"));
+    auto report = std::make_unique<TFRM_Report>(ctx);
+    ctx.report = report.get();
+    return report;
 }
 
 std::unique_ptr<QWidget> CreateQryFuncWindow(AppContext&)
@@ -35,9 +41,24 @@ std::unique_ptr<QWidget> CreateQryFuncWindow(AppContext&)
     return PlainWindow(QStringLiteral("TFRM_QRY_FUNC"), QStringLiteral("Grid Options"));
 }
 
-std::unique_ptr<QWidget> CreateOptionsWindow(AppContext&)
+std::unique_ptr<QWidget> CreateOptionsWindow(AppContext& ctx)
 {
-    return PlainWindow(QStringLiteral("TFRM_Options"), QStringLiteral("Options"));
+    auto options = std::make_unique<TFRM_Options>(ctx);
+    ctx.options = options.get();
+    options->attach(ctx.queryTool->REDT_QueryTool, ctx.queryTool->Timer_Time, ctx.queryTool->Timer_Date);
+    return options;
+}
+
+/// The main window's commands that other parts of the program carry out.
+void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFindReplace& findReplace)
+{
+    QObject::connect(&window, &TFRM_QueryTool::printSQLRequested, &window,
+                     [&ctx, &window] { PrintSQL(ctx, *window.REDT_QueryTool, &window); });
+    QObject::connect(&window, &TFRM_QueryTool::findRequested, &findReplace, &EditorFindReplace::MI_FindClick);
+    QObject::connect(&window, &TFRM_QueryTool::findNextRequested, &findReplace,
+                     &EditorFindReplace::MI_FindNextClick);
+    QObject::connect(&window, &TFRM_QueryTool::replaceRequested, &findReplace,
+                     &EditorFindReplace::MI_ReplaceClick);
 }
 
 } // namespace
@@ -69,11 +90,16 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
 
     m_options = CreateOptionsWindow(ctx);
     ctx.windows.options = m_options.get();
+
+    m_findReplace = std::make_unique<EditorFindReplace>(ctx, *m_queryTool->REDT_QueryTool);
+    ConnectMainWindowCommands(ctx, *m_queryTool, *m_findReplace);
 }
 
 Startup::~Startup()
 {
     // Reverse order; each registry entry goes before its form.
+    m_findReplace.reset();
+    m_ctx.options = nullptr;
     m_ctx.windows.options = nullptr;
     m_options.reset();
     m_ctx.windows.about = nullptr;
@@ -81,6 +107,7 @@ Startup::~Startup()
     m_about.reset();
     m_ctx.windows.qryFunc = nullptr;
     m_qryFunc.reset();
+    m_ctx.report = nullptr;
     m_ctx.windows.report = nullptr;
     m_report.reset();
     m_ctx.windows.query = nullptr;

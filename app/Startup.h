@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class EditorFindReplace;
 class QWidget;
 class TFRM_About;
 class TFRM_Login;
@@ -33,4 +34,5 @@ private:
     std::unique_ptr<QWidget> m_qryFunc;
     std::unique_ptr<TFRM_About> m_about;
     std::unique_ptr<QWidget> m_options;
+    std::unique_ptr<EditorFindReplace> m_findReplace;
 };

@@ -2,10 +2,15 @@
 #include "app/About.h"
 #include "app/main.h"
 #include "connection/Login.h"
+#include "print/report.h"
+#include "settings/Options.h"
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QPlainTextEdit>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +59,40 @@ TEST_F(StartupTest, CreatesTheSevenFormsHidden)
     EXPECT_EQ(ctx.queryTool, nullptr);
     EXPECT_EQ(ctx.connection, nullptr);
     EXPECT_EQ(ctx.windows.options, nullptr);
+}
+
+} // namespace
+
+namespace {
+
+class StartupWiringTest : public GuiTest
+{
+};
+
+TEST_F(StartupWiringTest, MainWindowCommandsReachTheirWindows)
+{
+    Startup startup(ctx);
+    TFRM_QueryTool& window = startup.queryTool();
+    ASSERT_NE(ctx.report, nullptr);
+    ASSERT_NE(ctx.options, nullptr);
+    EXPECT_EQ(ctx.windows.report, static_cast<QWidget*>(ctx.report));
+    EXPECT_EQ(ctx.windows.options, static_cast<QWidget*>(ctx.options));
+
+    // F3 on a fresh store searches for the empty text and asks whether to repeat.
+    window.REDT_QueryTool->setPlainText(QStringLiteral("select * from emp"));
+    desktop.expectBox(BoxKind::Confirmation, QStringLiteral("Search string not found.\rRepeat search again?"),
+                      BoxAnswer::No);
+    window.MI_FindNext->trigger();
+
+    // Print SQL goes to the print dialog; cancelling it prints nothing.
+    desktop.expectPrintDialog(false);
+    window.MI_Print->trigger();
+
+    // Options opens the real options dialog, attached to the editor.
+    window.BBN_Options->click();
+    EXPECT_TRUE(ctx.windows.options->isVisible());
+    ctx.windows.options->hide();
+    desktop.verify();
 }
 
 } // namespace
