@@ -2,6 +2,7 @@
 
 #include "connection/EngineError.h"
 #include "platform/Desktop.h"
+#include "query/SqlNormalizer.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -16,8 +17,6 @@ constexpr char16_t kBlank = u' ';
 bool isTrimmable(char16_t c) { return c <= 32; }
 
 char16_t upperLetter(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
-
-bool isOperatorLead(QChar c) { return c == u'<' || c == u'>' || c == u'!'; }
 
 /// Splits a text at blanks the way the normalisers read it: a word runs to the next blank, and
 /// what follows that blank is trimmed (codes 0 to 32) at both ends before the next word is taken.
@@ -85,79 +84,6 @@ private:
     QString m_out;
 };
 
-/// The full normaliser. A rest put back in front of the remaining text is always taken whole as
-/// the next word, so it is kept aside as a view instead of being glued to the text; a lone "("
-/// likewise becomes a flag that prefixes the next word. Nothing is copied but the output.
-class Normalizer final
-{
-public:
-    explicit Normalizer(QStringView text) : m_splitter(text), m_joiner(text.size() + text.size() / 4 + 16) {}
-
-    QString run()
-    {
-        for (;;) {
-            if (!m_pending.isEmpty()) {
-                const QStringView word = m_pending;
-                m_pending = {};
-                processWord(word);
-                continue;
-            }
-            QStringView word;
-            if (!m_splitter.next(word)) {
-                // A "(" with nothing after it stays a word of its own instead of vanishing.
-                if (m_openParen)
-                    m_joiner.append(u"(");
-                break;
-            }
-            if (m_openParen) {
-                m_openParen = false;
-                m_parenWord = QStringLiteral("(");
-                m_parenWord.append(word);
-                processWord(m_parenWord);
-            } else {
-                processWord(word);
-            }
-        }
-        return m_joiner.take();
-    }
-
-private:
-    void processWord(QStringView word)
-    {
-        const qsizetype eq = word.indexOf(u'=');
-        if (eq < 0 || word.size() == 1) {
-            finishSlot(word);
-            return;
-        }
-        if (eq == 0) {
-            m_pending = word.sliced(1);
-            m_joiner.append(u"=");
-            return;
-        }
-        const QStringView op = isOperatorLead(word[eq - 1]) ? word.sliced(eq - 1, 2) : QStringView(u"=");
-        if (eq + 1 < word.size())
-            m_pending = word.sliced(eq + 1);
-        const QStringView before = word.first(eq + 1 - op.size());
-        if (!before.isEmpty())
-            m_joiner.append(before);
-        m_joiner.append(op);
-    }
-
-    void finishSlot(QStringView word)
-    {
-        if (word == u"(")
-            m_openParen = true;
-        else
-            m_joiner.append(word);
-    }
-
-    WordSplitter m_splitter;
-    WordJoiner m_joiner;
-    QStringView m_pending;
-    bool m_openParen = false;
-    QString m_parenWord;
-};
-
 /// The date-time fields in the order the borrows climb.
 enum Level
 {
@@ -208,11 +134,7 @@ QString UpperCaseLetters(QStringView text)
 
 QString NormalizeSQL(QStringView text)
 {
-    // The first word is what stands before the first blank; when it is empty the join stops
-    // before it and nothing is left.
-    if (text.isEmpty() || text.front() == kBlank)
-        return {};
-    return Normalizer(text).run();
+    return NormalizeSqlText(text);
 }
 
 QString UpperCaseSQLWords(QStringView text)
