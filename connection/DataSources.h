@@ -13,6 +13,9 @@ inline const QString kSample = QStringLiteral("Sample");
 /// regard to case, each once.
 QStringList List(const QStringList& connectionNames);
 
+/// The driver manager's data source names (user DSNs, then system DSNs).
+QStringList OdbcNames();
+
 /// The alias file: VEMRA/datasources.ini in the user's configuration folder.
 QString AliasFilePath();
 

@@ -12,7 +12,7 @@ class EngineError : public std::runtime_error
 public:
     struct Entry
     {
-        QString code;      ///< SQLSTATE or the engine's own error code, as text
+        QString code; ///< SQLSTATE or the engine's own error code, as text
         int nativeError = 0;
         QString message;
     };

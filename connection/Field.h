@@ -25,5 +25,5 @@ struct Field
     int displayWidth = 10; ///< in characters
     bool visible = true;
     FieldType type = FieldType::Text;
-    int storeColumn = 0;   ///< the column of the row store holding its values (fixed while open)
+    int storeColumn = 0; ///< the column of the row store holding its values (fixed while open)
 };

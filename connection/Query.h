@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 class Connection;
@@ -35,6 +36,7 @@ public:
         Edit,
         Insert,
     };
+    Q_ENUM(State)
 
     explicit Query(Connection& connection, QObject* parent = nullptr);
     ~Query() override;
@@ -112,11 +114,14 @@ public:
     /// The value's UTF-8 bytes, valid until the store changes; empty for NULL.
     std::string_view valueBytes(int record, int position) const;
     QString valueText(int record, int position) const;
-    /// The current record's value as a typed QVariant (QVariant() for NULL).
+    /// The value as a typed QVariant (QVariant() for NULL); text that does not parse as the
+    /// field's type comes back as QString.
     QVariant value(int record, int position) const;
 
-    // Editing the current record of a live result (throws WrapperError when not live)
+    // Editing the current record of a live result (throws WrapperError when not live). Moving the
+    // cursor posts a modified record and drops an unmodified one; close() drops it too.
     State state() const;
+    /// Copies the current record into the edit buffer; on an empty result it inserts instead.
     void edit();
     /// Inserts a new empty record before the current one and makes it current.
     void insert();
@@ -149,6 +154,27 @@ Q_SIGNALS:
 
 private:
     struct Impl;
+    enum Pending : int
+    {
+        PendingOpenState = 1,
+        PendingFields = 2,
+        PendingRecords = 4,
+        PendingCurrent = 8,
+        PendingState = 16,
+    };
+    void notify(Pending kind, int record = -1);
+    QVariantList boundParameters() const;
+    int storeColumn(int position) const;
+    void checkRecord(int record) const;
+    const std::optional<QByteArray>* editedCell(int record, int column) const;
+    QList<std::optional<QByteArray>> recordCells(int record) const;
+    void requireLive() const;
+    void checkBrowseMode();
+    void setCurrent(int record, bool bof, bool eof);
+    void setState(State state);
+    void beginInsert(int at);
+    [[noreturn]] void refuse(int touched) const;
+
     Connection& m_connection;
     QString m_databaseName;
     QStringList m_sql;

@@ -1,0 +1,93 @@
+#include "connection/Connection.h"
+
+#include "connection/AliasFile.h"
+#include "connection/DataSources.h"
+#include "connection/DatabaseDriver.h"
+#include "connection/EngineError.h"
+#include "connection/QtSqlDriver.h"
+#include "connection/SampleDatabase.h"
+#include "connection/SqliteDriver.h"
+
+namespace {
+
+const QString kSqliteDriver = QStringLiteral("SQLITE");
+
+/// The value of the parameter line "name=value" with this name (without regard to case).
+QString paramValue(const QStringList& params, const QString& name)
+{
+    for (const QString& line : params) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq >= 0 && line.left(eq).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(eq + 1);
+    }
+    return QString();
+}
+
+} // namespace
+
+Connection::Connection(QObject* parent) : QObject(parent) {}
+
+Connection::~Connection()
+{
+    disconnect();
+}
+
+void Connection::setName(const QString& name)
+{
+    if (isConnected())
+        throw WrapperError(QStringLiteral("Cannot change the data source of an open connection"));
+    m_name = name;
+}
+
+bool Connection::isConnected() const
+{
+    return m_driver != nullptr;
+}
+
+DatabaseDriver& Connection::driver() const
+{
+    if (!m_driver)
+        throw EngineError(QStringLiteral("08003"), 0, QStringLiteral("Not connected to a database"));
+    return *m_driver;
+}
+
+void Connection::connect()
+{
+    disconnect();
+    const QString userName = paramValue(m_params, QStringLiteral("USER NAME"));
+    const QString password = paramValue(m_params, QStringLiteral("PASSWORD"));
+
+    if (m_name.compare(DataSources::kSample, Qt::CaseInsensitive) == 0) {
+        const QString path = DataSources::SampleDatabasePath();
+        SampleDatabase::Ensure(path);
+        m_driver = std::make_unique<SqliteDriver>(path, false);
+        return;
+    }
+    AliasFile::Alias alias;
+    if (AliasFile::Find(DataSources::AliasFilePath(), m_name, &alias)) {
+        if (alias.driver.compare(kSqliteDriver, Qt::CaseInsensitive) == 0) {
+            m_driver = std::make_unique<SqliteDriver>(alias.database, false);
+        } else {
+            m_driver = std::make_unique<QtSqlDriver>(QtSqlConnectionFacts{
+                alias.driver, alias.database, alias.host, alias.port, alias.options, userName, password});
+        }
+        return;
+    }
+    for (const QString& dsn : DataSources::OdbcNames()) {
+        if (dsn.compare(m_name, Qt::CaseInsensitive) == 0) {
+            m_driver = std::make_unique<QtSqlDriver>(
+                QtSqlConnectionFacts{QStringLiteral("QODBC"), dsn, {}, -1, {}, userName, password});
+            return;
+        }
+    }
+    throw EngineError(QStringLiteral("IM002"), 0,
+                      QStringLiteral("The data source '%1' is not configured").arg(m_name));
+}
+
+void Connection::disconnect()
+{
+    if (!m_driver)
+        return;
+    Q_EMIT aboutToDisconnect();
+    m_driver.reset();
+}

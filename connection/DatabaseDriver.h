@@ -1,0 +1,71 @@
+#pragma once
+
+#include "connection/Field.h"
+#include "connection/ParameterScanner.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+
+class RowStore;
+
+/// A result column as the driver describes it.
+struct ColumnInfo
+{
+    QString name;
+    FieldType type = FieldType::Text;
+    int displayWidth = 10;
+};
+
+/// Where the changes of a live result go: one base table, and for each result column the SQL
+/// text naming its column there. keyColumns are the result columns that identify a row.
+struct LiveTarget
+{
+    QString tableSql;
+    QStringList columnSql;
+    QList<int> keyColumns;
+};
+
+/// A fetched result: every row, its columns, and the live target when one was asked for and
+/// could be granted.
+struct FetchedResult
+{
+    std::unique_ptr<RowStore> rows;
+    QList<ColumnInfo> columns;
+    std::optional<LiveTarget> live;
+};
+
+/// One open database behind the connection: SQLite natively, anything else through Qt Sql.
+/// Values are always bound, never pasted into statement text. Failures raise EngineError with the
+/// entries the engine reported.
+class DatabaseDriver
+{
+public:
+    virtual ~DatabaseDriver() = default;
+
+    /// The text to send for a statement, with marker k replaced by placeholder(k).
+    virtual QString bindableText(const QString& sql, const QList<ParameterMarker>& markers) const = 0;
+    /// The placeholder of the k-th bound value (0-based) in statements the engine builds itself.
+    virtual QString placeholder(int index) const = 0;
+
+    /// Runs a row-returning statement and fetches all its rows; WrapperError when it returns none.
+    virtual FetchedResult fetch(const QString& sql, const QVariantList& values, bool wantLive) = 0;
+    /// Runs a statement without rows; the rows it changed, or -1 when the engine cannot tell.
+    virtual int execute(const QString& sql, const QVariantList& values) = 0;
+    /// Runs one keyed INSERT, UPDATE or DELETE in its own transaction and commits it only when it
+    /// touched exactly one row; returns the number of rows it touched (rolled back unless 1). With
+    /// returned given, the statement ends in a RETURNING clause and the row's values land there.
+    virtual int runKeyedChange(const QString& sql, const QVariantList& values,
+                               QList<std::optional<QByteArray>>* returned) = 0;
+    /// Whether INSERT and UPDATE take a RETURNING clause.
+    virtual bool supportsReturning() const = 0;
+    /// Whether keyed statements bind reals as their text (engines with exact decimals).
+    virtual bool bindsRealsAsText() const = 0;
+    /// An identifier quoted for this engine.
+    virtual QString quoteIdentifier(const QString& name) const = 0;
+};

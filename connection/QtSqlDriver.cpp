@@ -1,0 +1,431 @@
+#include "connection/QtSqlDriver.h"
+
+#include "connection/EngineError.h"
+#include "connection/FieldValue.h"
+#include "connection/RowStore.h"
+#include "connection/SimpleSelect.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <atomic>
+
+namespace {
+
+constexpr int kPostgresMoneyType = 790;
+const QString kNoActiveTransaction = QStringLiteral("25P01");
+
+QString nextConnectionName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("vemra-connection-%1").arg(++counter);
+}
+
+FieldType typeOfField(const QSqlField& field, bool postgres)
+{
+    if (postgres && field.typeID() == kPostgresMoneyType)
+        return FieldType::Money;
+    switch (field.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return FieldType::Integer;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return FieldType::Real;
+    case QMetaType::QDate:
+        return FieldType::Date;
+    case QMetaType::QDateTime:
+        return FieldType::DateTime;
+    case QMetaType::QTime:
+        return FieldType::Time;
+    case QMetaType::Bool:
+        return FieldType::Boolean;
+    case QMetaType::QByteArray:
+        return FieldType::Blob;
+    case QMetaType::QString:
+        return FieldType::Text;
+    default:
+        return FieldType::Other;
+    }
+}
+
+/// The message of a Qt Sql error, without the code that some drivers append in brackets.
+QString messageOf(const QSqlError& error)
+{
+    QString message = error.databaseText().trimmed();
+    if (message.isEmpty())
+        message = error.driverText().trimmed();
+    const QString suffix = QStringLiteral("(%1)").arg(error.nativeErrorCode());
+    if (!error.nativeErrorCode().isEmpty() && message.endsWith(suffix))
+        message = message.chopped(suffix.size()).trimmed();
+    return message;
+}
+
+EngineError engineError(const QSqlError& error, bool odbc)
+{
+    EngineError::Entry entry;
+    entry.message = messageOf(error);
+    // QODBC reports the native error number; other drivers a state code such as SQLSTATE.
+    if (odbc)
+        entry.nativeError = error.nativeErrorCode().toInt();
+    else
+        entry.code = error.nativeErrorCode();
+    return EngineError({entry});
+}
+
+/// Every diagnostic record an ODBC statement handle holds, in order.
+QList<EngineError::Entry> odbcDiagnostics(const QSqlQuery& query)
+{
+    QList<EngineError::Entry> entries;
+    if (!query.result())
+        return entries;
+    const QVariant handle = query.result()->handle();
+    if (!handle.isValid() || !handle.data())
+        return entries;
+    SQLHANDLE statement = *static_cast<const SQLHANDLE*>(handle.constData());
+    if (!statement)
+        return entries;
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        if (!SQL_SUCCEEDED(
+                SQLGetDiagRec(SQL_HANDLE_STMT, statement, record, state, &native, nullptr, 0, &length)))
+            break;
+        QByteArray message(length + 1, '\0');
+        if (!SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_STMT, statement, record, state, &native,
+                                         reinterpret_cast<SQLCHAR*>(message.data()),
+                                         SQLSMALLINT(message.size()), &length)))
+            break;
+        message.truncate(qMin<qsizetype>(length, message.size() - 1));
+        entries.append({QString::fromLatin1(reinterpret_cast<const char*>(state)), int(native),
+                        QString::fromUtf8(message).trimmed()});
+    }
+    return entries;
+}
+
+QVariant bindable(const QVariant& value)
+{
+    // A typeless null is not bindable by every driver; a null string is.
+    return value.isValid() ? value : QVariant(QMetaType::fromType<QString>());
+}
+
+/// The table name a field reports, cut at its first NUL (some drivers leave bytes after it).
+QString fieldTable(const QSqlField& field)
+{
+    const QString table = field.tableName();
+    const qsizetype nul = table.indexOf(QChar(0));
+    return nul < 0 ? table : table.left(nul);
+}
+
+} // namespace
+
+QtSqlDriver::QtSqlDriver(const QtSqlConnectionFacts& facts) : m_connectionName(nextConnectionName())
+{
+    m_isPostgres = facts.driver.compare(QStringLiteral("QPSQL"), Qt::CaseInsensitive) == 0;
+    m_isOdbc = facts.driver.compare(QStringLiteral("QODBC"), Qt::CaseInsensitive) == 0;
+    m_db = QSqlDatabase::addDatabase(facts.driver.toUpper(), m_connectionName);
+    if (!m_db.isValid()) {
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw EngineError(QStringLiteral("IM003"), 0,
+                          QStringLiteral("The database driver '%1' is not available").arg(facts.driver));
+    }
+    m_db.setDatabaseName(facts.databaseName);
+    if (!facts.host.isEmpty())
+        m_db.setHostName(facts.host);
+    if (facts.port > 0)
+        m_db.setPort(facts.port);
+    if (!facts.options.isEmpty())
+        m_db.setConnectOptions(facts.options);
+    m_db.setUserName(facts.userName);
+    m_db.setPassword(facts.password);
+    if (!m_db.open()) {
+        const EngineError error = engineError(m_db.lastError(), m_isOdbc);
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw error;
+    }
+}
+
+QtSqlDriver::~QtSqlDriver()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QString QtSqlDriver::placeholder(int index) const
+{
+    return m_isPostgres ? QLatin1Char('$') + QString::number(index + 1) : QStringLiteral("?");
+}
+
+QString QtSqlDriver::bindableText(const QString& sql, const QList<ParameterMarker>& markers) const
+{
+    if (markers.isEmpty())
+        return sql;
+    // Qt Sql reads placeholders out of prepared text itself, knowing neither comments nor the
+    // engines' other string forms.
+    return ParameterScanner::Replace(
+        sql, markers, [this](int k) { return placeholder(k); }, ParameterScanner::Rewrite::ForSimpleParsers);
+}
+
+QString QtSqlDriver::quoteIdentifier(const QString& name) const
+{
+    return m_db.driver()->escapeIdentifier(name, QSqlDriver::FieldName);
+}
+
+void QtSqlDriver::run(QSqlQuery& query, const QString& sql, const QVariantList& values) const
+{
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    bool ok;
+    if (values.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        ok = query.prepare(sql);
+        if (ok) {
+            for (const QVariant& value : values)
+                query.addBindValue(bindable(value));
+            ok = query.exec();
+        }
+    }
+    if (!ok)
+        raise(query);
+}
+
+void QtSqlDriver::raise(const QSqlQuery& query) const
+{
+    if (m_isOdbc) {
+        QList<EngineError::Entry> entries = odbcDiagnostics(query);
+        if (!entries.isEmpty())
+            throw EngineError(std::move(entries));
+    }
+    throw engineError(query.lastError(), m_isOdbc);
+}
+
+FetchedResult QtSqlDriver::fetch(const QString& sql, const QVariantList& values, bool wantLive)
+{
+    QSqlQuery query(m_db);
+    run(query, sql, values);
+    if (!query.isSelect())
+        throw WrapperError(QStringLiteral("The statement returns no rows"));
+    const QSqlRecord record = query.record();
+    const int columns = record.count();
+    FetchedResult result;
+    QStringList tables;
+    for (int c = 0; c < columns; ++c) {
+        const QSqlField field = record.field(c);
+        ColumnInfo info;
+        info.name = field.name();
+        info.type = typeOfField(field, m_isPostgres);
+        info.displayWidth = FieldValue::DefaultWidth(info.type);
+        if (info.type == FieldType::Text && field.length() > 0)
+            info.displayWidth = qMin(field.length(), FieldValue::kMaxDisplayWidth);
+        result.columns.append(info);
+        tables.append(fieldTable(field));
+    }
+    result.rows = std::make_unique<RowStore>(columns);
+    RowStore& rows = *result.rows;
+    while (query.next()) {
+        for (int c = 0; c < columns; ++c) {
+            const QVariant value = query.value(c);
+            if (value.isNull()) {
+                rows.appendNull(c);
+            } else {
+                const QByteArray text = FieldValue::Text(value);
+                rows.appendCell(c, text.constData(), std::size_t(text.size()));
+            }
+        }
+        rows.finishRow();
+    }
+    if (query.lastError().type() != QSqlError::NoError)
+        raise(query);
+    rows.publish();
+    query.finish();
+    if (wantLive) {
+        result.live = liveTarget(sql, result.columns);
+        // Where the driver names the columns' tables, they must all be the parsed one.
+        const SimpleSelect simple = ParseSimpleSelect(sql);
+        for (const QString& table : tables) {
+            if (result.live && !table.isEmpty() && table.compare(simple.tableName, Qt::CaseInsensitive) != 0)
+                result.live.reset();
+        }
+    }
+    return result;
+}
+
+QStringList QtSqlDriver::catalogNames(const QString& sql, const QString& table) const
+{
+    QStringList names;
+    try {
+        QSqlQuery query(m_db);
+        run(query, sql, {table});
+        while (query.next())
+            names.append(query.value(0).toString());
+    } catch (const EngineError&) {
+        // Not a table the catalog knows: no live result.
+        names.clear();
+    }
+    return names;
+}
+
+QStringList QtSqlDriver::columnsOf(const QString& table) const
+{
+    if (m_isPostgres) {
+        return catalogNames(
+            QStringLiteral("SELECT a.attname FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+                           "WHERE a.attrelid = $1::regclass AND a.attnum > 0 AND NOT a.attisdropped "
+                           "AND c.relkind IN ('r', 'p') ORDER BY a.attnum"),
+            table);
+    }
+    QStringList names;
+    const QSqlRecord record = m_db.record(table);
+    for (int i = 0; i < record.count(); ++i)
+        names.append(record.fieldName(i));
+    return names;
+}
+
+QStringList QtSqlDriver::keyColumnsOf(const QString& table) const
+{
+    if (m_isPostgres) {
+        return catalogNames(QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a "
+                                           "ON a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) "
+                                           "WHERE i.indrelid = $1::regclass AND i.indisprimary"),
+                            table);
+    }
+    QStringList names;
+    const QSqlIndex index = m_db.primaryIndex(table);
+    for (int i = 0; i < index.count(); ++i)
+        names.append(index.fieldName(i));
+    return names;
+}
+
+std::optional<LiveTarget> QtSqlDriver::liveTarget(const QString& sql, const QList<ColumnInfo>& columns) const
+{
+    if (!m_db.driver()->hasFeature(QSqlDriver::Transactions) || columns.isEmpty())
+        return std::nullopt;
+    const SimpleSelect simple = ParseSimpleSelect(sql);
+    if (!simple.simple)
+        return std::nullopt;
+    const QStringList tableColumns = columnsOf(simple.table);
+    const QStringList keys = keyColumnsOf(simple.table);
+    if (tableColumns.isEmpty() || keys.isEmpty())
+        return std::nullopt;
+
+    // A result column maps to the table column of its exact name, or else the only one that
+    // differs in case alone.
+    auto match = [](const QStringList& names, const QString& name) -> QString {
+        if (names.contains(name))
+            return name;
+        QString found;
+        for (const QString& candidate : names) {
+            if (candidate.compare(name, Qt::CaseInsensitive) == 0) {
+                if (!found.isEmpty())
+                    return QString();
+                found = candidate;
+            }
+        }
+        return found;
+    };
+    LiveTarget target;
+    target.tableSql = simple.table;
+    QStringList mapped;
+    for (const ColumnInfo& column : columns) {
+        const QString name = match(tableColumns, column.name);
+        if (name.isEmpty() || mapped.contains(name))
+            return std::nullopt;
+        mapped.append(name);
+        target.columnSql.append(quoteIdentifier(name));
+    }
+    for (const QString& key : keys) {
+        const qsizetype at = mapped.indexOf(match(tableColumns, key));
+        if (at < 0)
+            return std::nullopt;
+        target.keyColumns.append(int(at));
+    }
+    return target;
+}
+
+int QtSqlDriver::execute(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(m_db);
+    run(query, sql, values);
+    return query.numRowsAffected();
+}
+
+int QtSqlDriver::runKeyedChange(const QString& sql, const QVariantList& values,
+                                QList<std::optional<QByteArray>>* returned)
+{
+    // Inside a transaction the user opened, a savepoint keeps the user's own changes apart.
+    bool savepoint = false;
+    if (m_isPostgres) {
+        QSqlQuery probe(m_db);
+        savepoint = probe.exec(QStringLiteral("SAVEPOINT vemra_keyed_change"));
+        if (!savepoint && probe.lastError().nativeErrorCode() != kNoActiveTransaction)
+            raise(probe);
+    }
+    if (!savepoint && !m_db.transaction())
+        throw engineError(m_db.lastError(), m_isOdbc);
+    auto undo = [this, savepoint] {
+        if (savepoint) {
+            QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK TO SAVEPOINT vemra_keyed_change"));
+            QSqlQuery(m_db).exec(QStringLiteral("RELEASE SAVEPOINT vemra_keyed_change"));
+        } else {
+            m_db.rollback();
+        }
+    };
+    int touched = 0;
+    {
+        QSqlQuery query(m_db);
+        try {
+            run(query, sql, values);
+        } catch (...) {
+            undo();
+            throw;
+        }
+        if (returned) {
+            const int columns = query.record().count();
+            while (query.next()) {
+                if (touched++ > 0)
+                    continue;
+                returned->clear();
+                for (int c = 0; c < columns; ++c) {
+                    const QVariant value = query.value(c);
+                    if (value.isNull())
+                        returned->append(std::nullopt);
+                    else
+                        returned->append(FieldValue::Text(value));
+                }
+            }
+        } else {
+            touched = query.numRowsAffected();
+        }
+        query.finish();
+    }
+    if (touched != 1) {
+        undo();
+    } else if (savepoint) {
+        QSqlQuery release(m_db);
+        if (!release.exec(QStringLiteral("RELEASE SAVEPOINT vemra_keyed_change")))
+            raise(release);
+    } else if (!m_db.commit()) {
+        throw engineError(m_db.lastError(), m_isOdbc);
+    }
+    return touched;
+}

@@ -1,0 +1,340 @@
+#include "connection/Connection.h"
+#include "connection/DataSources.h"
+#include "connection/EngineError.h"
+#include "connection/Query.h"
+#include "support/SqliteFile.h"
+#include "support/TestHome.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kScript = R"sql(
+CREATE TABLE EMP (EMPNO INTEGER PRIMARY KEY, ENAME VARCHAR(30), HIRED DATE, SAL NUMERIC(8,2), NOTE TEXT);
+INSERT INTO EMP VALUES (1, 'Mary Ann Smith', '2020-01-31', 1250.5, NULL);
+INSERT INTO EMP VALUES (2, 'O''Brien', '2019-12-01', 900, 'part time');
+INSERT INTO EMP VALUES (3, 'Li', NULL, NULL, '');
+)sql";
+
+class SqliteEngine : public IsolatedTest
+{
+protected:
+    void SetUp() override
+    {
+        db = std::make_unique<SqliteFile>(home.path() + QStringLiteral("/lite.sqlite3"),
+                                          QString::fromUtf8(kScript));
+        db->writeAlias(QStringLiteral("Lite"));
+        connection.setName(QStringLiteral("Lite"));
+        connection.connect();
+    }
+
+    void run(const QString& sql)
+    {
+        query.clearSql();
+        query.addSql(sql);
+        query.open();
+    }
+
+    std::unique_ptr<SqliteFile> db;
+    Connection connection;
+    Query query{connection};
+};
+
+TEST_F(SqliteEngine, OpensEveryRowWithFieldsFromTheDeclaredTypes)
+{
+    run(QStringLiteral("SELECT EMPNO, ENAME, HIRED, SAL, NOTE, SAL * 2 AS DOUBLED FROM EMP ORDER BY EMPNO"));
+    ASSERT_TRUE(query.isActive());
+    EXPECT_EQ(query.recordCount(), 3);
+    ASSERT_EQ(query.fieldCount(), 6);
+    EXPECT_EQ(query.field(1).name, QStringLiteral("ENAME"));
+    EXPECT_EQ(query.field(1).displayLabel, QStringLiteral("ENAME"));
+    EXPECT_EQ(query.field(0).type, FieldType::Integer);
+    EXPECT_EQ(query.field(0).displayWidth, 10);
+    EXPECT_EQ(query.field(1).displayWidth, 30);
+    EXPECT_EQ(query.field(2).type, FieldType::Date);
+    EXPECT_EQ(query.field(3).type, FieldType::Real);
+    EXPECT_EQ(query.field(5).type, FieldType::Real); // an expression: typed from its values
+
+    EXPECT_EQ(query.valueText(0, 1), QStringLiteral("Mary Ann Smith"));
+    EXPECT_EQ(query.valueText(1, 1), QStringLiteral("O'Brien"));
+    EXPECT_EQ(query.value(0, 2), QVariant(QDate(2020, 1, 31)));
+    EXPECT_EQ(query.value(0, 3), QVariant(1250.5));
+    EXPECT_EQ(query.value(1, 0), QVariant(qlonglong(2)));
+    EXPECT_TRUE(query.isNull(0, 4));
+    EXPECT_FALSE(query.isNull(2, 4)); // an empty text is not NULL
+    EXPECT_EQ(query.valueText(2, 4), QString());
+    EXPECT_TRUE(query.isNull(2, 2));
+    EXPECT_EQ(query.value(2, 2), QVariant());
+    EXPECT_EQ(query.valueBytes(1, 4), "part time");
+}
+
+TEST_F(SqliteEngine, CursorMovesLikeADatasetCursor)
+{
+    run(QStringLiteral("SELECT * FROM EMP ORDER BY EMPNO"));
+    EXPECT_EQ(query.recNo(), 0);
+    EXPECT_TRUE(query.bof());
+    EXPECT_FALSE(query.eof());
+    query.next();
+    query.next();
+    EXPECT_EQ(query.recNo(), 2);
+    EXPECT_FALSE(query.eof());
+    query.next();
+    EXPECT_EQ(query.recNo(), 2);
+    EXPECT_TRUE(query.eof());
+    query.prior();
+    EXPECT_EQ(query.recNo(), 1);
+    EXPECT_FALSE(query.eof());
+    query.first();
+    query.prior();
+    EXPECT_TRUE(query.bof());
+    EXPECT_EQ(query.recNo(), 0);
+    query.last();
+    EXPECT_EQ(query.recNo(), 2);
+    EXPECT_TRUE(query.eof());
+    query.setRecNo(99);
+    EXPECT_EQ(query.recNo(), 2);
+
+    int visited = 0;
+    for (query.first(); !query.eof(); query.next())
+        ++visited;
+    EXPECT_EQ(visited, 3);
+
+    run(QStringLiteral("SELECT * FROM EMP WHERE 0"));
+    EXPECT_EQ(query.recordCount(), 0);
+    EXPECT_EQ(query.recNo(), -1);
+    EXPECT_TRUE(query.bof());
+    EXPECT_TRUE(query.eof());
+    EXPECT_EQ(query.fieldCount(), 5);
+}
+
+TEST_F(SqliteEngine, MovingAFieldReordersTheFieldsAndTheirValues)
+{
+    run(QStringLiteral("SELECT EMPNO, ENAME, HIRED FROM EMP ORDER BY EMPNO"));
+    query.moveField(2, 0);
+    EXPECT_EQ(query.field(0).name, QStringLiteral("HIRED"));
+    EXPECT_EQ(query.field(1).name, QStringLiteral("EMPNO"));
+    EXPECT_EQ(query.field(2).name, QStringLiteral("ENAME"));
+    EXPECT_EQ(query.valueText(0, 0), QStringLiteral("2020-01-31"));
+    EXPECT_EQ(query.valueText(0, 2), QStringLiteral("Mary Ann Smith"));
+    query.moveField(0, 2);
+    EXPECT_EQ(query.field(2).name, QStringLiteral("HIRED"));
+    EXPECT_EQ(query.findField(QStringLiteral("ename")), 1);
+    EXPECT_EQ(query.findField(QStringLiteral("nothing")), -1);
+    query.setDisplayLabel(1, QStringLiteral("Name"));
+    query.setVisible(2, false);
+    EXPECT_EQ(query.field(1).displayLabel, QStringLiteral("Name"));
+    EXPECT_FALSE(query.field(2).visible);
+    EXPECT_THROW(query.field(3), WrapperError);
+}
+
+TEST_F(SqliteEngine, BookmarksSurviveDeletesOfOtherRows)
+{
+    run(QStringLiteral("SELECT * FROM EMP ORDER BY EMPNO"));
+    query.setRecNo(2);
+    const Query::Bookmark mark = query.bookmark();
+    query.first();
+    const Query::Bookmark firstMark = query.bookmark();
+    query.deleteRecord();
+    EXPECT_EQ(query.recordCount(), 2);
+    query.gotoBookmark(mark);
+    EXPECT_EQ(query.recNo(), 1);
+    EXPECT_EQ(query.valueText(query.recNo(), 1), QStringLiteral("Li"));
+    query.freeBookmark(mark);
+    EXPECT_THROW(query.gotoBookmark(firstMark), WrapperError);
+}
+
+TEST_F(SqliteEngine, ParametersAreBoundNeverPasted)
+{
+    query.addSql(QStringLiteral("SELECT ENAME, ':NOTAPARAM' AS T FROM EMP -- :NOR_THIS\n"
+                                "WHERE ENAME = :NAME /* :NOR_THAT */ OR EMPNO = :ID"));
+    ASSERT_EQ(query.paramCount(), 2);
+    EXPECT_EQ(query.paramName(0), QStringLiteral("NAME"));
+    EXPECT_EQ(query.paramName(1), QStringLiteral("ID"));
+    query.setParamAsString(0, QStringLiteral("O'Brien"));
+    query.setParamAsString(1, QStringLiteral("3"));
+    EXPECT_EQ(query.paramAsText(0), QStringLiteral("O'Brien"));
+    query.open();
+    EXPECT_EQ(query.recordCount(), 2);
+    EXPECT_EQ(query.valueText(0, 1), QStringLiteral(":NOTAPARAM"));
+
+    // A value that would change the statement if it were pasted in matches nothing.
+    query.setParamAsString(0, QStringLiteral("x' OR '1'='1"));
+    query.setParamAsString(1, QStringLiteral("0"));
+    query.open();
+    EXPECT_EQ(query.recordCount(), 0);
+}
+
+TEST_F(SqliteEngine, AnUnsetParameterIsAWrapperFailure)
+{
+    query.addSql(QStringLiteral("SELECT * FROM EMP WHERE EMPNO = :EMPNO AND ENAME = :ENAME"));
+    query.setParamAsString(1, QStringLiteral("Li"));
+    try {
+        query.open();
+        FAIL() << "opened without a value";
+    } catch (const EngineError&) {
+        FAIL() << "reported as an engine failure";
+    } catch (const WrapperError& e) {
+        EXPECT_STREQ(e.what(), "No value for parameter 'EMPNO'");
+    }
+    EXPECT_FALSE(query.isActive());
+}
+
+TEST_F(SqliteEngine, ParameterValuesFollowTheirNamesIntoNewTextAndCopy)
+{
+    query.addSql(QStringLiteral("SELECT * FROM EMP WHERE EMPNO = :A OR EMPNO = :B OR EMPNO = :A"));
+    ASSERT_EQ(query.paramCount(), 3); // a name that stands twice is two parameters
+    query.setParamAsString(0, QStringLiteral("1"));
+    query.setParamAsString(1, QStringLiteral("2"));
+    query.setParamAsString(2, QStringLiteral("3"));
+    query.setSql(
+        {QStringLiteral("SELECT * FROM EMP WHERE EMPNO IN (:B, :A)"), QStringLiteral(" ORDER BY EMPNO")});
+    ASSERT_EQ(query.paramCount(), 2);
+    EXPECT_EQ(query.paramAsText(0), QStringLiteral("2"));
+    EXPECT_EQ(query.paramAsText(1), QStringLiteral("1"));
+    query.open();
+    EXPECT_EQ(query.recordCount(), 2);
+
+    Query other(connection);
+    other.addSql(QStringLiteral("SELECT * FROM EMP WHERE ENAME = :X OR EMPNO = :Y OR EMPNO = :Z"));
+    other.copyParamsFrom(query);
+    EXPECT_EQ(other.paramAsText(0), QStringLiteral("2"));
+    EXPECT_EQ(other.paramAsText(1), QStringLiteral("1"));
+    EXPECT_FALSE(other.paramIsSet(2));
+    other.clearParamValues();
+    EXPECT_FALSE(other.paramIsSet(0));
+}
+
+TEST_F(SqliteEngine, ExecuteReportsRowsAffectedOrMinusOne)
+{
+    query.addSql(QStringLiteral("UPDATE EMP SET NOTE = 'x' WHERE EMPNO >= 2"));
+    query.execSQL();
+    EXPECT_EQ(query.rowsAffected(), 2);
+    query.setSql({QStringLiteral("DELETE FROM EMP WHERE EMPNO = 99")});
+    query.execSQL();
+    EXPECT_EQ(query.rowsAffected(), 0);
+    query.setSql({QStringLiteral("CREATE TABLE T2 (A INTEGER)")});
+    query.execSQL();
+    EXPECT_EQ(query.rowsAffected(), -1);
+    // Every statement of the text runs.
+    query.setSql({QStringLiteral("INSERT INTO T2 VALUES (1); INSERT INTO T2 VALUES (:V);")});
+    query.setParamAsString(0, QStringLiteral("2"));
+    query.execSQL();
+    EXPECT_EQ(query.rowsAffected(), 2);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT group_concat(A) FROM T2")), QStringLiteral("1,2"));
+}
+
+TEST_F(SqliteEngine, EngineFailuresCarryTheEnginesEntry)
+{
+    query.addSql(QStringLiteral("SELECT NOSUCH FROM EMP"));
+    try {
+        query.open();
+        FAIL() << "no error";
+    } catch (const EngineError& e) {
+        ASSERT_EQ(e.entries().size(), 1);
+        EXPECT_EQ(e.entries()[0].code, QStringLiteral("1"));
+        EXPECT_EQ(e.entries()[0].message, QStringLiteral("no such column: NOSUCH"));
+    }
+    query.setSql({QStringLiteral("INSERT INTO EMP (EMPNO) VALUES (1)")});
+    try {
+        query.execSQL();
+        FAIL() << "no error";
+    } catch (const EngineError& e) {
+        ASSERT_EQ(e.entries().size(), 1);
+        EXPECT_EQ(e.entries()[0].code, QStringLiteral("19"));
+        EXPECT_EQ(e.entries()[0].nativeError, 1555); // SQLITE_CONSTRAINT_PRIMARYKEY
+        EXPECT_NE(e.entries()[0].message.indexOf(QStringLiteral("UNIQUE constraint failed")), -1);
+    }
+    EXPECT_EQ(query.rowsAffected(), -1);
+}
+
+TEST_F(SqliteEngine, OpeningAStatementWithoutRowsIsRefusedUnrun)
+{
+    query.addSql(QStringLiteral("DELETE FROM EMP"));
+    EXPECT_THROW(query.open(), WrapperError);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM EMP")), QStringLiteral("3"));
+}
+
+TEST_F(SqliteEngine, DisconnectClosesEveryQueryAndQueriesThenFailClearly)
+{
+    run(QStringLiteral("SELECT * FROM EMP"));
+    Query second(connection);
+    second.addSql(QStringLiteral("SELECT * FROM EMP"));
+    second.open();
+    connection.disconnect();
+    EXPECT_FALSE(query.isActive());
+    EXPECT_FALSE(second.isActive());
+    EXPECT_NO_THROW(connection.disconnect());
+    try {
+        second.open();
+        FAIL() << "opened without a connection";
+    } catch (const EngineError& e) {
+        ASSERT_EQ(e.entries().size(), 1);
+        EXPECT_EQ(e.entries()[0].message, QStringLiteral("Not connected to a database"));
+    }
+    EXPECT_THROW(second.execSQL(), EngineError);
+}
+
+TEST_F(SqliteEngine, TheNameIsFixedWhileConnected)
+{
+    EXPECT_THROW(connection.setName(QStringLiteral("Other")), WrapperError);
+    connection.disconnect();
+    connection.setName(QStringLiteral("Other"));
+    EXPECT_EQ(connection.name(), QStringLiteral("Other"));
+}
+
+class Connecting : public IsolatedTest
+{
+};
+
+TEST_F(Connecting, UnknownNamesAndMissingFilesFail)
+{
+    Connection connection;
+    EXPECT_EQ(connection.name(), QStringLiteral("Login"));
+    EXPECT_THROW(connection.connect(), EngineError); // "Login" names no data source here
+    EXPECT_FALSE(connection.isConnected());
+
+    connection.setName(QStringLiteral("Nowhere"));
+    try {
+        connection.connect();
+        FAIL() << "connected to nothing";
+    } catch (const EngineError& e) {
+        ASSERT_EQ(e.entries().size(), 1);
+        EXPECT_NE(e.entries()[0].message.indexOf(QStringLiteral("Nowhere")), -1);
+    }
+
+    // An alias to a file that is not there never creates an empty database.
+    SqliteFile(home.path() + QStringLiteral("/gone.sqlite3")).writeAlias(QStringLiteral("Gone"));
+    QFile::remove(home.path() + QStringLiteral("/gone.sqlite3"));
+    connection.setName(QStringLiteral("gone"));
+    EXPECT_THROW(connection.connect(), EngineError);
+    EXPECT_FALSE(QFileInfo::exists(home.path() + QStringLiteral("/gone.sqlite3")));
+}
+
+TEST_F(Connecting, AFileThatIsNotADatabaseFailsAndStays)
+{
+    const QString path = home.path() + QStringLiteral("/text.sqlite3");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("just some text, not a database at all.......................................");
+    }
+    Connection connection;
+    {
+        QFile ini(DataSources::AliasFilePath());
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(("[Text]\nDriver=SQLITE\nDatabase=" + path + "\n").toUtf8());
+    }
+    connection.setName(QStringLiteral("Text"));
+    EXPECT_THROW(connection.connect(), EngineError);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("just some text"));
+}
+
+} // namespace
