@@ -5,6 +5,7 @@
 class Connection;
 class Desktop;
 class QPrinter;
+class QWidget;
 class TFRM_Login;
 class TFRM_QueryTool;
 class TFRM_Query;
@@ -27,6 +28,8 @@ struct LoginFacts
 /// Built by start-up; forms receive it in their constructor and keep a reference.
 struct AppContext
 {
+    AppContext(Desktop& desktop, QPrinter& printer) : desktop(desktop), printer(printer) {}
+
     Desktop& desktop;
     QPrinter& printer; ///< the application printer
     LoginFacts facts;
@@ -45,4 +48,16 @@ struct AppContext
     TFRM_QRY_FUNC* qryFunc = nullptr;
     TFRM_About* about = nullptr;
     TFRM_Options* options = nullptr;
+
+    /// The same forms as plain windows, for showing, hiding and raising one without its class.
+    /// Start-up fills these; a form not yet built as its own class is here alone, as a plain
+    /// hidden window with its caption.
+    struct Windows
+    {
+        QWidget* query = nullptr;
+        QWidget* report = nullptr;
+        QWidget* qryFunc = nullptr;
+        QWidget* about = nullptr;
+        QWidget* options = nullptr;
+    } windows;
 };

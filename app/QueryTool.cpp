@@ -1,0 +1,289 @@
+// TFRM_QueryTool: the window's handlers. Its controls are built in QueryToolLayout.cpp.
+#include "app/main.h"
+
+#include "app/About.h"
+#include "app/AppContext.h"
+#include "app/ClockText.h"
+#include "app/ColorValue.h"
+#include "app/HelpWindow.h"
+#include "app/StatusPanels.h"
+#include "connection/Login.h"
+#include "platform/Desktop.h"
+#include "platform/GeneralError.h"
+#include "platform/PlatformVersion.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QString kHideToolbar = QStringLiteral("Hide Toolbar");
+const QString kShowToolbar = QStringLiteral("Show Toolbar");
+
+void ShowModeless(QWidget* window)
+{
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void TFRM_QueryTool::FormCreate()
+{
+    resize(640, 480);
+    REDT_QueryTool->clear();
+
+    namespace S = Schema::System;
+    const SettingsStore store;
+    const QString& system = Schema::Section::System;
+    setTimeInterval(RefreshInterval(store.ReadNumber(system, S::TimeRefreshHours, 0),
+                                    store.ReadNumber(system, S::TimeRefreshMinutes, 1),
+                                    store.ReadNumber(system, S::TimeRefreshSeconds, 0)));
+    // The date panel refreshes too, at the interval the options dialog keeps for it.
+    setDateInterval(RefreshInterval(store.ReadNumber(system, S::DateRefreshHours, 0),
+                                    store.ReadNumber(system, S::DateRefreshMinutes, 30),
+                                    store.ReadNumber(system, S::DateRefreshSeconds, 0)));
+}
+
+void TFRM_QueryTool::FormShow()
+{
+    namespace P = Schema::Placement;
+    namespace G = Schema::General;
+    const SettingsStore store;
+    const QString& location = Schema::Section::Location;
+    const QString& general = Schema::Section::General;
+
+    // The normal placement is applied in both cases, so a maximised start restores to it.
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    const int top = store.ReadNumber(location, P::Top, 0);
+    const int left = store.ReadNumber(location, P::Left, 0);
+    const int height = store.ReadNumber(location, P::Height, 480);
+    const int width = store.ReadNumber(location, P::Width, 640);
+    move(left, top);
+    resize(width, height);
+    if (store.ReadFlag(location, P::Maximized, false))
+        setWindowState(windowState() | Qt::WindowMaximized);
+
+    QPalette palette = REDT_QueryTool->palette();
+    palette.setColor(QPalette::Base, ColorFromValue(store.ReadNumber(general, G::BackGroundColor, 16777215)));
+    palette.setColor(QPalette::Text, ColorFromValue(store.ReadNumber(general, G::FontColor, 16711680)));
+    REDT_QueryTool->setPalette(palette);
+
+    QFont font = REDT_QueryTool->font();
+    font.setFamily(store.ReadText(general, G::FontName, QStringLiteral("Courier New")));
+    if (const int size = store.ReadNumber(general, G::FontSize, 10); size > 0)
+        font.setPointSize(size);
+
+    const bool showToolbar = store.ReadFlag(general, G::ShowToolbar, true);
+    PNL_Top->setVisible(showToolbar);
+    MI_Toolbar->setText(showToolbar ? kHideToolbar : kShowToolbar);
+
+    font.setBold(store.ReadFlag(general, G::FontBold, false));
+    font.setItalic(store.ReadFlag(general, G::FontItalic, false));
+    font.setUnderline(store.ReadFlag(general, G::FontUnderline, false));
+    font.setStrikeOut(store.ReadFlag(general, G::FontStrikeOut, false));
+    REDT_QueryTool->setFont(font);
+
+    REDT_QueryTool->setLineWrapMode(store.ReadFlag(general, G::WordWrap, true) ? QPlainTextEdit::WidgetWidth
+                                                                               : QPlainTextEdit::NoWrap);
+}
+
+void TFRM_QueryTool::FormActivate()
+{
+    QWidget* options = m_ctx.windows.options;
+    if (options && options->isVisible())
+        options->raise();
+}
+
+bool TFRM_QueryTool::FormClose()
+{
+    if (m_ending)
+        return true;
+    if (SettingsStore().ReadFlag(Schema::Section::General, Schema::General::ConfirmBeforeExit, true)) {
+        if (m_ctx.desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Quit Application ?"), BoxButtons::YesNo,
+                                     this) != BoxAnswer::Yes)
+            return false;
+        savePlacement();
+    }
+    m_ending = true;
+    m_ctx.desktop.endApplication();
+    return true;
+}
+
+void TFRM_QueryTool::savePlacement()
+{
+    namespace P = Schema::Placement;
+    SettingsStore store;
+    const QString& location = Schema::Section::Location;
+    if (isMaximized()) {
+        // The normal placement stored earlier stays for the next restore.
+        store.WriteFlag(location, P::Maximized, true);
+        return;
+    }
+    store.WriteFlag(location, P::Maximized, false);
+    store.WriteNumber(location, P::Top, y());
+    store.WriteNumber(location, P::Left, x());
+    store.WriteNumber(location, P::Height, height());
+    store.WriteNumber(location, P::Width, width());
+}
+
+void TFRM_QueryTool::showEvent(QShowEvent* event)
+{
+    // Spontaneous shows come from the window system (a restore); only our own show applies the settings.
+    if (!event->spontaneous())
+        FormShow();
+    QMainWindow::showEvent(event);
+}
+
+void TFRM_QueryTool::closeEvent(QCloseEvent* event)
+{
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TFRM_QueryTool::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if (isMinimized() && !(change->oldState() & Qt::WindowMinimized) && !m_minimizing) {
+            // Every window of the program goes with this one.
+            m_minimizing = true;
+            m_ctx.desktop.minimizeApplication();
+            m_minimizing = false;
+        }
+    } else if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+QString TFRM_QueryTool::editorText() const
+{
+    // toPlainText() would turn no-break spaces into blanks; the raw text keeps every character.
+    QString text = REDT_QueryTool->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
+void TFRM_QueryTool::setEditorText(const QString& text) { REDT_QueryTool->setPlainText(text); }
+
+void TFRM_QueryTool::setTimeInterval(int milliseconds) { SetRefreshInterval(*Timer_Time, milliseconds); }
+
+void TFRM_QueryTool::setDateInterval(int milliseconds) { SetRefreshInterval(*Timer_Date, milliseconds); }
+
+void TFRM_QueryTool::showConnection(const QString& userName, const QString& dataSource)
+{
+    SBR_QueryTool->setPanelText(0, QStringLiteral("USER NAME:  '") + userName + u'\'');
+    SBR_QueryTool->setPanelText(1, QStringLiteral("DATA SOURCE:  ") + dataSource);
+    Timer_DateTimer();
+    Timer_TimeTimer();
+}
+
+void TFRM_QueryTool::ShowPlatformVersion() { showPlatformVersion(ReadPlatformVersion()); }
+
+void TFRM_QueryTool::showPlatformVersion(const PlatformVersion& version)
+{
+    if (!version.ok) {
+        // No version known: the result window's minimise rule then takes the oldest behaviour.
+        m_ctx.platformMajorVersion = 0;
+        return;
+    }
+    SBR_Windows->setPanelText(0, version.platformName);
+    SBR_Windows->setPanelText(1, KernelVersionText(version));
+    QString release = version.supplementary.left(PlatformVersion::kMaxSupplementaryLength);
+    if (const qsizetype nul = release.indexOf(QChar(0)); nul >= 0)
+        release.truncate(nul);
+    SBR_Windows->setPanelText(2, release);
+    m_ctx.platformMajorVersion = version.majorVersion;
+}
+
+void TFRM_QueryTool::Timer_TimeTimer()
+{
+    SBR_QueryTool->setPanelText(3, QStringLiteral("TIME:  ") + LongTimeText(QTime::currentTime()));
+}
+
+void TFRM_QueryTool::Timer_DateTimer()
+{
+    SBR_QueryTool->setPanelText(2, QStringLiteral("DATE:  ") + ShortDateText(QDate::currentDate(), m_ctx.shortDateFormat));
+}
+
+void TFRM_QueryTool::MI_ToolbarClick()
+{
+    // Decided by the caption, so caption and tool bar stay paired whatever was stored.
+    const bool show = MI_Toolbar->text() != kHideToolbar;
+    PNL_Top->setVisible(show);
+    MI_Toolbar->setText(show ? kHideToolbar : kShowToolbar);
+    SettingsStore().WriteFlag(Schema::Section::General, Schema::General::ShowToolbar, show);
+}
+
+void TFRM_QueryTool::BBN_ClearScreenClick() { REDT_QueryTool->clear(); }
+
+void TFRM_QueryTool::MI_SelectAllClick()
+{
+    REDT_QueryTool->setFocus();
+    REDT_QueryTool->selectAll();
+}
+
+void TFRM_QueryTool::BBN_ChangeDataSourceClick() { ShowModeless(m_ctx.login); }
+
+void TFRM_QueryTool::BBN_OptionsClick() { ShowModeless(m_ctx.windows.options); }
+
+void TFRM_QueryTool::BBN_AboutClick() { ShowModeless(m_ctx.windows.about); }
+
+void TFRM_QueryTool::BBN_CloseClick() { FormClose(); }
+
+void TFRM_QueryTool::BBN_HelpClick()
+{
+    if (!m_help)
+        m_help = std::make_unique<HelpWindow>();
+    m_help->showContents();
+    m_help->showSearch();
+}
+
+void TFRM_QueryTool::BBN_ExecuteSQLClick() { Q_EMIT executeSQLRequested(); }
+
+void TFRM_QueryTool::BBN_PrintSQLClick() { Q_EMIT printSQLRequested(); }
+
+void TFRM_QueryTool::MI_FindClick() { Q_EMIT findRequested(); }
+
+void TFRM_QueryTool::MI_FindNextClick() { Q_EMIT findNextRequested(); }
+
+void TFRM_QueryTool::MI_ReplaceClick() { Q_EMIT replaceRequested(); }
+
+void TFRM_QueryTool::BBN_LoadSQLClick()
+{
+    try {
+        const std::optional<QString> path = m_sqlFile.chooseFileToLoad(this);
+        if (!path)
+            return;
+        const BusyCursor busy(m_ctx.desktop);
+        // Read first: a file that cannot be read leaves the editor as it was.
+        const QString text = SqlFile::Read(*path);
+        setEditorText(text);
+    } catch (const std::exception& e) {
+        ShowGeneralError(m_ctx.desktop, e);
+    }
+}
+
+void TFRM_QueryTool::BBN_SaveSQLClick()
+{
+    try {
+        const std::optional<QString> path = m_sqlFile.chooseFileToSave(this);
+        if (!path)
+            return;
+        const BusyCursor busy(m_ctx.desktop);
+        SqlFile::Write(*path, editorText());
+    } catch (const std::exception& e) {
+        ShowGeneralError(m_ctx.desktop, e);
+    }
+}

@@ -1,0 +1,124 @@
+#include "app/SqlFile.h"
+
+#include "app/AppContext.h"
+#include "app/TextRoutines.h"
+#include "platform/Desktop.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+const QString kFilter = QStringLiteral("SQL files (*.SQL)|*.SQL");
+const QString kDefaultExtension = QStringLiteral("SQL");
+
+// Windows-1252 at 0x80-0x9F; its five unassigned bytes keep their C1 code points.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString DecodeWindows1252(const QByteArray& bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = (b >= 0x80 && b < 0xA0) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
+
+} // namespace
+
+SqlFile::SqlFile(Desktop& desktop, const LoginFacts& facts) : m_desktop(desktop), m_facts(facts) {}
+
+std::optional<QString> SqlFile::chooseFileToLoad(QWidget* parent)
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open SQL File");
+    request.folder = SettingsStore().ReadText(Schema::Section::Dialogs, Schema::Dialogs::OpenDialogPath,
+                                              m_facts.ProgramFolder);
+    request.fileName = m_lastOpenName;
+    request.filter = kFilter;
+    request.defaultExtension = kDefaultExtension;
+    const std::optional<QString> path = m_desktop.openFileName(request, parent);
+    if (!path)
+        return std::nullopt;
+    m_lastOpenName = FileNameOf(*path);
+    SettingsStore().WriteText(Schema::Section::Dialogs, Schema::Dialogs::OpenDialogPath, FolderOf(*path));
+    return path;
+}
+
+std::optional<QString> SqlFile::chooseFileToSave(QWidget* parent)
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save SQL File");
+    request.folder = SettingsStore().ReadText(Schema::Section::Dialogs, Schema::Dialogs::SaveDialogPath,
+                                              m_facts.ProgramFolder);
+    request.fileName = m_lastSaveName;
+    request.filter = kFilter;
+    request.defaultExtension = kDefaultExtension;
+    request.confirmOverwrite = true;
+    const std::optional<QString> path = m_desktop.saveFileName(request, parent);
+    if (!path)
+        return std::nullopt;
+    m_lastSaveName = FileNameOf(*path);
+    SettingsStore().WriteText(Schema::Section::Dialogs, Schema::Dialogs::SaveDialogPath, FolderOf(*path));
+    return path;
+}
+
+QString SqlFile::Read(const QString& path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        throw SqlFileError(QStringLiteral("Cannot open file %1").arg(path));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw SqlFileError(QStringLiteral("Failed to Load Stream"));
+    return Decode(bytes);
+}
+
+void SqlFile::Write(const QString& path, const QString& text)
+{
+    QSaveFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly))
+        throw SqlFileError(QStringLiteral("Cannot create file %1").arg(path));
+    const QByteArray bytes = Encode(text);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw SqlFileError(QStringLiteral("Failed to Save Stream"));
+}
+
+QString SqlFile::Decode(const QByteArray& bytes)
+{
+    // An initial byte order mark stays a character, so saving the text again keeps it.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = DecodeWindows1252(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    // Every line is written with its line end, so the last one does not start another line.
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    return text;
+}
+
+QByteArray SqlFile::Encode(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    QString lines = text;
+    lines.replace(u'\n', QStringLiteral("\r\n"));
+    lines.append(QStringLiteral("\r\n"));
+    return lines.toUtf8();
+}
+
+QString SqlFile::FolderOf(const QString& path) { return TextBeforeLast(path, u'/') + u'/'; }

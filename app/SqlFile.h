@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <stdexcept>
+
+class Desktop;
+class QWidget;
+struct LoginFacts;
+
+/// A failure to read or write an SQL file; what() is the text the general error box shows.
+class SqlFileError : public std::runtime_error
+{
+public:
+    explicit SqlFileError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+/// The SQL file commands without their window: the open and save dialogs with the folders they
+/// remember in the settings store and the names they remember for the run, and the file format.
+///
+/// File format: UTF-8; a file that is not valid UTF-8 is read as Windows-1252, so every byte
+/// becomes a character and none is lost. Lines end in CR LF when written; CR LF, LF and a lone CR
+/// all end a line when read. Text is "\n"-separated lines, as the editor holds it.
+class SqlFile final
+{
+public:
+    SqlFile(Desktop& desktop, const LoginFacts& facts);
+
+    /// Runs the open dialog in the remembered folder. On a choice, stores its folder and returns
+    /// the path; nullopt when cancelled (nothing stored).
+    std::optional<QString> chooseFileToLoad(QWidget* parent);
+    /// The same for the save dialog, which asks before replacing an existing file.
+    std::optional<QString> chooseFileToSave(QWidget* parent);
+
+    /// The whole file as editor text. Throws SqlFileError "Cannot open file <path>", or
+    /// "Failed to Load Stream" when reading breaks off.
+    static QString Read(const QString& path);
+    /// Writes text through a temporary file that replaces path only when complete, so a failure
+    /// leaves the old file as it was. Throws "Cannot create file <path>" or "Failed to Save Stream".
+    static void Write(const QString& path, const QString& text);
+
+    static QString Decode(const QByteArray& bytes);
+    static QByteArray Encode(const QString& text);
+    /// The folder of a chosen file, ending in "/" ("/" for a file at the root).
+    static QString FolderOf(const QString& path);
+
+private:
+    Desktop& m_desktop;
+    const LoginFacts& m_facts;
+    QString m_lastOpenName; ///< the file name last chosen in each dialog, offered again
+    QString m_lastSaveName;
+};

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "app/SqlFile.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class HelpWindow;
+class QAction;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QTimer;
+class QToolButton;
+class StatusPanels;
+struct AppContext;
+struct PlatformVersion;
+
+/// The main window: the SQL editor, the two-row tool bar, the main menu, the platform and
+/// connection status bars and the two clock timers.
+///
+/// It is not the application's main form: it is created hidden and first shown by a successful
+/// login, and closing it never just hides it. The close procedure either ends the application
+/// (after the optional "Quit Application ?") or leaves the window open.
+///
+/// Commands carried out elsewhere (execution, SQL printout, editor search) are announced by the
+/// *Requested signals; start-up connects them.
+class TFRM_QueryTool final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TFRM_QueryTool(AppContext& ctx, QWidget* parent = nullptr);
+    ~TFRM_QueryTool() override;
+
+    // Controls, by their given names (also their object names).
+    QWidget* PNL_Top;
+    QToolButton* BBN_ClearScreen;
+    QToolButton* BBN_ChangeDataSource;
+    QToolButton* BBN_ExecuteSQL;
+    QToolButton* BBN_PrintSQL;
+    QToolButton* BBN_Options;
+    QToolButton* BBN_LoadSQL;
+    QToolButton* BBN_SaveSQL;
+    QToolButton* BBN_Close;
+    QToolButton* BBN_About;
+    QToolButton* BBN_Help;
+    QPlainTextEdit* REDT_QueryTool;
+    StatusPanels* SBR_Windows;
+    StatusPanels* SBR_QueryTool;
+    QTimer* Timer_Time;
+    QTimer* Timer_Date;
+
+    QMenuBar* MNU_Vemra;
+    QAction* MI_New;
+    QAction* MI_LoadFromFile;
+    QAction* MI_SaveToFile;
+    QAction* MI_Print;
+    QAction* MI_Exit;
+    QAction* MI_SelectAll;
+    QAction* MI_ClearScreen;
+    QAction* MI_Find;
+    QAction* MI_FindNext;
+    QAction* MI_Replace;
+    QAction* MI_Toolbar;
+    QAction* MI_Options;
+    QAction* MI_Contents;
+    QAction* MI_About;
+
+    /// The editor's text: its logical lines joined by "\n", every character as it was put in
+    /// (no-break spaces and line separators included).
+    QString editorText() const;
+    void setEditorText(const QString& text);
+
+    /// Sets a clock interval in milliseconds; 0 stops the timer.
+    void setTimeInterval(int milliseconds);
+    void setDateInterval(int milliseconds);
+
+    /// After a successful login: user and data source panels, then date and time.
+    void showConnection(const QString& userName, const QString& dataSource);
+    /// Fills the platform status bar from the operating system's version record.
+    void ShowPlatformVersion();
+    /// The same from a given record (a failed record leaves the panels as they are).
+    void showPlatformVersion(const PlatformVersion& version);
+
+public Q_SLOTS:
+    void BBN_ClearScreenClick();
+    void BBN_ChangeDataSourceClick();
+    void BBN_ExecuteSQLClick();
+    void BBN_PrintSQLClick();
+    void BBN_OptionsClick();
+    void BBN_LoadSQLClick();
+    void BBN_SaveSQLClick();
+    void BBN_CloseClick();
+    void BBN_AboutClick();
+    void BBN_HelpClick();
+    void MI_SelectAllClick();
+    void MI_ToolbarClick();
+    void MI_FindClick();
+    void MI_FindNextClick();
+    void MI_ReplaceClick();
+    void Timer_TimeTimer();
+    void Timer_DateTimer();
+
+Q_SIGNALS:
+    void executeSQLRequested();
+    void printSQLRequested();
+    void findRequested();
+    void findNextRequested();
+    void replaceRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildToolbar();
+    void buildEditor();
+    void buildStatusBars();
+    void buildMenu();
+    QAction* addEntry(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut,
+                      void (TFRM_QueryTool::*handler)());
+
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    /// The close procedure; true when the application ends, false when the window stays open.
+    bool FormClose();
+    void savePlacement();
+
+    AppContext& m_ctx;
+    SqlFile m_sqlFile;
+    std::unique_ptr<HelpWindow> m_help;
+    bool m_ending = false;
+    bool m_minimizing = false;
+};

@@ -1,0 +1,327 @@
+#include "app/StatusPanels.h"
+#include "app/Startup.h"
+#include "app/main.h"
+#include "connection/Connection.h"
+#include "connection/DataSources.h"
+#include "connection/Login.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
+#include "support/GuiTest.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kInvalid = QStringLiteral("Invalid Username/Password");
+const QString kMaximum = QStringLiteral("Maximum retries exceeded");
+const QString kNoDataSource = QStringLiteral("You must enter a Datasource to proceed");
+// Not a configured data source: every attempt on it fails.
+const QString kUnreachable = QStringLiteral("Login");
+
+class LoginTest : public GuiTest
+{
+protected:
+    /// Starts the program as main() does: every form created, the login dialog shown.
+    TFRM_Login& start()
+    {
+        startup = std::make_unique<Startup>(ctx);
+        startup->login().show();
+        return startup->login();
+    }
+    TFRM_Login& login() const { return startup->login(); }
+    TFRM_QueryTool& main() const { return startup->queryTool(); }
+
+    void choose(const QString& dataSource, const QString& user, const QString& password)
+    {
+        const int index = login().CBX_DataSource->findText(dataSource);
+        ASSERT_GE(index, 0) << dataSource.toStdString();
+        login().CBX_DataSource->setCurrentIndex(index);
+        login().EDT_UserName->setText(user);
+        login().EDT_Password->setText(password);
+    }
+    void logIn(const QString& dataSource, const QString& user, const QString& password)
+    {
+        choose(dataSource, user, password);
+        login().BBN_Ok->click();
+    }
+    QString stored(const QString& key) const
+    {
+        return SettingsStore().ReadText(Schema::Section::Login, key, QStringLiteral("<missing>"));
+    }
+
+    std::unique_ptr<Startup> startup;
+};
+
+TEST_F(LoginTest, DialogLayout)
+{
+    TFRM_Login& dialog = start();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Login Screen"));
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(dialog.isModal());
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << "fixed size";
+    EXPECT_FALSE(dialog.CBX_DataSource->isEditable());
+    EXPECT_TRUE(dialog.BBN_Ok->isDefault());
+    EXPECT_EQ(dialog.BBN_Ok->text(), QStringLiteral("OK"));
+    EXPECT_EQ(dialog.BBN_Cancel->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(dialog.LBL_DataSource->text(), QStringLiteral("Data Source:"));
+    EXPECT_EQ(dialog.LBL_UserName->text(), QStringLiteral("User Name:"));
+    EXPECT_EQ(dialog.LBL_Password->text(), QStringLiteral("Password:"));
+    dialog.EDT_Password->setText(QStringLiteral("tiger"));
+    EXPECT_EQ(dialog.EDT_Password->displayText(), QStringLiteral("*****"));
+    // Tab order.
+    const QList<QWidget*> order{dialog.CBX_DataSource, dialog.EDT_UserName, dialog.EDT_Password, dialog.BBN_Ok,
+                                dialog.BBN_Cancel};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        EXPECT_EQ(order[i]->nextInFocusChain(), order[i + 1]) << i;
+    EXPECT_EQ(dialog.findChild<Connection*>(QStringLiteral("DBS_QueryTool")), ctx.connection);
+}
+
+TEST_F(LoginTest, FirstStartOnAnEmptyStore)
+{
+    ASSERT_FALSE(SettingsStore().HasSections());
+    TFRM_Login& dialog = start();
+    const SettingsStore store;
+    EXPECT_TRUE(store.HasSections());
+    EXPECT_EQ(store.ReadNumber(Schema::Section::General, Schema::General::FontColor, -1), 0) << "seeded";
+    EXPECT_EQ(ctx.facts.LoginRetryLimit, 3);
+    EXPECT_EQ(ctx.facts.LoginAttempt, 1);
+    EXPECT_EQ(ctx.facts.ProgramFolder, QCoreApplication::applicationDirPath() + u'/');
+
+    QStringList names;
+    for (int i = 0; i < dialog.CBX_DataSource->count(); ++i)
+        names << dialog.CBX_DataSource->itemText(i);
+    EXPECT_EQ(names, DataSources::List({QStringLiteral("Login")}));
+    EXPECT_TRUE(names.contains(QStringLiteral("Login")));
+    EXPECT_TRUE(names.contains(QStringLiteral("Sample")));
+
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(main().isVisible());
+    EXPECT_EQ(dialog.CBX_DataSource->currentIndex(), -1);
+    EXPECT_TRUE(dialog.EDT_UserName->text().isEmpty());
+    EXPECT_EQ(dialog.focusWidget(), dialog.EDT_UserName);
+}
+
+TEST_F(LoginTest, StoreWithAnySectionIsNotSeeded)
+{
+    SettingsStore().WriteText(Schema::Section::Login, Schema::Login::UserName, QStringLiteral("scott"));
+    start();
+    EXPECT_EQ(SettingsStore().ReadNumber(Schema::Section::General, Schema::General::FontColor, -1), -1);
+}
+
+TEST_F(LoginTest, SuccessfulLogin)
+{
+    start();
+    ctx.shortDateFormat = QStringLiteral("MM/dd/yyyy");
+    QSignalSpy loggedIn(&login(), &TFRM_Login::loggedIn);
+    logIn(DataSources::kSample, QStringLiteral("scott"), QStringLiteral("tiger"));
+
+    EXPECT_TRUE(ctx.connection->isConnected());
+    EXPECT_EQ(ctx.connection->name(), DataSources::kSample);
+    EXPECT_TRUE(ctx.connection->params().contains(QStringLiteral("USER NAME=scott")));
+    ASSERT_EQ(loggedIn.count(), 1);
+    EXPECT_EQ(loggedIn[0][0].toString(), DataSources::kSample);
+    EXPECT_EQ(ctx.facts.CurrentUserName, QStringLiteral("scott"));
+    EXPECT_EQ(ctx.facts.CurrentDataSource, DataSources::kSample);
+    EXPECT_TRUE(login().EDT_Password->text().isEmpty());
+
+    EXPECT_FALSE(login().isVisible());
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_EQ(main().SBR_QueryTool->panelText(0), QStringLiteral("USER NAME:  'scott'"));
+    EXPECT_EQ(main().SBR_QueryTool->panelText(1), QStringLiteral("DATA SOURCE:  Sample"));
+    EXPECT_EQ(main().SBR_QueryTool->panelText(2),
+              QStringLiteral("DATE:  ") + QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")));
+    EXPECT_TRUE(main().SBR_QueryTool->panelText(3).startsWith(QStringLiteral("TIME:  ")));
+    EXPECT_TRUE(main().SBR_Windows->panelText(1).startsWith(QStringLiteral("Kernel Version ")));
+    EXPECT_GT(ctx.platformMajorVersion, 0);
+
+    EXPECT_EQ(stored(Schema::Login::DataSource), DataSources::kSample);
+    EXPECT_EQ(stored(Schema::Login::UserName), QStringLiteral("scott"));
+    EXPECT_TRUE(desktop.boxes.empty());
+    EXPECT_EQ(desktop.busyBegins, 1);
+    EXPECT_FALSE(desktop.ended);
+}
+
+TEST_F(LoginTest, PasswordIsStoredNowhere)
+{
+    start();
+    logIn(DataSources::kSample, QStringLiteral("scott"), QStringLiteral("s3cr3t-tiger"));
+    ASSERT_TRUE(main().isVisible());
+    QDirIterator files(home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    int checked = 0;
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+        EXPECT_FALSE(file.readAll().contains("s3cr3t-tiger")) << file.fileName().toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
+TEST_F(LoginTest, NextStartPreselectsTheLastLogin)
+{
+    {
+        SettingsStore store;
+        store.WriteText(Schema::Section::Login, Schema::Login::DataSource, QStringLiteral("SAMPLE"));
+        store.WriteText(Schema::Section::Login, Schema::Login::UserName, QStringLiteral("scott"));
+    }
+    TFRM_Login& dialog = start();
+    EXPECT_EQ(dialog.CBX_DataSource->currentText(), DataSources::kSample);
+    EXPECT_EQ(dialog.EDT_UserName->text(), QStringLiteral("scott"));
+    EXPECT_EQ(dialog.focusWidget(), dialog.EDT_Password);
+}
+
+TEST_F(LoginTest, StoredDataSourceThatIsGoneSelectsNothing)
+{
+    SettingsStore().WriteText(Schema::Section::Login, Schema::Login::DataSource, QStringLiteral("Vanished"));
+    TFRM_Login& dialog = start();
+    EXPECT_EQ(dialog.CBX_DataSource->currentIndex(), -1);
+    desktop.expectBox(BoxKind::Error, kNoDataSource, BoxAnswer::Ok);
+    dialog.BBN_Ok->click();
+    EXPECT_EQ(desktop.boxes.back().buttons, BoxButtons::Ok);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(desktop.ended);
+    EXPECT_EQ(ctx.facts.LoginAttempt, 1) << "no attempt was made";
+    EXPECT_EQ(desktop.busyBegins, 0);
+}
+
+TEST_F(LoginTest, RetryLimitOneEndsAtTheFirstFailure)
+{
+    SettingsStore().WriteNumber(Schema::Section::General, Schema::General::MaximumLoginRetries, 1);
+    start();
+    desktop.expectBox(BoxKind::Error, kMaximum, BoxAnswer::Abort);
+    logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong"));
+    EXPECT_EQ(desktop.boxes.back().buttons, BoxButtons::Abort);
+    EXPECT_TRUE(desktop.ended);
+    EXPECT_FALSE(main().isVisible());
+    EXPECT_EQ(stored(Schema::Login::DataSource), QStringLiteral("<missing>"));
+    EXPECT_EQ(main().SBR_QueryTool->panelText(0), QStringLiteral("USER NAME:  "));
+}
+
+TEST_F(LoginTest, RetryLimitThreeAllowsThreeAttempts)
+{
+    start();
+    ASSERT_EQ(ctx.facts.LoginRetryLimit, 3);
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong1"));
+    EXPECT_EQ(desktop.boxes.back().buttons, BoxButtons::RetryCancel);
+    EXPECT_EQ(desktop.boxes.back().busyDepth, 0) << "normal cursor while the box is up";
+    EXPECT_TRUE(login().isVisible());
+    EXPECT_EQ(login().EDT_Password->text(), QStringLiteral("wrong1")) << "fields as the user left them";
+    EXPECT_EQ(login().focusWidget(), login().EDT_Password);
+    EXPECT_EQ(ctx.connection->name(), kUnreachable) << "the entry \"Login\" is tried as a data source";
+
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    login().BBN_Ok->click();
+    EXPECT_FALSE(desktop.ended);
+
+    desktop.expectBox(BoxKind::Error, kMaximum, BoxAnswer::Abort);
+    login().BBN_Ok->click();
+    EXPECT_TRUE(desktop.ended);
+    EXPECT_EQ(desktop.boxes.size(), 3u);
+    EXPECT_EQ(desktop.busyBegins, 3);
+}
+
+TEST_F(LoginTest, CancelInTheRetryBoxEnds)
+{
+    for (BoxAnswer answer : {BoxAnswer::Cancel, BoxAnswer::Closed}) {
+        desktop.ended = false;
+        start();
+        desktop.expectBox(BoxKind::Error, kInvalid, answer);
+        logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong"));
+        EXPECT_TRUE(desktop.ended) << ToString(answer).toStdString();
+        EXPECT_FALSE(main().isVisible());
+        startup.reset();
+    }
+}
+
+TEST_F(LoginTest, CancelAtTheFirstLoginEnds)
+{
+    TFRM_Login& dialog = start();
+    dialog.BBN_Cancel->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(desktop.ended);
+
+    desktop.ended = false;
+    startup.reset();
+    TFRM_Login& again = start();
+    QTest::keyClick(&again, Qt::Key_Escape);
+    EXPECT_FALSE(again.isVisible());
+    EXPECT_TRUE(desktop.ended) << "Escape is Cancel";
+}
+
+TEST_F(LoginTest, FailedChangeOfDataSourceThenCancel)
+{
+    start();
+    logIn(DataSources::kSample, QStringLiteral("scott"), QStringLiteral("tiger"));
+    ASSERT_TRUE(main().isVisible());
+    ASSERT_TRUE(ctx.connection->isConnected());
+
+    main().BBN_ChangeDataSource->click();
+    EXPECT_TRUE(login().isVisible());
+    EXPECT_FALSE(login().isModal());
+    EXPECT_EQ(login().CBX_DataSource->currentText(), DataSources::kSample) << "shown again with the last login";
+
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    logIn(kUnreachable, QStringLiteral("adams"), QStringLiteral("wrong"));
+    login().BBN_Cancel->click();
+
+    EXPECT_FALSE(login().isVisible());
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_FALSE(desktop.ended);
+    EXPECT_FALSE(ctx.connection->isConnected()) << "the old connection was closed before the attempt";
+    EXPECT_EQ(main().SBR_QueryTool->panelText(0), QStringLiteral("USER NAME:  'scott'"));
+    EXPECT_EQ(main().SBR_QueryTool->panelText(1), QStringLiteral("DATA SOURCE:  Sample"));
+    EXPECT_EQ(stored(Schema::Login::UserName), QStringLiteral("scott"));
+    EXPECT_EQ(ctx.facts.CurrentUserName, QStringLiteral("scott"));
+}
+
+TEST_F(LoginTest, EveryShowingStartsTheCountAfresh)
+{
+    start();
+    // Two failures, then success: the third attempt of this showing.
+    for (int i = 0; i < 2; ++i) {
+        desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+        logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong"));
+    }
+    logIn(DataSources::kSample, QStringLiteral("scott"), QStringLiteral("tiger"));
+    ASSERT_TRUE(main().isVisible());
+
+    // "Change Data Source": the full number of attempts again.
+    main().BBN_ChangeDataSourceClick();
+    EXPECT_EQ(ctx.facts.LoginAttempt, 1);
+    for (int i = 0; i < 2; ++i) {
+        desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+        logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong"));
+    }
+    EXPECT_FALSE(desktop.ended);
+    logIn(DataSources::kSample, QStringLiteral("adams"), QStringLiteral("x"));
+    EXPECT_FALSE(login().isVisible());
+    EXPECT_EQ(main().SBR_QueryTool->panelText(0), QStringLiteral("USER NAME:  'adams'"));
+    EXPECT_FALSE(desktop.ended);
+}
+
+TEST_F(LoginTest, ClosingTheDialogDuringAChangeOnlyHidesIt)
+{
+    start();
+    logIn(DataSources::kSample, QStringLiteral("scott"), QStringLiteral("tiger"));
+    main().BBN_ChangeDataSourceClick();
+    ASSERT_TRUE(login().isVisible());
+    login().close();
+    EXPECT_FALSE(login().isVisible());
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_FALSE(desktop.ended);
+    EXPECT_TRUE(ctx.connection->isConnected()) << "nothing was attempted";
+}
+
+} // namespace

@@ -1,0 +1,5 @@
+#include "support/GuiTest.h"
+
+GuiTest::GuiTest() = default;
+
+GuiTest::~GuiTest() = default;
