@@ -53,7 +53,13 @@ TFRM_Query::TFRM_Query(AppContext& ctx, QWidget* parent)
         QRY_Grid();
 }
 
-TFRM_Query::~TFRM_Query() = default;
+TFRM_Query::~TFRM_Query()
+{
+    // The children go after this class is gone; nothing they signal on the way may reach it.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(DBG_Grid->selectionModel(), nullptr, this, nullptr);
+    disconnect(m_model, nullptr, this, nullptr);
+}
 
 void TFRM_Query::buildControls()
 {
