@@ -173,9 +173,10 @@ bool ResultGridModel::setData(const QModelIndex& index, const QVariant& value, i
     const int position = fieldPosition(index.column());
     if (position < 0)
         return false;
-    // An unchanged cell leaves the record as it is (no edit begins just by passing through).
+    // An unchanged cell leaves the record as it is: an editor that is only passed through (or
+    // that closes on a row being left) neither begins an edit nor moves the cursor.
     const QString text = value.toString();
-    if (m_query->state() == Query::State::Browse && text == m_query->valueText(index.row(), position))
+    if (text == m_query->valueText(index.row(), position))
         return false;
     try {
         if (m_query->recNo() != index.row())
