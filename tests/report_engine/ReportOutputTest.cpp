@@ -131,13 +131,17 @@ TEST_F(ReportOutputTest, AnEmptySourcePutsNothingOut)
     EXPECT_EQ(engine.print(printer), ReportOutcome::Empty);
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("printed-none.pdf"))));
 
+    // The watcher lives no longer than this test, so it cannot close a later test's window.
     bool previewShown = false;
-    QTimer::singleShot(200, [&] {
+    QTimer watcher;
+    watcher.setSingleShot(true);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
         if (QWidget* w = QApplication::activeModalWidget()) {
             previewShown = true;
             w->close();
         }
     });
+    watcher.start(200);
     EXPECT_EQ(engine.preview(printer), ReportOutcome::Empty);
     QApplication::processEvents();
     EXPECT_FALSE(previewShown);
