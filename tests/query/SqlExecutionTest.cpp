@@ -63,9 +63,13 @@ TEST_P(ExecutionRoads, JoinShowsTheRowsWithCountAndTime)
     QString elapsed;
     QStringList titles;
     int rows = 0;
+    int busyWhileShown = -1;
+    int suspendedWhileShown = -1;
     const Outcome outcome = execute(QStringLiteral("select e.empno, e.ename, d.dname\nfrom emp e, dept d\n"
                                                    "where e.deptno=d.deptno"),
                                     [&](TFRM_Query& w) {
+                                        busyWhileShown = desktop.busyDepth;
+                                        suspendedWhileShown = desktop.suspendDepth;
                                         total = w.EDT_TotalRecords->text();
                                         elapsed = w.EDT_TimeElapsed->text();
                                         rows = w.gridModel().rowCount();
@@ -87,6 +91,35 @@ TEST_P(ExecutionRoads, JoinShowsTheRowsWithCountAndTime)
     EXPECT_EQ(ctx.shortDateFormat, QStringLiteral("MM/dd/yyyy"));
     EXPECT_EQ(desktop.busyDepth, 0);
     EXPECT_GT(desktop.busyBegins, 0);
+    // The busy cursor stays counted while the window is up, but the normal one shows.
+    EXPECT_EQ(busyWhileShown, 1);
+    EXPECT_EQ(suspendedWhileShown, 1);
+}
+
+TEST_P(ExecutionRoads, FailingParameterisedStatementAsksOnceForThreeAttempts)
+{
+    desktop.expectInput(QStringLiteral("x"));
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+    EXPECT_EQ(execute(QStringLiteral("select * form emp where job = :job")), Outcome::Failed);
+    EXPECT_EQ(desktop.inputs.size(), 1u);
+    EXPECT_EQ(desktop.boxes.size(), 1u);
+}
+
+TEST_P(ExecutionRoads, EveryParameterIsKeptBeyondFortyNine)
+{
+    QStringList markers;
+    for (int i = 1; i <= 60; ++i) {
+        markers << QStringLiteral(":p%1").arg(i);
+        // Only the last value names a job that exists.
+        desktop.expectInput(i == 60 ? QStringLiteral("analyst") : QStringLiteral("none%1").arg(i),
+                            QStringLiteral("Enter value for parameter: P%1").arg(i));
+    }
+    QString total;
+    execute(QStringLiteral("select * from emp where job in (%1)").arg(markers.join(QStringLiteral(", "))),
+            [&](TFRM_Query& w) { total = w.EDT_TotalRecords->text(); });
+    ASSERT_EQ(execution->paramList().size(), 60);
+    EXPECT_EQ(execution->paramList().last(), QStringLiteral("ANALYST"));
+    EXPECT_EQ(total, GetParam() == Engine::Sample ? QStringLiteral("8") : QStringLiteral("1"));
 }
 
 TEST_P(ExecutionRoads, ParameterIsAskedOnceAndSentUpperCased)
