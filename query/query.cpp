@@ -9,6 +9,7 @@
 #include "query/DataSourceLink.h"
 #include "query/FieldSetKey.h"
 #include "query/Generic.h"
+#include "query/QRY_FUNC.h"
 #include "query/ResultGridModel.h"
 #include "query/ResultGridView.h"
 #include "settings/SettingsSchema.h"
@@ -226,11 +227,13 @@ void TFRM_Query::FormActivate()
         m_storedWidths[c] = stored == kNoStoredWidth ? -1 : stored;
         m_model->query()->setDisplayLabel(m_model->fieldPosition(c), title);
     }
+    m_layoutRestored = true;
 }
 
 void TFRM_Query::DBG_GridDrawColumnCell(int column)
 {
-    if (column < 0 || column >= m_storedWidths.size())
+    // Until the stored widths are on the columns, the widths drawn are only the first guesses.
+    if (!m_layoutRestored || column < 0 || column >= m_storedWidths.size())
         return;
     const int width = DBG_Grid->columnWidth(column);
     if (width == m_storedWidths[column])
@@ -287,6 +290,7 @@ void TFRM_Query::onModelReset()
     const QFontMetrics title(DBG_Grid->horizontalHeader()->font());
     const int digit = data.horizontalAdvance(QLatin1Char('0'));
     m_storedWidths = QList<int>(m_model->columnCount(), -1);
+    m_layoutRestored = false;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const Field& f = m_model->field(c);
         const int chars = std::clamp(f.displayWidth, 1, kMaxInitialChars);
@@ -478,6 +482,8 @@ void TFRM_Query::BBN_GridOptions1Click()
 {
     if (m_gridOptionsHook)
         m_gridOptionsHook(*this);
+    else if (m_ctx.qryFunc)
+        runGuarded([this] { m_ctx.qryFunc->Open(*this); });
     else
         m_ctx.desktop.messageBox(BoxKind::Information, kGridOptionsMissing, BoxButtons::Ok, this);
 }
@@ -530,8 +536,12 @@ void TFRM_Query::done(int result)
 void TFRM_Query::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // The layout goes on before the first paint; activations later restore titles and widths again.
     if (!event->spontaneous())
-        runGuarded([this] { FormShow(); });
+        runGuarded([this] {
+            FormShow();
+            FormActivate();
+        });
 }
 
 void TFRM_Query::changeEvent(QEvent* event)
