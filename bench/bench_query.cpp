@@ -9,6 +9,7 @@
 #include "platform/QtDesktop.h"
 #include "query/DataSourceLink.h"
 #include "query/Generic.h"
+#include "query/RecordSearch.h"
 #include "query/ResultGridView.h"
 #include "query/SqlExecution.h"
 #include "query/query.h"
@@ -29,10 +30,11 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -40,11 +42,11 @@ namespace {
 
 /// Word mixes of a statement. Typed: the normaliser's documented example, operators glued to
 /// their operands and a quoted value. Dense: an operator, a quote or a lone "(" in every second word.
-const std::vector<const char16_t*> kTypedWords = {u"select", u"*",   u"from",     u"emp",     u"where",
-                                                 u"sal>=1000", u"and", u"name='x'", u"or"};
+const std::vector<const char16_t*> kTypedWords = {u"select",    u"*",   u"from",     u"emp", u"where",
+                                                  u"sal>=1000", u"and", u"name='x'", u"or"};
 const std::vector<const char16_t*> kDenseWords = {
-    u"select", u"ename,", u"sal>=1000", u"and", u"x=1",   u"name='O''Brien'", u"(",  u"deptno",
-    u"!=20",   u"or",     u"from",      u"emp", u"where", u"a<b",             u"=y"};
+    u"select", u"ename,", u"sal>=1000", u"and", u"x=1", u"name='O''Brien'", u"(", u"deptno", u"!=20", u"or",
+    u"from",   u"emp",    u"where",     u"a<b", u"=y"};
 
 QString MakeStatement(int words, const std::vector<const char16_t*>& mix)
 {
@@ -115,7 +117,10 @@ void BM_CopyUpper(benchmark::State& state)
 }
 BENCHMARK(BM_CopyUpper)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-void PrintFigure(const char* name, double value) { std::printf("figure: %s %.3f\n", name, value); }
+void PrintFigure(const char* name, double value)
+{
+    std::printf("figure: %s %.3f\n", name, value);
+}
 
 void NormalizeFigures()
 {
@@ -141,11 +146,13 @@ void MakeEmpDatabase(const QString& folder, int rows)
         throw std::runtime_error("cannot create the bench database");
     const QByteArray script =
         QStringLiteral(
-            "CREATE TABLE EMP (EMPNO INTEGER PRIMARY KEY, ENAME VARCHAR(30) NOT NULL, JOB VARCHAR(20), MGR INTEGER,"
+            "CREATE TABLE EMP (EMPNO INTEGER PRIMARY KEY, ENAME VARCHAR(30) NOT NULL, JOB VARCHAR(20), MGR "
+            "INTEGER,"
             " HIREDATE DATE, SAL MONEY, COMM MONEY, DEPTNO INTEGER);"
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
             " INSERT INTO EMP SELECT i, 'Name ' || (i * 7919 % 100000) || ' Van der Berg',"
-            " CASE i % 5 WHEN 0 THEN 'CLERK' WHEN 1 THEN 'SALESMAN' WHEN 2 THEN 'ANALYST' WHEN 3 THEN 'MANAGER'"
+            " CASE i % 5 WHEN 0 THEN 'CLERK' WHEN 1 THEN 'SALESMAN' WHEN 2 THEN 'ANALYST' WHEN 3 THEN "
+            "'MANAGER'"
             " ELSE 'SUPPORT ENGINEER' END, 7000 + i % 40, date('2015-01-05', '+' || (i % 4000) || ' days'),"
             " round(1200 + (i * 7919) % 4000 + ((i * 37) % 100) / 100.0, 2),"
             " CASE WHEN i % 5 = 1 THEN i % 10 * 50 END, 10 * (1 + i % 5) FROM n;")
@@ -267,7 +274,8 @@ void PaintFigures()
     for (int c = 0; c < w.columnCount(); ++c)
         w.setColumnWidth(c, 100);
     QPixmap target(w.DBG_Grid->viewport()->size());
-    const int rowsShown = w.DBG_Grid->viewport()->height() / w.DBG_Grid->verticalHeader()->defaultSectionSize();
+    const int rowsShown =
+        w.DBG_Grid->viewport()->height() / w.DBG_Grid->verticalHeader()->defaultSectionSize();
     const auto paint = [&] { w.DBG_Grid->viewport()->render(&target); };
     paint(); // the first paint stores the widths just set
     const auto paintMany = [&] {
@@ -283,6 +291,44 @@ void PaintFigures()
     PrintFigure("grid_paint_hook_ratio", withHook / without);
     w.hide();
     q.close();
+}
+
+void SearchFigures()
+{
+    ResultWindowRig rig;
+    Query q(rig.connection);
+    q.addSql(QStringLiteral("SELECT * FROM EMP "));
+    q.open();
+    SearchRequest request;
+    request.text = QStringLiteral("no such value");
+    request.entireScope = true;
+    request.wholeWordsOnly = false;
+    for (int p = 0; p < q.fieldCount(); ++p)
+        request.positions.append(p);
+    const double search = BestSeconds(
+        [&] {
+            q.disableControls();
+            if (SearchRecords(q, request) != -1)
+                throw std::runtime_error("the text was found");
+            q.enableControls();
+        },
+        5);
+    // The plain loop: every value of every record compared with the text, nothing else.
+    const QByteArray needleBytes = request.text.toUtf8();
+    const std::string_view needle(needleBytes.constData(), size_t(needleBytes.size()));
+    const double loop = BestSeconds(
+        [&] {
+            int hits = 0;
+            for (int r = 0; r < q.recordCount(); ++r) {
+                for (int p = 0; p < q.fieldCount(); ++p)
+                    hits += q.valueBytes(r, p).find(needle) != std::string_view::npos;
+            }
+            benchmark::DoNotOptimize(hits);
+        },
+        5);
+    std::printf("search of %d rows x %d columns: %.3f s, plain loop %.3f s\n", q.recordCount(),
+                q.fieldCount(), search, loop);
+    PrintFigure("search_vs_loop_ratio", search / loop);
 }
 
 } // namespace
@@ -309,5 +355,6 @@ int main(int argc, char** argv)
     MakeEmpDatabase(data, 1000000);
     PaintFigures();
     ExecuteFigures();
+    SearchFigures();
     return 0;
 }

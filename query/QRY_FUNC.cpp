@@ -66,7 +66,8 @@ std::optional<int> ParseInteger(const QString& text)
     if (digits.isEmpty())
         return std::nullopt;
     for (QChar c : std::as_const(digits)) {
-        if (!(base == 10 ? c.isDigit() && c.unicode() < 128 : QStringLiteral("0123456789abcdefABCDEF").contains(c)))
+        if (!(base == 10 ? c.isDigit() && c.unicode() < 128
+                         : QStringLiteral("0123456789abcdefABCDEF").contains(c)))
             return std::nullopt;
     }
     bool ok = false;
@@ -122,7 +123,8 @@ void TFRM_QRY_FUNC::buildControls()
     SGR_GridOptions->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SGR_GridOptions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SGR_GridOptions->setEditTriggers(QAbstractItemView::AllEditTriggers);
-    SGR_GridOptions->setFixedWidth(150 + 186 + 72 + SGR_GridOptions->verticalScrollBar()->sizeHint().width() + 4);
+    SGR_GridOptions->setFixedWidth(150 + 186 + 72 + SGR_GridOptions->verticalScrollBar()->sizeHint().width() +
+                                   4);
     auto* gridPage = new QVBoxLayout(TSH_GridOptions);
     gridPage->addWidget(SGR_GridOptions);
     PGC_Functions->addTab(TSH_GridOptions, QStringLiteral("Grid Options"));
@@ -183,7 +185,8 @@ QWidget* TFRM_QRY_FUNC::buildSortTab()
     TSH_Sort = new QWidget;
     TSH_Sort->setObjectName(QStringLiteral("TSH_Sort"));
     auto* page = new QVBoxLayout(TSH_Sort);
-    const auto addRole = [&](const QString& title, const QString& role, QComboBox*& list, RadioGroup*& direction) {
+    const auto addRole = [&](const QString& title, const QString& role, QComboBox*& list,
+                             RadioGroup*& direction) {
         auto* group = new QGroupBox(title, TSH_Sort);
         group->setObjectName(QStringLiteral("GBX_") + role);
         list = SortList(group, QStringLiteral("CBX_") + role);
@@ -247,9 +250,12 @@ void TFRM_QRY_FUNC::Prepare(TFRM_Query& window)
         if (!entry.isEmpty())
             CBX_TextToFind->addItem(entry);
     }
-    RGB_Direction->setItemIndex(store.ReadText(Section::Search, Search::Directions, QString()) == kBackward ? 1 : 0);
-    RGB_Origin->setItemIndex(store.ReadText(Section::Search, Search::Origin, QString()) == kEntireScope ? 1 : 0);
-    CHK_WholeWordsOnly->setChecked(store.ReadText(Section::Search, Search::WholeWordsOnly, QString()) != kFalse);
+    RGB_Direction->setItemIndex(
+        store.ReadText(Section::Search, Search::Directions, QString()) == kBackward ? 1 : 0);
+    RGB_Origin->setItemIndex(store.ReadText(Section::Search, Search::Origin, QString()) == kEntireScope ? 1
+                                                                                                        : 0);
+    CHK_WholeWordsOnly->setChecked(store.ReadText(Section::Search, Search::WholeWordsOnly, QString()) !=
+                                   kFalse);
 
     RGB_ColumnsToSearch->setItems(QStringList{kAllColumns} + labels.mid(0, kSearchColumnTitles));
     RGB_ColumnsToSearch->setItemIndex(0);
@@ -279,8 +285,8 @@ void TFRM_QRY_FUNC::BBN_OkClick()
         }
     }
     const int searchItem = RGB_ColumnsToSearch->itemIndex();
-    const QString searchField = searchItem > 0 && searchItem - 1 < grid.columnCount()
-                                    ? grid.field(searchItem - 1).name : QString();
+    const QString searchField =
+        searchItem > 0 && searchItem - 1 < grid.columnCount() ? grid.field(searchItem - 1).name : QString();
     const QString text = CBX_TextToFind->currentText();
 
     try {
@@ -352,7 +358,8 @@ void TFRM_QRY_FUNC::updateHistory(const QString& text)
             return;
     }
     for (int n = Search::kHistorySize - 1; n >= 1; --n)
-        store.WriteText(Section::Search, Search::History(n + 1), store.ReadText(Section::Search, Search::History(n), QString()));
+        store.WriteText(Section::Search, Search::History(n + 1),
+                        store.ReadText(Section::Search, Search::History(n), QString()));
     store.WriteText(Section::Search, Search::History(1), text);
 }
 
@@ -362,7 +369,8 @@ void TFRM_QRY_FUNC::storeSearchOptions()
     SettingsStore store;
     store.WriteText(Section::Search, Search::Directions, RGB_Direction->chosenText());
     store.WriteText(Section::Search, Search::Origin, RGB_Origin->chosenText());
-    store.WriteText(Section::Search, Search::WholeWordsOnly, CHK_WholeWordsOnly->isChecked() ? kTrue : kFalse);
+    store.WriteText(Section::Search, Search::WholeWordsOnly,
+                    CHK_WholeWordsOnly->isChecked() ? kTrue : kFalse);
 }
 
 void TFRM_QRY_FUNC::search(const QString& text, const QList<int>& positions)

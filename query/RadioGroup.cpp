@@ -35,7 +35,10 @@ QStringList RadioGroup::items() const
     return texts;
 }
 
-int RadioGroup::itemIndex() const { return m_buttons->checkedId(); }
+int RadioGroup::itemIndex() const
+{
+    return m_buttons->checkedId();
+}
 
 void RadioGroup::setItemIndex(int index)
 {

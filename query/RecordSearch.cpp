@@ -25,7 +25,8 @@ int SearchRecords(Query& query, const SearchRequest& request)
     for (int record = start; record != stop; record += step) {
         for (int position : positions) {
             const std::string_view value = query.valueBytes(record, position);
-            const bool match = request.wholeWordsOnly ? value == needle : value.find(needle) != std::string_view::npos;
+            const bool match =
+                request.wholeWordsOnly ? value == needle : value.find(needle) != std::string_view::npos;
             if (match) {
                 query.setRecNo(record);
                 return record;

@@ -4,7 +4,10 @@
 
 namespace {
 
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#'; }
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#';
+}
 
 /// Skips blanks and comments from i; returns the first position of anything else.
 qsizetype skipSpace(QStringView s, qsizetype i)
@@ -68,7 +71,8 @@ qsizetype FindTopLevelOrderBy(QStringView s)
             const QChar close = c == u'[' ? QChar(u']') : c;
             const qsizetype end = s.indexOf(close, i + 1);
             i = end < 0 ? n : end + 1;
-        } else if ((c == u'-' && i + 1 < n && s[i + 1] == u'-') || (c == u'/' && i + 1 < n && s[i + 1] == u'*')) {
+        } else if ((c == u'-' && i + 1 < n && s[i + 1] == u'-') ||
+                   (c == u'/' && i + 1 < n && s[i + 1] == u'*')) {
             i = skipSpace(s, i);
         } else if (c == u'(') {
             ++depth;

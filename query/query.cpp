@@ -165,9 +165,12 @@ void TFRM_Query::buildControls()
     connect(m_model, &ResultGridModel::editFailed, this, &TFRM_Query::showEditError);
     connect(DBG_Grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TFRM_Query::onViewCurrentChanged);
-    connect(DBG_Grid, &ResultGridView::insertRequested, this, [this] { onNavigator(DbNavigator::Button::Insert); });
-    connect(DBG_Grid, &ResultGridView::deleteRequested, this, [this] { onNavigator(DbNavigator::Button::Delete); });
-    connect(DBG_Grid, &ResultGridView::cancelRequested, this, [this] { onNavigator(DbNavigator::Button::Cancel); });
+    connect(DBG_Grid, &ResultGridView::insertRequested, this,
+            [this] { onNavigator(DbNavigator::Button::Insert); });
+    connect(DBG_Grid, &ResultGridView::deleteRequested, this,
+            [this] { onNavigator(DbNavigator::Button::Delete); });
+    connect(DBG_Grid, &ResultGridView::cancelRequested, this,
+            [this] { onNavigator(DbNavigator::Button::Cancel); });
     connect(qApp, &QApplication::focusChanged, this, &TFRM_Query::onFocusChanged);
 }
 
@@ -184,11 +187,20 @@ Query& TFRM_Query::QRY_Grid()
     return *m_query;
 }
 
-int TFRM_Query::columnCount() const { return m_model->columnCount(); }
+int TFRM_Query::columnCount() const
+{
+    return m_model->columnCount();
+}
 
-int TFRM_Query::columnWidth(int column) const { return DBG_Grid->columnWidth(column); }
+int TFRM_Query::columnWidth(int column) const
+{
+    return DBG_Grid->columnWidth(column);
+}
 
-void TFRM_Query::setColumnWidth(int column, int width) { DBG_Grid->setColumnWidth(column, std::max(0, width)); }
+void TFRM_Query::setColumnWidth(int column, int width)
+{
+    DBG_Grid->setColumnWidth(column, std::max(0, width));
+}
 
 QStringList TFRM_Query::columnFieldNames() const
 {
@@ -220,8 +232,10 @@ void TFRM_Query::FormActivate()
     SettingsStore store;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const QString name = m_model->field(c).name;
-        const int stored = store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), kNoStoredWidth);
-        const QString title = store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(name), name);
+        const int stored =
+            store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), kNoStoredWidth);
+        const QString title =
+            store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(name), name);
         if (stored != kNoStoredWidth)
             setColumnWidth(c, stored);
         m_storedWidths[c] = stored == kNoStoredWidth ? -1 : stored;
@@ -294,7 +308,8 @@ void TFRM_Query::onModelReset()
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const Field& f = m_model->field(c);
         const int chars = std::clamp(f.displayWidth, 1, kMaxInitialChars);
-        DBG_Grid->setColumnWidth(c, std::max(chars * digit + 8, title.horizontalAdvance(f.displayLabel) + 12));
+        DBG_Grid->setColumnWidth(c,
+                                 std::max(chars * digit + 8, title.horizontalAdvance(f.displayLabel) + 12));
     }
     syncViewToQuery();
     updateNavigator();

@@ -5,15 +5,16 @@
 
 #include "query/DataSourceLink.h"
 #include "query/QRY_FUNC.h"
-#include "query/ResultGridView.h"
 #include "query/RadioGroup.h"
 #include "query/RecordSearch.h"
 #include "query/ResultGridModel.h"
+#include "query/ResultGridView.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/PgServer.h"
 #include "support/SqliteFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -22,7 +23,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
-#include <QApplication>
 
 namespace {
 
@@ -35,15 +35,16 @@ protected:
     {
         file = std::make_unique<SqliteFile>(
             home.dataFolder() + QStringLiteral("/f.sqlite"),
-            QStringLiteral("CREATE TABLE P (ID INTEGER PRIMARY KEY, NAME TEXT, CITY TEXT, PAY MONEY, SEEN DATE,"
-                           " C6 TEXT, C7 TEXT, C8 TEXT, C9 TEXT);"
-                           "INSERT INTO P VALUES (1, 'JOHN SMITH', 'Oslo', 1234.5, '2024-02-29', '', '', '', NULL),"
-                           " (2, 'SMITH', 'Rome', 80, '2023-01-01', '', '', '', 'ninth'),"
-                           " (3, 'Anna Smithers', 'Oslo', 99.99, NULL, '', '', '', NULL),"
-                           " (4, 'Bob', NULL, NULL, NULL, '', '', '', 'ninth');"
-                           "CREATE TABLE ORDERS (ORDERNO INTEGER PRIMARY KEY, AMOUNT REAL);"
-                           "INSERT INTO ORDERS VALUES (1, 5), (2, 50), (3, 20);"
-                           "CREATE TABLE NONE_HERE (A INTEGER PRIMARY KEY, B TEXT);"));
+            QStringLiteral(
+                "CREATE TABLE P (ID INTEGER PRIMARY KEY, NAME TEXT, CITY TEXT, PAY MONEY, SEEN DATE,"
+                " C6 TEXT, C7 TEXT, C8 TEXT, C9 TEXT);"
+                "INSERT INTO P VALUES (1, 'JOHN SMITH', 'Oslo', 1234.5, '2024-02-29', '', '', '', NULL),"
+                " (2, 'SMITH', 'Rome', 80, '2023-01-01', '', '', '', 'ninth'),"
+                " (3, 'Anna Smithers', 'Oslo', 99.99, NULL, '', '', '', NULL),"
+                " (4, 'Bob', NULL, NULL, NULL, '', '', '', 'ninth');"
+                "CREATE TABLE ORDERS (ORDERNO INTEGER PRIMARY KEY, AMOUNT REAL);"
+                "INSERT INTO ORDERS VALUES (1, 5), (2, 50), (3, 20);"
+                "CREATE TABLE NONE_HERE (A INTEGER PRIMARY KEY, B TEXT);"));
         file->writeAlias(QStringLiteral("Funcs"));
         open(QStringLiteral("Funcs"));
         func = std::make_unique<TFRM_QRY_FUNC>(ctx);
@@ -73,7 +74,8 @@ protected:
     }
     void expectNotFound(const QString& text)
     {
-        desktop.expectBox(BoxKind::Information, QStringLiteral("Text \"%1\" not found").arg(text), BoxAnswer::Ok);
+        desktop.expectBox(BoxKind::Information, QStringLiteral("Text \"%1\" not found").arg(text),
+                          BoxAnswer::Ok);
     }
     QString stored(const QString& section, const QString& key)
     {
@@ -163,7 +165,8 @@ TEST_F(GridFunctionsTest, OkAppliesAndStoresEveryTitleAndWidthAndTheOptions)
     func->BBN_OkClick();
     EXPECT_EQ(window->gridModel().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Customer"));
     EXPECT_EQ(window->columnWidth(1), 120);
-    EXPECT_EQ(stored(Section::QryFields, QryFields::NameKey(QStringLiteral("NAME"))), QStringLiteral("Customer"));
+    EXPECT_EQ(stored(Section::QryFields, QryFields::NameKey(QStringLiteral("NAME"))),
+              QStringLiteral("Customer"));
     EXPECT_EQ(stored(Section::QryFields, QryFields::WidthKey(QStringLiteral("NAME"))), QStringLiteral("120"));
     // Unchanged rows are stored too.
     EXPECT_EQ(stored(Section::QryFields, QryFields::NameKey(QStringLiteral("CITY"))), QStringLiteral("CITY"));
@@ -195,7 +198,8 @@ TEST_F(GridFunctionsTest, WidthThatIsNotANumberStopsTheRestOfOk)
     EXPECT_EQ(stored(Section::QryFields, QryFields::NameKey(QStringLiteral("NAME"))), QStringLiteral("Who"));
     EXPECT_EQ(window->columnWidth(0), 42);
     EXPECT_EQ(window->columnWidth(1), nameWidth);
-    EXPECT_EQ(stored(Section::QryFields, QryFields::NameKey(QStringLiteral("CITY"))), QStringLiteral("<none>"));
+    EXPECT_EQ(stored(Section::QryFields, QryFields::NameKey(QStringLiteral("CITY"))),
+              QStringLiteral("<none>"));
     EXPECT_EQ(stored(Section::Search, Search::Directions), QStringLiteral("<none>"));
     EXPECT_EQ(history(), QStringLiteral("||||"));
     EXPECT_EQ(query().recNo(), 0) << "no search ran";
@@ -296,7 +300,8 @@ TEST_F(GridFunctionsTest, SortReopensInTheEngineWithTheFirstRecordCurrent)
 
 TEST_F(GridFunctionsTest, SortKeepsHiddenFieldsHiddenAndPutsTitlesBack)
 {
-    SettingsStore().WriteText(Section::QryFields, QryFields::NameKey(QStringLiteral("NAME")), QStringLiteral("Who"));
+    SettingsStore().WriteText(Section::QryFields, QryFields::NameKey(QStringLiteral("NAME")),
+                              QStringLiteral("Who"));
     prepare(QStringLiteral("SELECT ID, NAME, CITY FROM P"));
     query().setVisible(2, false);
     func->Prepare(*window);
@@ -342,9 +347,12 @@ TEST_F(GridFunctionsTest, SortKeepsEveryParameterValue)
     for (int i = 0; i < 25; ++i)
         markers << QStringLiteral(":P%1").arg(i);
     q.clearSql();
-    q.addSql(QStringLiteral("SELECT ID, NAME FROM P WHERE NAME IN (%1) ").arg(markers.join(QLatin1Char(','))));
+    q.addSql(
+        QStringLiteral("SELECT ID, NAME FROM P WHERE NAME IN (%1) ").arg(markers.join(QLatin1Char(','))));
     for (int i = 0; i < 25; ++i)
-        q.setParamAsString(i, i == 24 ? QStringLiteral("Bob") : i == 3 ? QStringLiteral("SMITH") : QStringLiteral("-"));
+        q.setParamAsString(i, i == 24  ? QStringLiteral("Bob")
+                              : i == 3 ? QStringLiteral("SMITH")
+                                       : QStringLiteral("-"));
     q.open();
     window->show();
     func->Prepare(*window);
@@ -364,7 +372,8 @@ TEST_F(GridFunctionsTest, CancelAppliesNothing)
     func->CBX_SortBy->setCurrentIndex(0);
     func->BBN_Cancel->click();
     EXPECT_EQ(window->gridModel().headerData(1, Qt::Horizontal).toString(), QStringLiteral("NAME"));
-    EXPECT_EQ(stored(Section::QryFields, QryFields::NameKey(QStringLiteral("NAME"))), QStringLiteral("<none>"));
+    EXPECT_EQ(stored(Section::QryFields, QryFields::NameKey(QStringLiteral("NAME"))),
+              QStringLiteral("<none>"));
     EXPECT_EQ(query().sql(), QStringList({"SELECT ID, NAME FROM P"}));
 }
 
@@ -391,10 +400,12 @@ protected:
         PgServer& pg = PgServer::instance();
         if (!pg.running())
             GTEST_SKIP() << "no PostgreSQL server: " << pg.failure().toStdString();
-        pg.psql(QStringLiteral("DROP TABLE IF EXISTS people; CREATE TABLE people (id int PRIMARY KEY, name text, city text);"
-                               "INSERT INTO people VALUES (1, 'Ann', 'Oslo'), (2, 'Bob', 'Rome'), (3, 'Cy', 'Oslo');"));
+        pg.psql(QStringLiteral(
+            "DROP TABLE IF EXISTS people; CREATE TABLE people (id int PRIMARY KEY, name text, city text);"
+            "INSERT INTO people VALUES (1, 'Ann', 'Oslo'), (2, 'Bob', 'Rome'), (3, 'Cy', 'Oslo');"));
         pg.writeAlias(QStringLiteral("PG"));
-        open(QStringLiteral("PG"), {QStringLiteral("USER NAME=") + pg.user(), QStringLiteral("PASSWORD=") + pg.password()});
+        open(QStringLiteral("PG"),
+             {QStringLiteral("USER NAME=") + pg.user(), QStringLiteral("PASSWORD=") + pg.password()});
         func = std::make_unique<TFRM_QRY_FUNC>(ctx);
     }
     void TearDown() override

@@ -42,15 +42,17 @@ protected:
         PgServer& pg = PgServer::instance();
         if (!pg.running())
             GTEST_SKIP() << "no PostgreSQL server: " << pg.failure().toStdString();
-        pg.psql(QStringLiteral("DROP TABLE IF EXISTS emp, dept, scratch;"
-                               "CREATE TABLE dept (deptno int PRIMARY KEY, dname varchar(20) NOT NULL);"
-                               "CREATE TABLE emp (empno int PRIMARY KEY, ename varchar(30), job varchar(20),"
-                               " sal numeric(8,2), deptno int REFERENCES dept);"
-                               "INSERT INTO dept VALUES (10, 'ACCOUNTING'), (20, 'RESEARCH');"
-                               "INSERT INTO emp VALUES (1, 'Ann', 'CLERK', 1000, 10), (2, 'Bob', 'CLERK', 1500, 20),"
-                               " (3, 'Cy', 'ANALYST', 3000, 20);"));
+        pg.psql(QStringLiteral(
+            "DROP TABLE IF EXISTS emp, dept, scratch;"
+            "CREATE TABLE dept (deptno int PRIMARY KEY, dname varchar(20) NOT NULL);"
+            "CREATE TABLE emp (empno int PRIMARY KEY, ename varchar(30), job varchar(20),"
+            " sal numeric(8,2), deptno int REFERENCES dept);"
+            "INSERT INTO dept VALUES (10, 'ACCOUNTING'), (20, 'RESEARCH');"
+            "INSERT INTO emp VALUES (1, 'Ann', 'CLERK', 1000, 10), (2, 'Bob', 'CLERK', 1500, 20),"
+            " (3, 'Cy', 'ANALYST', 3000, 20);"));
         pg.writeAlias(QStringLiteral("PG"));
-        open(QStringLiteral("PG"), {QStringLiteral("USER NAME=") + pg.user(), QStringLiteral("PASSWORD=") + pg.password()});
+        open(QStringLiteral("PG"),
+             {QStringLiteral("USER NAME=") + pg.user(), QStringLiteral("PASSWORD=") + pg.password()});
     }
 
     int clerks() const { return GetParam() == Engine::Sample ? 8 : 2; }
@@ -83,7 +85,9 @@ TEST_P(ExecutionRoads, JoinShowsTheRowsWithCountAndTime)
     EXPECT_EQ(titles.size(), 3);
     EXPECT_EQ(titles.join(QLatin1Char(',')).toUpper(), QStringLiteral("EMPNO,ENAME,DNAME"));
     EXPECT_FALSE(elapsed.contains(QStringLiteral("yrs")));
-    EXPECT_EQ(execution->statement(), QStringLiteral("SELECT E.EMPNO, E.ENAME, D.DNAME FROM EMP E, DEPT D WHERE E.DEPTNO = D.DEPTNO "));
+    EXPECT_EQ(
+        execution->statement(),
+        QStringLiteral("SELECT E.EMPNO, E.ENAME, D.DNAME FROM EMP E, DEPT D WHERE E.DEPTNO = D.DEPTNO "));
     // Afterwards: dataset closed, both fields empty, the date format set.
     EXPECT_FALSE(query().isActive());
     EXPECT_TRUE(window->EDT_TotalRecords->text().isEmpty());
@@ -151,7 +155,8 @@ TEST_P(ExecutionRoads, CancelledParameterIsEmptyAndExecutionGoesOn)
 TEST_P(ExecutionRoads, UpdateReportsTheAffectedRows)
 {
     desktop.expectBox(BoxKind::Information,
-                      QStringLiteral("SQL executed successfully\r%1 rows were affected.").arg(clerks()), BoxAnswer::Ok);
+                      QStringLiteral("SQL executed successfully\r%1 rows were affected.").arg(clerks()),
+                      BoxAnswer::Ok);
     EXPECT_EQ(execute(QStringLiteral("update emp set sal=sal+1 where job='CLERK'")), Outcome::CommandDone);
     EXPECT_FALSE(shown);
     EXPECT_FALSE(query().isActive());
@@ -168,7 +173,8 @@ TEST_P(ExecutionRoads, DdlStatementRunsOnTheCommandRoad)
     EXPECT_TRUE(desktop.boxes[0].text.startsWith(QStringLiteral("SQL executed successfully")));
     // The table exists now: a select on it shows an empty result.
     QString total;
-    EXPECT_EQ(execute(QStringLiteral("select * from scratch"), [&](TFRM_Query& w) { total = w.EDT_TotalRecords->text(); }),
+    EXPECT_EQ(execute(QStringLiteral("select * from scratch"),
+                      [&](TFRM_Query& w) { total = w.EDT_TotalRecords->text(); }),
               Outcome::ResultShown);
     EXPECT_EQ(total, QStringLiteral("0"));
 }
@@ -215,14 +221,16 @@ TEST_P(ExecutionRoads, LiveResultWhenGrantedReadOnlyOtherwise)
 {
     bool liveSingleTable = false;
     bool liveJoin = true;
-    execute(QStringLiteral("select * from dept"), [&](TFRM_Query&) { liveSingleTable = query().canModify(); });
+    execute(QStringLiteral("select * from dept"),
+            [&](TFRM_Query&) { liveSingleTable = query().canModify(); });
     execute(QStringLiteral("select e.ename, d.dname from emp e, dept d where e.deptno = d.deptno"),
             [&](TFRM_Query&) { liveJoin = query().canModify(); });
     EXPECT_TRUE(liveSingleTable);
     EXPECT_FALSE(liveJoin);
 }
 
-INSTANTIATE_TEST_SUITE_P(Query, ExecutionRoads, ::testing::Values(Engine::Sample, Engine::Postgres), EngineName);
+INSTANTIATE_TEST_SUITE_P(Query, ExecutionRoads, ::testing::Values(Engine::Sample, Engine::Postgres),
+                         EngineName);
 
 class ExecutionTest : public QueryWindowTest
 {
@@ -241,8 +249,8 @@ TEST_F(ExecutionTest, SelectWithoutABlankTakesTheCommandRoad)
 TEST_F(ExecutionTest, LinesAreJoinedWholeWithBlanks)
 {
     const QString longName = QStringLiteral("x").repeated(5000);
-    EXPECT_EQ(SqlExecution::JoinLines({QStringLiteral("  select"), QStringLiteral("*"), longName + QStringLiteral("\t"),
-                                       QString()}),
+    EXPECT_EQ(SqlExecution::JoinLines({QStringLiteral("  select"), QStringLiteral("*"),
+                                       longName + QStringLiteral("\t"), QString()}),
               QStringLiteral("select * ") + longName);
     EXPECT_EQ(SqlExecution::JoinLines({}), QString());
 }
