@@ -25,11 +25,15 @@ QString LongTimeFormat(const QLocale& locale)
     return result.trimmed();
 }
 
-QString LongTimeText(const QTime& time, const QLocale& locale) { return locale.toString(time, LongTimeFormat(locale)); }
+QString LongTimeText(const QTime& time, const QLocale& locale)
+{
+    return locale.toString(time, LongTimeFormat(locale));
+}
 
 QString ShortDateText(const QDate& date, const QString& shortDateFormat, const QLocale& locale)
 {
-    return locale.toString(date, shortDateFormat.isEmpty() ? locale.dateFormat(QLocale::ShortFormat) : shortDateFormat);
+    return locale.toString(date, shortDateFormat.isEmpty() ? locale.dateFormat(QLocale::ShortFormat)
+                                                           : shortDateFormat);
 }
 
 int RefreshInterval(int hours, int minutes, int seconds)

@@ -16,7 +16,8 @@ QString LongTimeText(const QTime& time, const QLocale& locale = QLocale::system(
 
 /// date in the program-wide short date format (a Qt date format); an empty format means the
 /// locale's own short format.
-QString ShortDateText(const QDate& date, const QString& shortDateFormat, const QLocale& locale = QLocale::system());
+QString ShortDateText(const QDate& date, const QString& shortDateFormat,
+                      const QLocale& locale = QLocale::system());
 
 /// A refresh interval in milliseconds from its stored parts, limited to what a timer can hold;
 /// 0 (or less) means the timer does not run.

@@ -94,6 +94,8 @@ void TFRM_QueryTool::FormShow()
 
     REDT_QueryTool->setLineWrapMode(store.ReadFlag(general, G::WordWrap, true) ? QPlainTextEdit::WidgetWidth
                                                                                : QPlainTextEdit::NoWrap);
+    // The user logged in to type SQL: the editor takes the keyboard.
+    REDT_QueryTool->setFocus();
 }
 
 void TFRM_QueryTool::FormActivate()
@@ -108,8 +110,8 @@ bool TFRM_QueryTool::FormClose()
     if (m_ending)
         return true;
     if (SettingsStore().ReadFlag(Schema::Section::General, Schema::General::ConfirmBeforeExit, true)) {
-        if (m_ctx.desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Quit Application ?"), BoxButtons::YesNo,
-                                     this) != BoxAnswer::Yes)
+        if (m_ctx.desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Quit Application ?"),
+                                     BoxButtons::YesNo, this) != BoxAnswer::Yes)
             return false;
         savePlacement();
     }
@@ -175,11 +177,20 @@ QString TFRM_QueryTool::editorText() const
     return text;
 }
 
-void TFRM_QueryTool::setEditorText(const QString& text) { REDT_QueryTool->setPlainText(text); }
+void TFRM_QueryTool::setEditorText(const QString& text)
+{
+    REDT_QueryTool->setPlainText(text);
+}
 
-void TFRM_QueryTool::setTimeInterval(int milliseconds) { SetRefreshInterval(*Timer_Time, milliseconds); }
+void TFRM_QueryTool::setTimeInterval(int milliseconds)
+{
+    SetRefreshInterval(*Timer_Time, milliseconds);
+}
 
-void TFRM_QueryTool::setDateInterval(int milliseconds) { SetRefreshInterval(*Timer_Date, milliseconds); }
+void TFRM_QueryTool::setDateInterval(int milliseconds)
+{
+    SetRefreshInterval(*Timer_Date, milliseconds);
+}
 
 void TFRM_QueryTool::showConnection(const QString& userName, const QString& dataSource)
 {
@@ -189,7 +200,10 @@ void TFRM_QueryTool::showConnection(const QString& userName, const QString& data
     Timer_TimeTimer();
 }
 
-void TFRM_QueryTool::ShowPlatformVersion() { showPlatformVersion(ReadPlatformVersion()); }
+void TFRM_QueryTool::ShowPlatformVersion()
+{
+    showPlatformVersion(ReadPlatformVersion());
+}
 
 void TFRM_QueryTool::showPlatformVersion(const PlatformVersion& version)
 {
@@ -214,7 +228,8 @@ void TFRM_QueryTool::Timer_TimeTimer()
 
 void TFRM_QueryTool::Timer_DateTimer()
 {
-    SBR_QueryTool->setPanelText(2, QStringLiteral("DATE:  ") + ShortDateText(QDate::currentDate(), m_ctx.shortDateFormat));
+    SBR_QueryTool->setPanelText(2, QStringLiteral("DATE:  ") +
+                                       ShortDateText(QDate::currentDate(), m_ctx.shortDateFormat));
 }
 
 void TFRM_QueryTool::MI_ToolbarClick()
@@ -226,7 +241,10 @@ void TFRM_QueryTool::MI_ToolbarClick()
     SettingsStore().WriteFlag(Schema::Section::General, Schema::General::ShowToolbar, show);
 }
 
-void TFRM_QueryTool::BBN_ClearScreenClick() { REDT_QueryTool->clear(); }
+void TFRM_QueryTool::BBN_ClearScreenClick()
+{
+    REDT_QueryTool->clear();
+}
 
 void TFRM_QueryTool::MI_SelectAllClick()
 {
@@ -234,13 +252,25 @@ void TFRM_QueryTool::MI_SelectAllClick()
     REDT_QueryTool->selectAll();
 }
 
-void TFRM_QueryTool::BBN_ChangeDataSourceClick() { ShowModeless(m_ctx.login); }
+void TFRM_QueryTool::BBN_ChangeDataSourceClick()
+{
+    ShowModeless(m_ctx.login);
+}
 
-void TFRM_QueryTool::BBN_OptionsClick() { ShowModeless(m_ctx.windows.options); }
+void TFRM_QueryTool::BBN_OptionsClick()
+{
+    ShowModeless(m_ctx.windows.options);
+}
 
-void TFRM_QueryTool::BBN_AboutClick() { ShowModeless(m_ctx.windows.about); }
+void TFRM_QueryTool::BBN_AboutClick()
+{
+    ShowModeless(m_ctx.windows.about);
+}
 
-void TFRM_QueryTool::BBN_CloseClick() { FormClose(); }
+void TFRM_QueryTool::BBN_CloseClick()
+{
+    FormClose();
+}
 
 void TFRM_QueryTool::BBN_HelpClick()
 {
@@ -250,15 +280,30 @@ void TFRM_QueryTool::BBN_HelpClick()
     m_help->showSearch();
 }
 
-void TFRM_QueryTool::BBN_ExecuteSQLClick() { Q_EMIT executeSQLRequested(); }
+void TFRM_QueryTool::BBN_ExecuteSQLClick()
+{
+    Q_EMIT executeSQLRequested();
+}
 
-void TFRM_QueryTool::BBN_PrintSQLClick() { Q_EMIT printSQLRequested(); }
+void TFRM_QueryTool::BBN_PrintSQLClick()
+{
+    Q_EMIT printSQLRequested();
+}
 
-void TFRM_QueryTool::MI_FindClick() { Q_EMIT findRequested(); }
+void TFRM_QueryTool::MI_FindClick()
+{
+    Q_EMIT findRequested();
+}
 
-void TFRM_QueryTool::MI_FindNextClick() { Q_EMIT findNextRequested(); }
+void TFRM_QueryTool::MI_FindNextClick()
+{
+    Q_EMIT findNextRequested();
+}
 
-void TFRM_QueryTool::MI_ReplaceClick() { Q_EMIT replaceRequested(); }
+void TFRM_QueryTool::MI_ReplaceClick()
+{
+    Q_EMIT replaceRequested();
+}
 
 void TFRM_QueryTool::BBN_LoadSQLClick()
 {

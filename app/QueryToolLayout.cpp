@@ -120,11 +120,11 @@ void TFRM_QueryTool::buildToolbar()
 
     QToolButton* previous = nullptr;
     for (int i = 0; i < 10; ++i) {
-        const Button& spec = buttons[i];
+        const Button& entry = buttons[i];
         auto* button = new QToolButton(PNL_Top);
-        button->setObjectName(spec.name);
-        button->setText(spec.caption);
-        button->setIcon(ToolbarGlyph(spec.name));
+        button->setObjectName(entry.name);
+        button->setText(entry.caption);
+        button->setIcon(ToolbarGlyph(entry.name));
         button->setIconSize(QSize(20, 20));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setFont(ArialFont(false));
@@ -132,9 +132,10 @@ void TFRM_QueryTool::buildToolbar()
         button->setFocusPolicy(Qt::StrongFocus);
         const int row = i / 5;
         const int column = i % 5;
-        button->setGeometry(kColumnLeft[column], row == 0 ? 0 : kSecondRowTop, kColumnWidth[column], kButtonHeight);
-        connect(button, &QToolButton::clicked, this, spec.handler);
-        this->*spec.member = button;
+        button->setGeometry(kColumnLeft[column], row == 0 ? 0 : kSecondRowTop, kColumnWidth[column],
+                            kButtonHeight);
+        connect(button, &QToolButton::clicked, this, entry.handler);
+        this->*entry.member = button;
         if (previous)
             setTabOrder(previous, button);
         previous = button;
@@ -191,7 +192,8 @@ void TFRM_QueryTool::buildMenu()
 
     using K = QKeySequence;
     QMenu* file = MNU_Vemra->addMenu(QStringLiteral("&File"));
-    MI_New = addEntry(file, QStringLiteral("MI_New"), QStringLiteral("&New"), K(Qt::CTRL | Qt::Key_N), nullptr);
+    MI_New =
+        addEntry(file, QStringLiteral("MI_New"), QStringLiteral("&New"), K(Qt::CTRL | Qt::Key_N), nullptr);
     file->addSeparator();
     MI_LoadFromFile = addEntry(file, QStringLiteral("MI_LoadFromFile"), QStringLiteral("&Load From File"),
                                K(Qt::CTRL | Qt::Key_L), &TFRM_QueryTool::BBN_LoadSQLClick);
@@ -201,7 +203,8 @@ void TFRM_QueryTool::buildMenu()
     MI_Print = addEntry(file, QStringLiteral("MI_Print"), QStringLiteral("&Print"), K(Qt::CTRL | Qt::Key_P),
                         &TFRM_QueryTool::BBN_PrintSQLClick);
     file->addSeparator();
-    MI_Exit = addEntry(file, QStringLiteral("MI_Exit"), QStringLiteral("&Exit"), K(), &TFRM_QueryTool::BBN_CloseClick);
+    MI_Exit = addEntry(file, QStringLiteral("MI_Exit"), QStringLiteral("&Exit"), K(),
+                       &TFRM_QueryTool::BBN_CloseClick);
 
     QMenu* edit = MNU_Vemra->addMenu(QStringLiteral("&Edit"));
     MI_SelectAll = addEntry(edit, QStringLiteral("MI_SelectAll"), QStringLiteral("&Select All"), K(),
@@ -214,22 +217,22 @@ void TFRM_QueryTool::buildMenu()
                        &TFRM_QueryTool::MI_FindClick);
     MI_FindNext = addEntry(search, QStringLiteral("MI_FindNext"), QStringLiteral("Find &Next"), K(Qt::Key_F3),
                            &TFRM_QueryTool::MI_FindNextClick);
-    MI_Replace = addEntry(search, QStringLiteral("MI_Replace"), QStringLiteral("&Replace"), K(Qt::CTRL | Qt::Key_R),
-                          &TFRM_QueryTool::MI_ReplaceClick);
+    MI_Replace = addEntry(search, QStringLiteral("MI_Replace"), QStringLiteral("&Replace"),
+                          K(Qt::CTRL | Qt::Key_R), &TFRM_QueryTool::MI_ReplaceClick);
 
     QMenu* view = MNU_Vemra->addMenu(QStringLiteral("&View"));
-    MI_Toolbar = addEntry(view, QStringLiteral("MI_Toolbar"), QStringLiteral("Hide Toolbar"), K(Qt::CTRL | Qt::Key_T),
-                          &TFRM_QueryTool::MI_ToolbarClick);
+    MI_Toolbar = addEntry(view, QStringLiteral("MI_Toolbar"), QStringLiteral("Hide Toolbar"),
+                          K(Qt::CTRL | Qt::Key_T), &TFRM_QueryTool::MI_ToolbarClick);
     view->addSeparator();
-    MI_Options = addEntry(view, QStringLiteral("MI_Options"), QStringLiteral("Options"), K(Qt::CTRL | Qt::Key_O),
-                          &TFRM_QueryTool::BBN_OptionsClick);
+    MI_Options = addEntry(view, QStringLiteral("MI_Options"), QStringLiteral("Options"),
+                          K(Qt::CTRL | Qt::Key_O), &TFRM_QueryTool::BBN_OptionsClick);
 
     QMenu* help = MNU_Vemra->addMenu(QStringLiteral("&Help"));
     MI_Contents = addEntry(help, QStringLiteral("MI_Contents"), QStringLiteral("&Contents"), K(Qt::Key_F1),
                            &TFRM_QueryTool::BBN_HelpClick);
     help->addSeparator();
-    MI_About = addEntry(help, QStringLiteral("MI_About"), QStringLiteral("&About..."), K(Qt::CTRL | Qt::Key_A),
-                        &TFRM_QueryTool::BBN_AboutClick);
+    MI_About = addEntry(help, QStringLiteral("MI_About"), QStringLiteral("&About..."),
+                        K(Qt::CTRL | Qt::Key_A), &TFRM_QueryTool::BBN_AboutClick);
 }
 
 bool TFRM_QueryTool::eventFilter(QObject* watched, QEvent* event)

@@ -34,7 +34,10 @@ QString DecodeWindows1252(const QByteArray& bytes)
     return text;
 }
 
-QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
+QString FileNameOf(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
 
 } // namespace
 
@@ -121,4 +124,7 @@ QByteArray SqlFile::Encode(const QString& text)
     return lines.toUtf8();
 }
 
-QString SqlFile::FolderOf(const QString& path) { return TextBeforeLast(path, u'/') + u'/'; }
+QString SqlFile::FolderOf(const QString& path)
+{
+    return TextBeforeLast(path, u'/') + u'/';
+}

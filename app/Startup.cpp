@@ -2,16 +2,26 @@
 
 #include "app/About.h"
 #include "app/AppContext.h"
+#include "app/EditorFindReplace.h"
 #include "app/main.h"
 #include "connection/Login.h"
+#include "connection/Query.h"
+#include "print/SQL_Procs.h"
+#include "print/SqlPrintout.h"
+#include "query/SqlExecution.h"
+#include "query/query.h"
+#include "print/report.h"
+#include "settings/Options.h"
 
 #include <QDialog>
+#include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QLocale>
 
 namespace {
 
-// The result window, print options, grid options and options dialog are plain hidden windows
-// with their captions until their own classes are created here instead, one function each.
+// The grid options dialog is a plain hidden window with its caption until its own class is
+// created here instead.
 std::unique_ptr<QWidget> PlainWindow(const QString& name, const QString& caption)
 {
     auto window = std::make_unique<QDialog>();
@@ -20,14 +30,21 @@ std::unique_ptr<QWidget> PlainWindow(const QString& name, const QString& caption
     return window;
 }
 
-std::unique_ptr<QWidget> CreateQueryWindow(AppContext&)
+std::unique_ptr<QWidget> CreateQueryWindow(AppContext& ctx)
 {
-    return PlainWindow(QStringLiteral("TFRM_Query"), QStringLiteral("Query Results"));
+    auto query = std::make_unique<TFRM_Query>(ctx);
+    ctx.query = query.get();
+    query->setPrintHook([&ctx](Query& dataset, const QString& title, int shownFieldCount) {
+        PrintQueryResult(ctx, dataset, title, shownFieldCount);
+    });
+    return query;
 }
 
-std::unique_ptr<QWidget> CreateReportWindow(AppContext&)
+std::unique_ptr<QWidget> CreateReportWindow(AppContext& ctx)
 {
-    return PlainWindow(QStringLiteral("TFRM_Report"), QStringLiteral("Print Options"));
+    auto report = std::make_unique<TFRM_Report>(ctx);
+    ctx.report = report.get();
+    return report;
 }
 
 std::unique_ptr<QWidget> CreateQryFuncWindow(AppContext&)
@@ -35,9 +52,37 @@ std::unique_ptr<QWidget> CreateQryFuncWindow(AppContext&)
     return PlainWindow(QStringLiteral("TFRM_QRY_FUNC"), QStringLiteral("Grid Options"));
 }
 
-std::unique_ptr<QWidget> CreateOptionsWindow(AppContext&)
+std::unique_ptr<QWidget> CreateOptionsWindow(AppContext& ctx)
 {
-    return PlainWindow(QStringLiteral("TFRM_Options"), QStringLiteral("Options"));
+    auto options = std::make_unique<TFRM_Options>(ctx);
+    ctx.options = options.get();
+    options->attach(ctx.queryTool->REDT_QueryTool, ctx.queryTool->Timer_Time, ctx.queryTool->Timer_Date);
+    return options;
+}
+
+/// The editor's paragraphs, whole: wrapping on screen never splits a statement's words.
+QStringList LogicalLines(const QPlainTextEdit& editor)
+{
+    QStringList lines;
+    for (QTextBlock block = editor.document()->begin(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    return lines;
+}
+
+/// The main window's commands that other parts of the program carry out.
+void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFindReplace& findReplace,
+                               SqlExecution& execution)
+{
+    QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window, [&window, &execution] {
+        execution.BBN_ExecuteSQLClick(LogicalLines(*window.REDT_QueryTool), window.pos());
+    });
+    QObject::connect(&window, &TFRM_QueryTool::printSQLRequested, &window,
+                     [&ctx, &window] { PrintSQL(ctx, *window.REDT_QueryTool, &window); });
+    QObject::connect(&window, &TFRM_QueryTool::findRequested, &findReplace, &EditorFindReplace::MI_FindClick);
+    QObject::connect(&window, &TFRM_QueryTool::findNextRequested, &findReplace,
+                     &EditorFindReplace::MI_FindNextClick);
+    QObject::connect(&window, &TFRM_QueryTool::replaceRequested, &findReplace,
+                     &EditorFindReplace::MI_ReplaceClick);
 }
 
 } // namespace
@@ -69,11 +114,21 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
 
     m_options = CreateOptionsWindow(ctx);
     ctx.windows.options = m_options.get();
+
+    m_findReplace = std::make_unique<EditorFindReplace>(ctx, *m_queryTool->REDT_QueryTool);
+    m_execution = std::make_unique<SqlExecution>(ctx);
+    ConnectMainWindowCommands(ctx, *m_queryTool, *m_findReplace, *m_execution);
+    // Every statement runs on the connection the login opened, under its data source name.
+    QObject::connect(m_login.get(), &TFRM_Login::loggedIn, m_query.get(),
+                     [&ctx](const QString& dataSource) { ctx.query->QRY_Grid().setDatabaseName(dataSource); });
 }
 
 Startup::~Startup()
 {
     // Reverse order; each registry entry goes before its form.
+    m_execution.reset();
+    m_findReplace.reset();
+    m_ctx.options = nullptr;
     m_ctx.windows.options = nullptr;
     m_options.reset();
     m_ctx.windows.about = nullptr;
@@ -81,8 +136,10 @@ Startup::~Startup()
     m_about.reset();
     m_ctx.windows.qryFunc = nullptr;
     m_qryFunc.reset();
+    m_ctx.report = nullptr;
     m_ctx.windows.report = nullptr;
     m_report.reset();
+    m_ctx.query = nullptr;
     m_ctx.windows.query = nullptr;
     m_query.reset();
     m_ctx.queryTool = nullptr;

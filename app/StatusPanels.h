@@ -5,7 +5,8 @@
 
 class QLabel;
 
-/// A status bar of fixed-width panels, each showing one centred text.
+/// A status bar of panels of the given widths, each showing one centred text; the last panel
+/// takes its width at least and the rest of the bar besides.
 class StatusPanels final : public QStatusBar
 {
     Q_OBJECT

@@ -1,7 +1,26 @@
-#include <QApplication>
+#include "app/AppContext.h"
+#include "app/Startup.h"
+#include "connection/Login.h"
+#include "platform/AppPrinter.h"
+#include "platform/QtDesktop.h"
+#include "platform/ToolbarGlyphs.h"
+#include "platform/VemraApplication.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    VemraApplication app(argc, argv);
+    // The login dialog is the main form: the program ends when it closes before the main window
+    // was ever shown, or on an explicit end. Closing the main window alone never quits.
+    app.setQuitOnLastWindowClosed(false);
+    app.setWindowIcon(ProgramIcon());
+
+    QtDesktop desktop;
+    app.setDesktop(&desktop);
+    AppContext ctx(desktop, AppPrinter());
+
+    Startup startup(ctx);
+    startup.login().show();
+    const int code = app.exec();
+    app.setDesktop(nullptr);
+    return code;
 }

@@ -174,7 +174,8 @@ void TFRM_Login::failedAttempt()
         activateWindow();
         return;
     }
-    m_ctx.desktop.messageBox(BoxKind::Error, QStringLiteral("Maximum retries exceeded"), BoxButtons::Abort, this);
+    m_ctx.desktop.messageBox(BoxKind::Error, QStringLiteral("Maximum retries exceeded"), BoxButtons::Abort,
+                             this);
     m_ctx.desktop.endApplication();
 }
 
@@ -213,9 +214,15 @@ void TFRM_Login::BBN_CancelClick()
         close();
 }
 
-void TFRM_Login::reject() { BBN_CancelClick(); }
+void TFRM_Login::reject()
+{
+    BBN_CancelClick();
+}
 
-bool TFRM_Login::mainWindowVisible() const { return m_ctx.queryTool && m_ctx.queryTool->isVisible(); }
+bool TFRM_Login::mainWindowVisible() const
+{
+    return m_ctx.queryTool && m_ctx.queryTool->isVisible();
+}
 
 void TFRM_Login::showEvent(QShowEvent* event)
 {

@@ -2,9 +2,12 @@
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -21,7 +24,19 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, bool ef
     m_fonts->setObjectName(QStringLiteral("FontChooser"));
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-    m_fonts->setCurrentFont(font);
+    // A face that is not installed (fontconfig stands in another for it) is shown as the face
+    // that really draws it, and given back under its own name unless the user picks another.
+    QFont shown = font;
+    if (!QFontDatabase::hasFamily(font.family())) {
+        m_requestedFamily = font.family();
+        m_shownFamily = QFontInfo(font).family();
+        shown.setFamily(m_shownFamily);
+    }
+    m_fonts->setCurrentFont(shown);
+    for (QGroupBox* group : m_fonts->findChildren<QGroupBox*>()) {
+        if (group->title().contains(QStringLiteral("Sample"), Qt::CaseInsensitive))
+            m_sample = group->findChild<QLineEdit*>();
+    }
     if (!effects) {
         for (QGroupBox* group : m_fonts->findChildren<QGroupBox*>()) {
             if (group->title().contains(QStringLiteral("Effects"), Qt::CaseInsensitive))
@@ -53,7 +68,10 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, bool ef
 
 QFont FontColorDialog::selectedFont() const
 {
-    return m_fonts->currentFont();
+    QFont font = m_fonts->currentFont();
+    if (!m_requestedFamily.isEmpty() && font.family() == m_shownFamily)
+        font.setFamily(m_requestedFamily);
+    return font;
 }
 
 void FontColorDialog::setSelectedColor(const QColor& color)
@@ -65,6 +83,11 @@ void FontColorDialog::setSelectedColor(const QColor& color)
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(0, 0, 15, 15);
     m_colorButton->setIcon(QIcon(swatch));
+    if (m_sample) {
+        QPalette colours = m_sample->palette();
+        colours.setColor(QPalette::Text, m_color);
+        m_sample->setPalette(colours);
+    }
 }
 
 void FontColorDialog::chooseColor()

@@ -5,6 +5,7 @@
 #include <QFont>
 
 class QFontDialog;
+class QLineEdit;
 class QPushButton;
 
 /// The font dialog with the colour among its effects: Qt's font dialog (face, style, size,
@@ -29,5 +30,8 @@ private:
 
     QFontDialog* m_fonts = nullptr;
     QPushButton* m_colorButton = nullptr;
+    QLineEdit* m_sample = nullptr;
     QColor m_color;
+    QString m_requestedFamily;
+    QString m_shownFamily;
 };

@@ -48,8 +48,8 @@ BoxAnswer QtDesktop::messageBox(BoxKind kind, const QString& text, BoxButtons bu
     return box.answer();
 }
 
-std::optional<QString> QtDesktop::inputBox(const QString& caption, const QString& prompt, const QString& initial,
-                                           int maxLength, QWidget* parent)
+std::optional<QString> QtDesktop::inputBox(const QString& caption, const QString& prompt,
+                                           const QString& initial, int maxLength, QWidget* parent)
 {
     NormalCursor normal(*this);
     InputBoxDialog box(caption, prompt, initial, maxLength, parent);

@@ -20,7 +20,8 @@ public:
     bool printDialog(QPrinter& printer, QWidget* parent = nullptr) override;
     bool printerSetup(QPrinter& printer, QWidget* parent = nullptr) override;
     std::optional<QColor> colorDialog(const QColor& initial, QWidget* parent = nullptr) override;
-    std::optional<FontChoice> fontDialog(const FontDialogRequest& request, QWidget* parent = nullptr) override;
+    std::optional<FontChoice> fontDialog(const FontDialogRequest& request,
+                                         QWidget* parent = nullptr) override;
 
     void beginBusy() override;
     void endBusy() override;

@@ -16,7 +16,10 @@ constexpr quint16 kKindText = 1;
 // us allocate gigabytes.
 constexpr quint64 kMaxSectionSize = 1 << 20;
 
-quint64 Padded4(quint64 n) { return (n + 3) & ~quint64(3); }
+quint64 Padded4(quint64 n)
+{
+    return (n + 3) & ~quint64(3);
+}
 
 quint64 ReadUnsigned(const char* data, int bytes, bool bigEndian)
 {
@@ -274,7 +277,8 @@ QByteArray EncodeVersionBlock(const QList<VersionStringTable>& tables)
             strings += EncodeNode(key, kKindText, text, QByteArray());
         tableNodes += EncodeNode(table.name, kKindNodes, QString(), strings);
     }
-    const QByteArray stringInfo = EncodeNode(QStringLiteral("StringFileInfo"), kKindNodes, QString(), tableNodes);
+    const QByteArray stringInfo =
+        EncodeNode(QStringLiteral("StringFileInfo"), kKindNodes, QString(), tableNodes);
     const QByteArray root = EncodeNode(QStringLiteral("VersionInfo"), kKindNodes, QString(), stringInfo);
     QByteArray block(VersionInfo::kMagic, 8);
     AppendLE(block, kHeaderSize + root.size(), 4);

@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <optional>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
@@ -29,31 +30,48 @@ const char* const kSchemaSql = "CREATE TABLE IF NOT EXISTS entries ("
 
 QByteArray fold(const QString& name) { return name.toCaseFolded().toUtf8(); }
 
-/// A prepared statement for one call, finalised on every way out.
+/// One use of a cached prepared statement: bound texts live as long as the scope, and the
+/// statement is reset (and its bindings cleared) on every way out.
 class Statement final
 {
 public:
-    Statement(sqlite3* db, const char* sql)
+    Statement(sqlite3* db, sqlite3_stmt*& cache, const char* sql)
     {
-        m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+        if (!cache)
+            m_rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &cache, nullptr);
+        else
+            m_rc = SQLITE_OK;
+        m_stmt = cache;
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    ~Statement()
+    {
+        if (m_stmt) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool ok() const { return m_rc == SQLITE_OK; }
-    // The buffers passed to bind stay alive for the statement's whole use (callers hold them).
+    bool ok() const { return m_rc == SQLITE_OK && m_stmt; }
     bool bind(int index, const QByteArray& text)
     {
         return ok() && sqlite3_bind_text(m_stmt, index, text.constData(), int(text.size()), SQLITE_STATIC) == SQLITE_OK;
     }
-    int step() { return ok() ? sqlite3_step(m_stmt) : m_rc; }
+    int step() { return ok() ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
     sqlite3_stmt* get() const { return m_stmt; }
 
 private:
     sqlite3_stmt* m_stmt = nullptr;
     int m_rc = SQLITE_ERROR;
 };
+
+const char* const kSelectValueSql = "SELECT value FROM entries WHERE section_fold = ?1 AND key_fold = ?2";
+const char* const kUpsertSql =
+    "INSERT INTO entries (section_fold, key_fold, section, key, value) VALUES (?1, ?2,"
+    " COALESCE((SELECT section FROM entries WHERE section_fold = ?1 LIMIT 1), ?3), ?4, ?5)"
+    " ON CONFLICT (section_fold, key_fold) DO UPDATE SET value = excluded.value"
+    " WHERE value IS NOT excluded.value";
 
 bool execAll(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
@@ -63,7 +81,12 @@ SettingsStore::SettingsStore() : SettingsStore(defaultPath()) {}
 
 SettingsStore::SettingsStore(const QString& filePath) { open(filePath); }
 
-SettingsStore::~SettingsStore() { sqlite3_close_v2(m_db); }
+SettingsStore::~SettingsStore()
+{
+    for (sqlite3_stmt* st : m_statements)
+        sqlite3_finalize(st);
+    sqlite3_close_v2(m_db);
+}
 
 QString SettingsStore::rootFolder()
 {
@@ -104,43 +127,53 @@ void SettingsStore::open(const QString& filePath)
     execAll(m_db, kSchemaSql);
 }
 
-QString SettingsStore::ReadText(const QString& section, const QString& key, const QString& defaultValue) const
+std::optional<QByteArray> SettingsStore::storedBytes(const QByteArray& sectionFold, const QByteArray& keyFold,
+                                                     const QString& key) const
 {
-    const QByteArray s = fold(section);
-    const QByteArray k = fold(key);
-    Statement st(m_db, "SELECT value FROM entries WHERE section_fold = ?1 AND key_fold = ?2");
-    if (!st.bind(1, s) || !st.bind(2, k))
+    Statement st(m_db, m_statements[kSelectValue], kSelectValueSql);
+    if (!st.bind(1, sectionFold) || !st.bind(2, keyFold))
         throw SettingsError(QStringLiteral("Failed to get data for '%1'").arg(key));
     const int rc = st.step();
     if (rc == SQLITE_DONE)
-        return defaultValue;
+        return std::nullopt;
     if (rc != SQLITE_ROW)
         throw SettingsError(QStringLiteral("Failed to get data for '%1'").arg(key));
-    const char* bytes = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
-    const int size = sqlite3_column_bytes(st.get(), 0);
+    const char* bytes = reinterpret_cast<const char*>(sqlite3_column_blob(st.get(), 0));
+    return QByteArray(bytes ? bytes : "", sqlite3_column_bytes(st.get(), 0));
+}
+
+QString SettingsStore::ReadText(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    const std::optional<QByteArray> stored = storedBytes(fold(section), fold(key), key);
+    if (!stored)
+        return defaultValue;
     // Stored texts may hold NUL; readers get the text up to the first one.
-    const void* nul = bytes ? memchr(bytes, '\0', size_t(size)) : nullptr;
-    const qsizetype length = nul ? static_cast<const char*>(nul) - bytes : size;
-    return QString::fromUtf8(bytes, length);
+    const qsizetype nul = stored->indexOf('\0');
+    return QString::fromUtf8(nul < 0 ? *stored : stored->left(nul));
 }
 
 void SettingsStore::WriteText(const QString& section, const QString& key, const QString& value)
 {
     const QByteArray sFold = fold(section);
     const QByteArray kFold = fold(key);
+    const QByteArray v = value.toUtf8();
+    // The grid stores widths on every paint: an unchanged value costs one read and no write lock.
+    try {
+        if (storedBytes(sFold, kFold, key) == v)
+            return;
+    } catch (const SettingsError&) {
+        // The write below reports the failure in its own words.
+    }
     const QByteArray s = section.toUtf8();
     const QByteArray k = key.toUtf8();
-    const QByteArray v = value.toUtf8();
-    // A value equal to the stored one writes nothing: the grid stores widths on every paint.
-    Statement st(m_db, "INSERT INTO entries (section_fold, key_fold, section, key, value) VALUES (?1, ?2,"
-                       " COALESCE((SELECT section FROM entries WHERE section_fold = ?1 LIMIT 1), ?3), ?4, ?5)"
-                       " ON CONFLICT (section_fold, key_fold) DO UPDATE SET value = excluded.value"
-                       " WHERE value IS NOT excluded.value");
-    if (st.bind(1, sFold) && st.bind(2, kFold) && st.bind(3, s) && st.bind(4, k) && st.bind(5, v) &&
-        st.step() == SQLITE_DONE) {
-        return;
+    {
+        Statement st(m_db, m_statements[kUpsert], kUpsertSql);
+        if (st.bind(1, sFold) && st.bind(2, kFold) && st.bind(3, s) && st.bind(4, k) && st.bind(5, v) &&
+            st.step() == SQLITE_DONE) {
+            return;
+        }
     }
-    Statement probe(m_db, "SELECT 1 FROM entries WHERE section_fold = ?1 LIMIT 1");
+    Statement probe(m_db, m_statements[kProbeSection], "SELECT 1 FROM entries WHERE section_fold = ?1 LIMIT 1");
     const bool sectionExists = probe.bind(1, sFold) && probe.step() == SQLITE_ROW;
     if (!sectionExists)
         throw SettingsError(QStringLiteral("Failed to create key %1").arg(section));
@@ -228,7 +261,7 @@ void SettingsStore::WriteFlag(const QString& section, const QString& key, bool v
 
 bool SettingsStore::HasSections() const
 {
-    Statement st(m_db, "SELECT 1 FROM entries LIMIT 1");
+    Statement st(m_db, m_statements[kAnySection], "SELECT 1 FROM entries LIMIT 1");
     const int rc = st.step();
     if (rc == SQLITE_ROW)
         return true;

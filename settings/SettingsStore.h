@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <array>
+#include <optional>
 
 #include <stdexcept>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 /// A failure of the settings medium; what() is the user-facing text ("Failed to set data for 'X'").
 class SettingsError : public std::runtime_error
@@ -51,7 +56,19 @@ public:
 
 private:
     void open(const QString& filePath);
+    std::optional<QByteArray> storedBytes(const QByteArray& sectionFold, const QByteArray& keyFold,
+                                          const QString& key) const;
 
+    enum CachedStatement
+    {
+        kSelectValue,
+        kUpsert,
+        kProbeSection,
+        kAnySection,
+        kStatementCount
+    };
     sqlite3* m_db = nullptr;
+    // Prepared once per store object; a handler's burst of reads and writes reuses them.
+    mutable std::array<sqlite3_stmt*, kStatementCount> m_statements{};
     QString m_path;
 };

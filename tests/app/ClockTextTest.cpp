@@ -25,9 +25,11 @@ TEST(ClockText, LongTimeFormatHasNoZone)
 
 TEST(ClockText, ShortDateUsesTheProgramFormat)
 {
-    EXPECT_EQ(ShortDateText(QDate(2024, 2, 9), QStringLiteral("MM/dd/yyyy"), QLocale::c()), QStringLiteral("02/09/2024"));
+    EXPECT_EQ(ShortDateText(QDate(2024, 2, 9), QStringLiteral("MM/dd/yyyy"), QLocale::c()),
+              QStringLiteral("02/09/2024"));
     const QLocale us(QLocale::English, QLocale::UnitedStates);
-    EXPECT_EQ(ShortDateText(QDate(2024, 2, 9), QString(), us), us.toString(QDate(2024, 2, 9), QLocale::ShortFormat));
+    EXPECT_EQ(ShortDateText(QDate(2024, 2, 9), QString(), us),
+              us.toString(QDate(2024, 2, 9), QLocale::ShortFormat));
 }
 
 TEST(ClockText, RefreshInterval)
@@ -37,16 +39,17 @@ TEST(ClockText, RefreshInterval)
         int hours, minutes, seconds, expected;
     };
     const Case cases[] = {
-        {0, 1, 0, 60'000},          // the clock's default
-        {0, 30, 0, 1'800'000},      // the date's default
-        {0, 0, 0, 0},               // stopped
+        {0, 1, 0, 60'000},     // the clock's default
+        {0, 30, 0, 1'800'000}, // the date's default
+        {0, 0, 0, 0},          // stopped
         {1, 2, 3, 3'723'000},
-        {0, 0, -5, 0},              // nothing below zero
-        {1'000, 0, 0, INT_MAX},     // more than a timer holds
+        {0, 0, -5, 0},          // nothing below zero
+        {1'000, 0, 0, INT_MAX}, // more than a timer holds
         {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(RefreshInterval(c.hours, c.minutes, c.seconds), c.expected) << c.hours << ":" << c.minutes << ":" << c.seconds;
+        EXPECT_EQ(RefreshInterval(c.hours, c.minutes, c.seconds), c.expected)
+            << c.hours << ":" << c.minutes << ":" << c.seconds;
 }
 
 TEST(ClockText, ZeroIntervalStopsTheTimer)

@@ -1,5 +1,5 @@
-#include "app/AppContext.h"
 #include "app/SqlFile.h"
+#include "app/AppContext.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedDesktop.h"
@@ -29,8 +29,7 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-template <std::size_t N>
-QString U16(const char16_t (&text)[N])
+template <std::size_t N> QString U16(const char16_t (&text)[N])
 {
     return QString::fromUtf16(text, N - 1); // NULs inside count
 }
@@ -53,9 +52,11 @@ TEST(SqlFileFormat, Decode)
         {"no last line end", "a\r\nb", QStringLiteral("a\nb")},
         {"empty last line", "a\r\n\r\n", QStringLiteral("a\n")},
         {"only a line end", "\r\n", QString()},
-        {"UTF-8", "SELECT 'K\xC3\xB6ln \xE2\x82\xAC'\r\n", QString::fromUtf8("SELECT 'K\xC3\xB6ln \xE2\x82\xAC'")},
+        {"UTF-8", "SELECT 'K\xC3\xB6ln \xE2\x82\xAC'\r\n",
+         QString::fromUtf8("SELECT 'K\xC3\xB6ln \xE2\x82\xAC'")},
         {"UTF-8 byte order mark kept", "\xEF\xBB\xBFx\r\n", QString(QChar(0xFEFF)) + u'x'},
-        {"Windows-1252", "SELECT 'K\xF6ln \x80 \x93q\x94'\r\n", QString::fromUtf8("SELECT 'K\xC3\xB6ln \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D'")},
+        {"Windows-1252", "SELECT 'K\xF6ln \x80 \x93q\x94'\r\n",
+         QString::fromUtf8("SELECT 'K\xC3\xB6ln \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D'")},
         {"unassigned 1252 bytes", "\x81\x8D\x8F\x90\x9D", U16(u"\u0081\u008D\u008F\u0090\u009D")},
         {"NUL inside a line", QByteArray("a\0b\r\n", 5), U16(u"a\u0000b")},
         {"overlong UTF-8 is not UTF-8", "\xC0\xAF", U16(u"\u00C0\u00AF")},

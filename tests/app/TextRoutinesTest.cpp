@@ -19,7 +19,10 @@ TEST(ReverseText, ReversesCharacters)
         {QStringLiteral("ab ba"), QStringLiteral("ab ba")},
         {QStringLiteral("/home/a/q.SQL"), QStringLiteral("LQS.q/a/emoh/")},
         // A character beyond the basic plane stays whole.
-        {QString::fromUtf8("a\xF0\x9F\x98\x80" "b"), QString::fromUtf8("b\xF0\x9F\x98\x80" "a")},
+        {QString::fromUtf8("a\xF0\x9F\x98\x80"
+                           "b"),
+         QString::fromUtf8("b\xF0\x9F\x98\x80"
+                           "a")},
     };
     for (const ReverseCase& c : cases) {
         EXPECT_EQ(ReverseText(c.text), c.reversed) << c.text.toStdString();

@@ -1,12 +1,13 @@
-#include "app/StatusPanels.h"
+#include "connection/Login.h"
 #include "app/Startup.h"
+#include "app/StatusPanels.h"
 #include "app/main.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
-#include "connection/Login.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
+#include "support/PgServer.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -80,8 +81,8 @@ TEST_F(LoginTest, DialogLayout)
     dialog.EDT_Password->setText(QStringLiteral("tiger"));
     EXPECT_EQ(dialog.EDT_Password->displayText(), QStringLiteral("*****"));
     // Tab order.
-    const QList<QWidget*> order{dialog.CBX_DataSource, dialog.EDT_UserName, dialog.EDT_Password, dialog.BBN_Ok,
-                                dialog.BBN_Cancel};
+    const QList<QWidget*> order{dialog.CBX_DataSource, dialog.EDT_UserName, dialog.EDT_Password,
+                                dialog.BBN_Ok, dialog.BBN_Cancel};
     for (int i = 0; i + 1 < order.size(); ++i)
         EXPECT_EQ(order[i]->nextInFocusChain(), order[i + 1]) << i;
     EXPECT_EQ(dialog.findChild<Connection*>(QStringLiteral("DBS_QueryTool")), ctx.connection);
@@ -270,7 +271,8 @@ TEST_F(LoginTest, FailedChangeOfDataSourceThenCancel)
     main().BBN_ChangeDataSource->click();
     EXPECT_TRUE(login().isVisible());
     EXPECT_FALSE(login().isModal());
-    EXPECT_EQ(login().CBX_DataSource->currentText(), DataSources::kSample) << "shown again with the last login";
+    EXPECT_EQ(login().CBX_DataSource->currentText(), DataSources::kSample)
+        << "shown again with the last login";
 
     desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
     logIn(kUnreachable, QStringLiteral("adams"), QStringLiteral("wrong"));
@@ -322,6 +324,37 @@ TEST_F(LoginTest, ClosingTheDialogDuringAChangeOnlyHidesIt)
     EXPECT_TRUE(main().isVisible());
     EXPECT_FALSE(desktop.ended);
     EXPECT_TRUE(ctx.connection->isConnected()) << "nothing was attempted";
+}
+
+TEST_F(LoginTest, PasswordsAreCheckedByARealServer)
+{
+    PgServer& pg = PgServer::instance();
+    ASSERT_TRUE(pg.running()) << pg.failure().toStdString();
+    pg.writeAlias(QStringLiteral("PG"));
+    start();
+
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    logIn(QStringLiteral("PG"), pg.user(), QStringLiteral("wrong"));
+    EXPECT_FALSE(ctx.connection->isConnected());
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    logIn(QStringLiteral("PG"), QStringLiteral("nobody_here"), pg.password());
+    EXPECT_TRUE(login().isVisible());
+
+    logIn(QStringLiteral("PG"), pg.user(), pg.password());
+    EXPECT_TRUE(ctx.connection->isConnected());
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_EQ(main().SBR_QueryTool->panelText(1), QStringLiteral("DATA SOURCE:  PG"));
+    EXPECT_EQ(stored(Schema::Login::UserName), pg.user());
+
+    // Three wrong passwords in one showing end the program.
+    main().BBN_ChangeDataSourceClick();
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, kMaximum, BoxAnswer::Abort);
+    for (int i = 0; i < 3; ++i)
+        logIn(QStringLiteral("PG"), pg.user(), QStringLiteral("wrong %1").arg(i));
+    EXPECT_TRUE(desktop.ended);
+    EXPECT_FALSE(ctx.connection->isConnected());
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 #include "support/GuiApp.h"
 
 #include <QFile>
-#include <QPainter>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryDir>

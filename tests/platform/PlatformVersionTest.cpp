@@ -22,23 +22,24 @@ class OsReleaseNameTest : public ::testing::TestWithParam<NameCase>
 
 TEST_P(OsReleaseNameTest, TakesTheDisplayName)
 {
-    EXPECT_EQ(OsReleasePrettyName(QString::fromUtf8(GetParam().osRelease)).toStdString(), GetParam().expected);
+    EXPECT_EQ(OsReleasePrettyName(QString::fromUtf8(GetParam().osRelease)).toStdString(),
+              GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, OsReleaseNameTest,
-    ::testing::Values(
-        NameCase{"PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=\"Debian GNU/Linux\"\n",
-                 "Debian GNU/Linux 12 (bookworm)"},
-        NameCase{"NAME=Fedora\nPRETTY_NAME='Fedora Linux 39'\n", "Fedora Linux 39"},
-        NameCase{"PRETTY_NAME=Alpine\n", "Alpine"},
-        // Escapes inside double quotes; a "#" inside quotes is text, not a comment.
-        NameCase{"PRETTY_NAME=\"Say \\\"hi\\\" #1 \\\\ x\"\n", "Say \"hi\" #1 \\ x"},
-        NameCase{"# PRETTY_NAME=\"Commented\"\nNAME=\"Arch Linux\"\n", "Arch Linux"},
-        NameCase{"NAME=\"Ubuntu\"\nVERSION=\"22.04.3 LTS (Jammy Jellyfish)\"\n", "Ubuntu 22.04.3 LTS (Jammy Jellyfish)"},
-        NameCase{"PRETTY_NAME=\"\"\nNAME=Gentoo\n", "Gentoo"},
-        NameCase{"ID=debian\r\nPRETTY_NAME=\"Windows line ends\"\r\n", "Windows line ends"},
-        NameCase{"", ""}, NameCase{"garbage without equals\n=value\n", ""}));
+    ::testing::Values(NameCase{"PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=\"Debian GNU/Linux\"\n",
+                               "Debian GNU/Linux 12 (bookworm)"},
+                      NameCase{"NAME=Fedora\nPRETTY_NAME='Fedora Linux 39'\n", "Fedora Linux 39"},
+                      NameCase{"PRETTY_NAME=Alpine\n", "Alpine"},
+                      // Escapes inside double quotes; a "#" inside quotes is text, not a comment.
+                      NameCase{"PRETTY_NAME=\"Say \\\"hi\\\" #1 \\\\ x\"\n", "Say \"hi\" #1 \\ x"},
+                      NameCase{"# PRETTY_NAME=\"Commented\"\nNAME=\"Arch Linux\"\n", "Arch Linux"},
+                      NameCase{"NAME=\"Ubuntu\"\nVERSION=\"22.04.3 LTS (Jammy Jellyfish)\"\n",
+                               "Ubuntu 22.04.3 LTS (Jammy Jellyfish)"},
+                      NameCase{"PRETTY_NAME=\"\"\nNAME=Gentoo\n", "Gentoo"},
+                      NameCase{"ID=debian\r\nPRETTY_NAME=\"Windows line ends\"\r\n", "Windows line ends"},
+                      NameCase{"", ""}, NameCase{"garbage without equals\n=value\n", ""}));
 
 struct ReleaseCase
 {
@@ -71,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(Releases, KernelReleaseTest,
                                            ReleaseCase{"5.15.133.1-microsoft-standard-WSL2", true, 5, 15},
                                            ReleaseCase{"4.09", true, 4, 9}, ReleaseCase{"10.0", true, 10, 0},
                                            ReleaseCase{"6", false, 0, 0}, ReleaseCase{"", false, 0, 0},
-                                           ReleaseCase{"v6.1", false, 0, 0}, ReleaseCase{"6.x", false, 0, 0}));
+                                           ReleaseCase{"v6.1", false, 0, 0},
+                                           ReleaseCase{"6.x", false, 0, 0}));
 
 TEST(PlatformVersion, SupplementaryTextStopsAtNulAndAt128Characters)
 {
@@ -81,7 +83,8 @@ TEST(PlatformVersion, SupplementaryTextStopsAtNulAndAt128Characters)
     EXPECT_EQ(cut.supplementary.size(), PlatformVersion::kMaxSupplementaryLength);
     EXPECT_EQ(cut.supplementary, longRelease.left(128));
 
-    const PlatformVersion nul = PlatformVersionFrom(QString(), QStringLiteral("6.1.0") + QChar(u'\0') + QStringLiteral("junk"));
+    const PlatformVersion nul =
+        PlatformVersionFrom(QString(), QStringLiteral("6.1.0") + QChar(u'\0') + QStringLiteral("junk"));
     ASSERT_TRUE(nul.ok);
     EXPECT_EQ(nul.supplementary, QStringLiteral("6.1.0"));
 }
@@ -114,8 +117,7 @@ TEST(PlatformVersion, ReadsTheRunningSystem)
 
     utsname names{};
     ASSERT_EQ(uname(&names), 0);
-    const PlatformVersion version =
-        ReadPlatformVersion({dir.filePath(QStringLiteral("missing")), path});
+    const PlatformVersion version = ReadPlatformVersion({dir.filePath(QStringLiteral("missing")), path});
     ASSERT_TRUE(version.ok);
     EXPECT_EQ(version.platformName, QStringLiteral("Fixture Linux 1"));
     EXPECT_EQ(version.supplementary, QString::fromUtf8(names.release).left(128));

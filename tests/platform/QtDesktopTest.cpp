@@ -1,6 +1,6 @@
+#include "platform/QtDesktop.h"
 #include "platform/FileFilter.h"
 #include "platform/FontColorDialog.h"
-#include "platform/QtDesktop.h"
 #include "support/GuiApp.h"
 #include "support/ModalAnswer.h"
 
@@ -11,12 +11,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -83,23 +88,49 @@ TEST_P(MessageBoxTest, ShowsItsKindAndButtonsAndAnswers)
     EXPECT_EQ(desktop.messageBox(c.kind, QStringLiteral("Some text"), c.buttons), c.escapeAnswer);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, MessageBoxTest,
-    ::testing::Values(
-        BoxCase{BoxKind::Information, BoxButtons::Ok, QMessageBox::Information, {QMessageBox::Ok}, BoxAnswer::Ok,
-                BoxAnswer::Closed},
-        BoxCase{BoxKind::Error, BoxButtons::Ok, QMessageBox::Critical, {QMessageBox::Ok}, BoxAnswer::Ok,
-                BoxAnswer::Closed},
-        BoxCase{BoxKind::Error, BoxButtons::RetryCancel, QMessageBox::Critical,
-                {QMessageBox::Retry, QMessageBox::Cancel}, BoxAnswer::Cancel, BoxAnswer::Cancel},
-        BoxCase{BoxKind::Error, BoxButtons::Abort, QMessageBox::Critical, {QMessageBox::Abort}, BoxAnswer::Abort,
-                BoxAnswer::Closed},
-        BoxCase{BoxKind::Confirmation, BoxButtons::YesNo, QMessageBox::Question, {QMessageBox::Yes, QMessageBox::No},
-                BoxAnswer::No, BoxAnswer::Closed},
-        BoxCase{BoxKind::Confirmation, BoxButtons::YesNoCancel, QMessageBox::Question,
-                {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}, BoxAnswer::Cancel, BoxAnswer::Cancel},
-        BoxCase{BoxKind::Plain, BoxButtons::Ok, QMessageBox::NoIcon, {QMessageBox::Ok}, BoxAnswer::Ok,
-                BoxAnswer::Closed}));
+INSTANTIATE_TEST_SUITE_P(Kinds, MessageBoxTest,
+                         ::testing::Values(BoxCase{BoxKind::Information,
+                                                   BoxButtons::Ok,
+                                                   QMessageBox::Information,
+                                                   {QMessageBox::Ok},
+                                                   BoxAnswer::Ok,
+                                                   BoxAnswer::Closed},
+                                           BoxCase{BoxKind::Error,
+                                                   BoxButtons::Ok,
+                                                   QMessageBox::Critical,
+                                                   {QMessageBox::Ok},
+                                                   BoxAnswer::Ok,
+                                                   BoxAnswer::Closed},
+                                           BoxCase{BoxKind::Error,
+                                                   BoxButtons::RetryCancel,
+                                                   QMessageBox::Critical,
+                                                   {QMessageBox::Retry, QMessageBox::Cancel},
+                                                   BoxAnswer::Cancel,
+                                                   BoxAnswer::Cancel},
+                                           BoxCase{BoxKind::Error,
+                                                   BoxButtons::Abort,
+                                                   QMessageBox::Critical,
+                                                   {QMessageBox::Abort},
+                                                   BoxAnswer::Abort,
+                                                   BoxAnswer::Closed},
+                                           BoxCase{BoxKind::Confirmation,
+                                                   BoxButtons::YesNo,
+                                                   QMessageBox::Question,
+                                                   {QMessageBox::Yes, QMessageBox::No},
+                                                   BoxAnswer::No,
+                                                   BoxAnswer::Closed},
+                                           BoxCase{BoxKind::Confirmation,
+                                                   BoxButtons::YesNoCancel,
+                                                   QMessageBox::Question,
+                                                   {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel},
+                                                   BoxAnswer::Cancel,
+                                                   BoxAnswer::Cancel},
+                                           BoxCase{BoxKind::Plain,
+                                                   BoxButtons::Ok,
+                                                   QMessageBox::NoIcon,
+                                                   {QMessageBox::Ok},
+                                                   BoxAnswer::Ok,
+                                                   BoxAnswer::Closed}));
 
 TEST_F(QtDesktopTest, FirstButtonAnswersAndCarriageReturnBreaksTheLine)
 {
@@ -110,12 +141,14 @@ TEST_F(QtDesktopTest, FirstButtonAnswersAndCarriageReturnBreaksTheLine)
         EXPECT_EQ(box->textFormat(), Qt::PlainText);
         box->button(QMessageBox::Yes)->click();
     });
-    EXPECT_EQ(desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Search string not found.\rRepeat search again?"),
+    EXPECT_EQ(desktop.messageBox(BoxKind::Confirmation,
+                                 QStringLiteral("Search string not found.\rRepeat search again?"),
                                  BoxButtons::YesNoCancel),
               BoxAnswer::Yes);
 
     WhenModal([](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Retry)->click(); });
-    EXPECT_EQ(desktop.messageBox(BoxKind::Error, QStringLiteral("Invalid Username/Password"), BoxButtons::RetryCancel),
+    EXPECT_EQ(desktop.messageBox(BoxKind::Error, QStringLiteral("Invalid Username/Password"),
+                                 BoxButtons::RetryCancel),
               BoxAnswer::Retry);
 }
 
@@ -135,7 +168,8 @@ TEST_F(QtDesktopTest, InputBoxTakesNoMoreThanItsLength)
         QTest::keyClicks(edit, QStringLiteral("abcdefghij"));
         QTest::keyClick(edit, Qt::Key_Return);
     });
-    EXPECT_EQ(desktop.inputBox(QStringLiteral("Parameter"), QStringLiteral("Enter a value for ID"), QStringLiteral("12"), 4),
+    EXPECT_EQ(desktop.inputBox(QStringLiteral("Parameter"), QStringLiteral("Enter a value for ID"),
+                               QStringLiteral("12"), 4),
               std::optional<QString>(QStringLiteral("abcd")));
 
     // An initial text longer than the limit is cut; a limit of 0 means none.
@@ -156,7 +190,8 @@ TEST_F(QtDesktopTest, InputBoxCancelAndEscapeGiveNothing)
     EXPECT_EQ(desktop.inputBox(QStringLiteral("C"), QStringLiteral("P"), QString(), 10), std::nullopt);
 
     WhenModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
-    EXPECT_EQ(desktop.inputBox(QStringLiteral("C"), QStringLiteral("P"), QStringLiteral("x"), 10), std::nullopt);
+    EXPECT_EQ(desktop.inputBox(QStringLiteral("C"), QStringLiteral("P"), QStringLiteral("x"), 10),
+              std::nullopt);
 }
 
 // --- file dialogs --------------------------------------------------------------------------
@@ -217,7 +252,8 @@ protected:
         QStringList names;
         if (!view)
             return names;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= count; }, 5000));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= count; }, 5000));
         QTest::qWait(50);
         for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
             names.append(view->model()->index(row, 0, view->rootIndex()).data().toString());
@@ -250,7 +286,8 @@ TEST_F(FileDialogTest, OpenDialogListsSqlFilesInAnyLetterCase)
         static_cast<QDialog*>(dialog)->accept();
     });
     const std::optional<QString> chosen = desktop.openFileName(request);
-    EXPECT_EQ(listed, (QStringList{QStringLiteral("Y.SQL"), QStringLiteral("x.sql"), QStringLiteral("z.Sql")}));
+    EXPECT_EQ(listed,
+              (QStringList{QStringLiteral("Y.SQL"), QStringLiteral("x.sql"), QStringLiteral("z.Sql")}));
     EXPECT_EQ(chosen, std::optional<QString>(dir.filePath(QStringLiteral("z.Sql"))));
 }
 
@@ -269,11 +306,13 @@ TEST_F(FileDialogTest, SaveAppendsTheDefaultExtensionAndOffersTheLastName)
         auto* dialog = qobject_cast<QFileDialog*>(w);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("previous.SQL"));
+        EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
+                  QStringLiteral("previous.SQL"));
         Type(dialog, QStringLiteral("query"));
         static_cast<QDialog*>(dialog)->accept();
     });
-    EXPECT_EQ(desktop.saveFileName(request), std::optional<QString>(dir.filePath(QStringLiteral("query.SQL"))));
+    EXPECT_EQ(desktop.saveFileName(request),
+              std::optional<QString>(dir.filePath(QStringLiteral("query.SQL"))));
 }
 
 TEST_F(FileDialogTest, DecliningTheOverwriteQuestionReturnsToTheDialog)
@@ -303,8 +342,11 @@ TEST_F(FileDialogTest, DecliningTheOverwriteQuestionReturnsToTheDialog)
 
     WhenModal([&](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
-        WhenModal([](QWidget* question) { qobject_cast<QMessageBox*>(question)->button(QMessageBox::Yes)->click(); },
-                  dialog);
+        WhenModal(
+            [](QWidget* question) {
+                qobject_cast<QMessageBox*>(question)->button(QMessageBox::Yes)->click();
+            },
+            dialog);
         Type(dialog, QStringLiteral("x.sql"));
         static_cast<QDialog*>(dialog)->accept();
     });
@@ -321,7 +363,8 @@ TEST_F(FileDialogTest, SavingIntoAMissingFolderIsRefused)
         WhenModal(
             [&](QWidget* box) {
                 ++refusals;
-                EXPECT_TRUE(qobject_cast<QMessageBox*>(box)->text().contains(QStringLiteral("does not exist")));
+                EXPECT_TRUE(
+                    qobject_cast<QMessageBox*>(box)->text().contains(QStringLiteral("does not exist")));
                 qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
                 // Back in the dialog, which now gets cancelled.
                 WhenModal([](QWidget* again) { qobject_cast<QDialog*>(again)->reject(); });
@@ -382,6 +425,37 @@ TEST_F(QtDesktopTest, FontDialogOffersColourUnderlineAndStrikeOut)
     EXPECT_EQ(desktop.fontDialog(request), std::nullopt);
 }
 
+TEST_F(QtDesktopTest, FontDialogShowsTheFaceThatStandsInForAMissingOne)
+{
+    FontDialogRequest request;
+    request.initial = QFont(QStringLiteral("Courier New"), 10);
+    request.initialColor = QColor(Qt::blue);
+    ASSERT_FALSE(QFontDatabase::hasFamily(QStringLiteral("Courier New")));
+    const QString standIn = QFontInfo(request.initial).family();
+    QString shown;
+    WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<FontColorDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->fontChooser()->currentFont().family();
+        dialog->accept();
+    });
+    const std::optional<FontChoice> unchanged = desktop.fontDialog(request);
+    EXPECT_EQ(shown, standIn);
+    ASSERT_TRUE(unchanged.has_value());
+    // Accepted as it was, the face keeps the name it was asked for.
+    EXPECT_EQ(unchanged->font.family(), QStringLiteral("Courier New"));
+    EXPECT_EQ(unchanged->font.pointSize(), 10);
+
+    WhenModal([](QWidget* w) {
+        auto* dialog = qobject_cast<FontColorDialog*>(w);
+        dialog->fontChooser()->setCurrentFont(QFont(QStringLiteral("Liberation Serif"), 10));
+        dialog->accept();
+    });
+    const std::optional<FontChoice> changed = desktop.fontDialog(request);
+    ASSERT_TRUE(changed.has_value());
+    EXPECT_EQ(changed->font.family(), QStringLiteral("Liberation Serif"));
+}
+
 TEST_F(QtDesktopTest, FontDialogWithoutEffectsKeepsTheColour)
 {
     FontDialogRequest request;
@@ -399,6 +473,43 @@ TEST_F(QtDesktopTest, FontDialogWithoutEffectsKeepsTheColour)
     ASSERT_TRUE(choice.has_value());
     EXPECT_EQ(choice->color, QColor(Qt::magenta));
     EXPECT_EQ(choice->font.family(), QStringLiteral("Liberation Sans"));
+}
+
+// --- printing ---------------------------------------------------------------------------------
+
+TEST_F(QtDesktopTest, PrinterSetupChangesTheApplicationPrintersOrientation)
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    WhenModal([](QWidget* w) {
+        auto* landscape = w->findChild<QRadioButton*>(QStringLiteral("landscape"));
+        ASSERT_NE(landscape, nullptr);
+        landscape->click();
+        qobject_cast<QDialog*>(w)->accept();
+    });
+    EXPECT_TRUE(desktop.printerSetup(printer));
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+
+    WhenModal([](QWidget* w) {
+        w->findChild<QRadioButton*>(QStringLiteral("portrait"))->click();
+        qobject_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_FALSE(desktop.printerSetup(printer));
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+TEST_F(QtDesktopTest, PrintDialogReportsConfirmOrCancel)
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    WhenModal([](QWidget* w) {
+        EXPECT_NE(qobject_cast<QPrintDialog*>(w), nullptr);
+        qobject_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_FALSE(desktop.printDialog(printer));
+    WhenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->accept(); });
+    EXPECT_TRUE(desktop.printDialog(printer));
 }
 
 // --- busy cursor, minimising, ending ------------------------------------------------------------

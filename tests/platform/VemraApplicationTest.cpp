@@ -1,6 +1,6 @@
+#include "platform/VemraApplication.h"
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
-#include "platform/VemraApplication.h"
 #include "support/GuiApp.h"
 
 #include <QTimer>

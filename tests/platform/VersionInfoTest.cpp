@@ -33,8 +33,9 @@ protected:
     }
     QString programWith(const QList<VersionStringTable>& tables)
     {
-        return write(QStringLiteral("program"),
-                     MakeElfFile({{".text", QByteArray(40, '\x90')}, {".vemra_version", EncodeVersionBlock(tables)}}));
+        return write(
+            QStringLiteral("program"),
+            MakeElfFile({{".text", QByteArray(40, '\x90')}, {".vemra_version", EncodeVersionBlock(tables)}}));
     }
     QTemporaryDir dir;
 };
@@ -143,22 +144,26 @@ TEST_F(VersionInfoFileTest, FindsTheBlockInEveryKindOfElfFile)
 TEST_F(VersionInfoFileTest, TheSectionMayHoldPaddingAfterTheBlock)
 {
     const QByteArray block = EncodeVersionBlock({{VersionInfo::kEnglishTable, AllKeys()}});
-    const QString path = write(QStringLiteral("padded"), MakeElfFile({{".vemra_version", block + QByteArray(32, '\0')}}));
+    const QString path =
+        write(QStringLiteral("padded"), MakeElfFile({{".vemra_version", block + QByteArray(32, '\0')}}));
     EXPECT_EQ(VersionInfoBlock(path), block);
 }
 
 TEST_F(VersionInfoFileTest, FilesWithoutABlockHaveSizeZero)
 {
-    const QString noSection = write(QStringLiteral("plain"), MakeElfFile({{".text", "code"}, {".vemra_versionX", "x"}}));
+    const QString noSection =
+        write(QStringLiteral("plain"), MakeElfFile({{".text", "code"}, {".vemra_versionX", "x"}}));
     const QString text = write(QStringLiteral("text"), "VEMRAVIB is not enough to make a program file\n");
-    const QString garbage = write(QStringLiteral("garbage"), MakeElfFile({{".vemra_version", QByteArray(64, '\x55')}}));
+    const QString garbage =
+        write(QStringLiteral("garbage"), MakeElfFile({{".vemra_version", QByteArray(64, '\x55')}}));
     const QString empty = write(QStringLiteral("empty"), QByteArray());
     const QString truncated =
         write(QStringLiteral("truncated"),
-              MakeElfFile({{".vemra_version", EncodeVersionBlock({{VersionInfo::kEnglishTable, AllKeys()}})}}).left(100));
+              MakeElfFile({{".vemra_version", EncodeVersionBlock({{VersionInfo::kEnglishTable, AllKeys()}})}})
+                  .left(100));
 
-    for (const QString& path : {noSection, text, garbage, empty, truncated, dir.filePath(QStringLiteral("missing")),
-                                dir.path()}) {
+    for (const QString& path :
+         {noSection, text, garbage, empty, truncated, dir.filePath(QStringLiteral("missing")), dir.path()}) {
         EXPECT_EQ(VersionInfoSize(path), 0) << path.toStdString();
         EXPECT_TRUE(VersionInfoBlock(path).isEmpty()) << path.toStdString();
     }

@@ -61,32 +61,32 @@ QByteArray MakeElfFile(const QList<QPair<QByteArray, QByteArray>>& sections, boo
     w.put(bigEndian ? 2 : 1, 1);
     w.put(1, 1);
     w.bytes() += QByteArray(9, '\0');
-    w.put(2, 2);                      // executable
-    w.put(is64 ? 62 : 3, 2);          // machine
-    w.put(1, 4);                      // version
-    w.word(0, is64);                  // entry
-    w.word(0, is64);                  // program headers
-    w.word(shoff, is64);              // section headers
-    w.put(0, 4);                      // flags
+    w.put(2, 2);             // executable
+    w.put(is64 ? 62 : 3, 2); // machine
+    w.put(1, 4);             // version
+    w.word(0, is64);         // entry
+    w.word(0, is64);         // program headers
+    w.word(shoff, is64);     // section headers
+    w.put(0, 4);             // flags
     w.put(headerSize, 2);
     w.put(is64 ? 56 : 32, 2);
     w.put(0, 2);
     w.put(entrySize, 2);
     w.put(count, 2);
-    w.put(1, 2);                      // the name table is section 1
+    w.put(1, 2); // the name table is section 1
     w.bytes() += data + tail;
 
     auto entry = [&](quint64 name, quint64 type, quint64 offset, quint64 size) {
         w.put(name, 4);
         w.put(type, 4);
-        w.word(0, is64);              // flags
-        w.word(0, is64);              // address
+        w.word(0, is64); // flags
+        w.word(0, is64); // address
         w.word(offset, is64);
         w.word(size, is64);
-        w.put(0, 4);                  // link
-        w.put(0, 4);                  // info
-        w.word(1, is64);              // alignment
-        w.word(0, is64);              // entry size
+        w.put(0, 4);     // link
+        w.put(0, 4);     // info
+        w.word(1, is64); // alignment
+        w.word(0, is64); // entry size
     };
     entry(0, 0, 0, 0);
     entry(1, 3, namesOffset, names.size());

@@ -23,7 +23,10 @@ bool AnswerFits(BoxAnswer answer, BoxButtons buttons)
     return false;
 }
 
-std::string Std(const QString& text) { return text.toStdString(); }
+std::string Std(const QString& text)
+{
+    return text.toStdString();
+}
 
 } // namespace
 
@@ -80,23 +83,35 @@ QString ToString(BoxAnswer answer)
     return QStringLiteral("?");
 }
 
-ScriptedDesktop::~ScriptedDesktop() { verify(); }
+ScriptedDesktop::~ScriptedDesktop()
+{
+    verify();
+}
 
 void ScriptedDesktop::expectBox(BoxKind kind, const QString& text, BoxAnswer answer)
 {
     m_boxes.push_back({kind, text, answer});
 }
 
-void ScriptedDesktop::expectBox(BoxKind kind, BoxAnswer answer) { m_boxes.push_back({kind, std::nullopt, answer}); }
+void ScriptedDesktop::expectBox(BoxKind kind, BoxAnswer answer)
+{
+    m_boxes.push_back({kind, std::nullopt, answer});
+}
 
 void ScriptedDesktop::expectInput(std::optional<QString> value, const QString& prompt)
 {
     m_inputs.push_back({std::move(value), prompt});
 }
 
-void ScriptedDesktop::expectOpenFile(std::optional<QString> path) { m_openFiles.push_back(std::move(path)); }
+void ScriptedDesktop::expectOpenFile(std::optional<QString> path)
+{
+    m_openFiles.push_back(std::move(path));
+}
 
-void ScriptedDesktop::expectSaveFile(std::optional<QString> path) { m_saveFiles.push_back(std::move(path)); }
+void ScriptedDesktop::expectSaveFile(std::optional<QString> path)
+{
+    m_saveFiles.push_back(std::move(path));
+}
 
 void ScriptedDesktop::expectPrintDialog(bool accept, std::function<void(QPrinter&)> adjust)
 {
@@ -108,9 +123,15 @@ void ScriptedDesktop::expectPrinterSetup(bool accept, std::function<void(QPrinte
     m_printerSetups.push_back({accept, std::move(adjust)});
 }
 
-void ScriptedDesktop::expectColor(std::optional<QColor> color) { m_colors.push_back(color); }
+void ScriptedDesktop::expectColor(std::optional<QColor> color)
+{
+    m_colors.push_back(color);
+}
 
-void ScriptedDesktop::expectFont(std::optional<FontChoice> choice) { m_fonts.push_back(std::move(choice)); }
+void ScriptedDesktop::expectFont(std::optional<FontChoice> choice)
+{
+    m_fonts.push_back(std::move(choice));
+}
 
 void ScriptedDesktop::verify()
 {
@@ -120,11 +141,11 @@ void ScriptedDesktop::verify()
     for (const InputExpectation& e : m_inputs)
         ADD_FAILURE() << "expected input box never shown: prompt \"" << Std(e.prompt) << "\"";
     for (const auto& path : m_openFiles)
-        ADD_FAILURE() << "expected open dialog never shown (answer " << Std(path.value_or(QStringLiteral("cancel")))
-                      << ")";
+        ADD_FAILURE() << "expected open dialog never shown (answer "
+                      << Std(path.value_or(QStringLiteral("cancel"))) << ")";
     for (const auto& path : m_saveFiles)
-        ADD_FAILURE() << "expected save dialog never shown (answer " << Std(path.value_or(QStringLiteral("cancel")))
-                      << ")";
+        ADD_FAILURE() << "expected save dialog never shown (answer "
+                      << Std(path.value_or(QStringLiteral("cancel"))) << ")";
     if (!m_printDialogs.empty())
         ADD_FAILURE() << m_printDialogs.size() << " expected print dialog(s) never shown";
     if (!m_printerSetups.empty())
@@ -156,7 +177,7 @@ BoxAnswer ScriptedDesktop::messageBox(BoxKind kind, const QString& text, BoxButt
     }
     const BoxExpectation e = m_boxes.front();
     m_boxes.pop_front();
-    EXPECT_EQ(ToString(kind), ToString(e.kind)) << "box \"" << Std(text) << "\"";
+    EXPECT_EQ(Std(ToString(kind)), Std(ToString(e.kind))) << "box \"" << Std(text) << "\"";
     if (e.text) {
         EXPECT_EQ(Std(text), Std(*e.text));
     }
@@ -274,7 +295,10 @@ void ScriptedDesktop::endBusy()
     --busyDepth;
 }
 
-void ScriptedDesktop::suspendBusy() { ++suspendDepth; }
+void ScriptedDesktop::suspendBusy()
+{
+    ++suspendDepth;
+}
 
 void ScriptedDesktop::resumeBusy()
 {
@@ -291,4 +315,7 @@ void ScriptedDesktop::endApplication()
     ++endCount;
 }
 
-void ScriptedDesktop::minimizeApplication() { ++minimizeCount; }
+void ScriptedDesktop::minimizeApplication()
+{
+    ++minimizeCount;
+}

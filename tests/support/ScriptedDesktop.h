@@ -80,11 +80,11 @@ public:
     int printDialogs = 0;
     int printerSetups = 0;
 
-    int busyDepth = 0;    ///< current count of beginBusy() without endBusy()
+    int busyDepth = 0; ///< current count of beginBusy() without endBusy()
     int busyMaxDepth = 0;
-    int busyBegins = 0;   ///< total number of beginBusy() calls
+    int busyBegins = 0; ///< total number of beginBusy() calls
     int suspendDepth = 0;
-    bool ended = false;   ///< endApplication() was called (it never exits the process)
+    bool ended = false; ///< endApplication() was called (it never exits the process)
     int endCount = 0;
     int minimizeCount = 0;
 

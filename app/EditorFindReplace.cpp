@@ -1,0 +1,203 @@
+#include "app/EditorFindReplace.h"
+
+#include "app/AppContext.h"
+#include "app/EditorSearch.h"
+#include "app/FindDialog.h"
+#include "app/ReplaceDialog.h"
+#include "platform/Desktop.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
+
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+const QString kNotFoundRepeat = QStringLiteral("Search string not found.\rRepeat search again?");
+const QString kReplaceNotFound = QStringLiteral("The text to be replaced was not found");
+const QString kReplacementsMade = QStringLiteral("%1 replacements of the text have been made.");
+
+} // namespace
+
+EditorFindReplace::EditorFindReplace(AppContext& ctx, QPlainTextEdit& editor, QObject* parent)
+    : QObject(parent), m_ctx(ctx), m_editor(editor), m_findDialog(new FindDialog(&editor)),
+      m_replaceDialog(new ReplaceDialog(&editor))
+{
+    connect(m_findDialog, &FindDialog::findNextRequested, this, &EditorFindReplace::FDI_VemraFind);
+    connect(m_replaceDialog, &ReplaceDialog::findNextRequested, this, &EditorFindReplace::RDI_VemraFind);
+    connect(m_replaceDialog, &ReplaceDialog::replaceRequested, this, &EditorFindReplace::RDI_VemraReplace);
+}
+
+EditorFindReplace::~EditorFindReplace() = default;
+
+FindDialog& EditorFindReplace::findDialog() const
+{
+    return *m_findDialog;
+}
+
+ReplaceDialog& EditorFindReplace::replaceDialog() const
+{
+    return *m_replaceDialog;
+}
+
+void EditorFindReplace::loadFindDialog()
+{
+    const SettingsStore store;
+    const QString& section = Schema::Section::Dialogs;
+    m_findDialog->setFindText(store.ReadText(section, Schema::Dialogs::FindDialogText, QString()));
+    m_findDialog->setMatchCase(store.ReadFlag(section, Schema::Dialogs::FindDialogMatchCase, false));
+    m_findDialog->setWholeWord(store.ReadFlag(section, Schema::Dialogs::FindDialogWholeWord, false));
+    m_findDialog->setDown(store.ReadFlag(section, Schema::Dialogs::FindDialogFromTop, true));
+}
+
+void EditorFindReplace::MI_FindClick()
+{
+    m_counter = 0;
+    loadFindDialog();
+    m_findDialog->present();
+}
+
+void EditorFindReplace::MI_FindNextClick()
+{
+    loadFindDialog();
+    FDI_VemraFind();
+}
+
+void EditorFindReplace::MI_ReplaceClick()
+{
+    m_counter = 0;
+    const SettingsStore store;
+    const QString& section = Schema::Section::Dialogs;
+    m_replaceDialog->setFindText(store.ReadText(section, Schema::Dialogs::ReplaceDialogText, QString()));
+    m_replaceDialog->setMatchCase(store.ReadFlag(section, Schema::Dialogs::ReplaceDialogMatchCase, false));
+    m_replaceDialog->setWholeWord(store.ReadFlag(section, Schema::Dialogs::ReplaceDialogWholeWord, false));
+    m_replaceDialog->present();
+}
+
+void EditorFindReplace::FDI_VemraFind()
+{
+    const FindDialog& dialog = *m_findDialog;
+    const SearchOptions options{dialog.matchCase(), dialog.wholeWord(), dialog.down()};
+    findNext(m_findDialog, dialog.findText(), options, &EditorFindReplace::storeFindDialog);
+}
+
+void EditorFindReplace::RDI_VemraFind()
+{
+    const ReplaceDialog& dialog = *m_replaceDialog;
+    const SearchOptions options{dialog.matchCase(), dialog.wholeWord(), true};
+    findNext(m_replaceDialog, dialog.findText(), options, &EditorFindReplace::storeReplaceDialog);
+}
+
+void EditorFindReplace::findNext(QWidget* dialog, const QString& findText, const SearchOptions& options,
+                                 void (EditorFindReplace::*storeOptions)())
+{
+    // F3 searches with the find dialog hidden; the question then belongs to the editor's window.
+    QWidget* boxParent = dialog->isVisible() ? dialog : m_editor.window();
+    for (;;) {
+        ++m_counter;
+        (this->*storeOptions)();
+        const QString text = EditorSearch::searchText(*m_editor.document());
+        const int position = EditorSearch::findOccurrence(findText, text, m_counter, options);
+        if (position > 0) {
+            select(position - 1, int(findText.size()));
+            return;
+        }
+        const BoxAnswer answer = m_ctx.desktop.messageBox(BoxKind::Confirmation, kNotFoundRepeat,
+                                                          BoxButtons::YesNoCancel, boxParent);
+        if (answer != BoxAnswer::Yes)
+            return;
+        m_counter = 0;
+    }
+}
+
+void EditorFindReplace::storeFindDialog()
+{
+    SettingsStore store;
+    const QString& section = Schema::Section::Dialogs;
+    store.WriteText(section, Schema::Dialogs::FindDialogText, m_findDialog->findText());
+    store.WriteFlag(section, Schema::Dialogs::FindDialogMatchCase, m_findDialog->matchCase());
+    store.WriteFlag(section, Schema::Dialogs::FindDialogWholeWord, m_findDialog->wholeWord());
+    store.WriteFlag(section, Schema::Dialogs::FindDialogFromTop, m_findDialog->down());
+}
+
+void EditorFindReplace::storeReplaceDialog()
+{
+    SettingsStore store;
+    const QString& section = Schema::Section::Dialogs;
+    store.WriteText(section, Schema::Dialogs::ReplaceDialogText, m_replaceDialog->findText());
+    store.WriteFlag(section, Schema::Dialogs::ReplaceDialogMatchCase, m_replaceDialog->matchCase());
+    store.WriteFlag(section, Schema::Dialogs::ReplaceDialogWholeWord, m_replaceDialog->wholeWord());
+    store.WriteFlag(section, Schema::Dialogs::ReplaceDialogFromTop, true);
+}
+
+void EditorFindReplace::select(int start, int length)
+{
+    QTextCursor cursor(m_editor.document());
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    m_editor.setTextCursor(cursor);
+    m_editor.ensureCursorVisible();
+    m_editor.setFocus();
+}
+
+void EditorFindReplace::RDI_VemraReplace(bool replaceAll)
+{
+    if (replaceAll) {
+        this->replaceAll();
+        return;
+    }
+    // The selection is compared under the dialog's case rule: compared exactly, a SELECT found for
+    // select with match case off could never be replaced and Replace would select it forever.
+    const QString findText = m_replaceDialog->findText();
+    QTextCursor cursor = m_editor.textCursor();
+    if (cursor.hasSelection() && EditorSearch::sameText(EditorSearch::searchText(cursor.selectedText()),
+                                                        findText, m_replaceDialog->matchCase())) {
+        cursor.insertText(m_replaceDialog->replaceText());
+        m_editor.setTextCursor(cursor);
+        m_editor.setFocus();
+    }
+    m_counter = 0;
+    RDI_VemraFind();
+}
+
+void EditorFindReplace::replaceAll()
+{
+    const QString findText = m_replaceDialog->findText();
+    const bool matchCase = m_replaceDialog->matchCase();
+    const bool wholeWord = m_replaceDialog->wholeWord();
+    QTextDocument& document = *m_editor.document();
+    const QString raw = document.toRawText();
+
+    // Replacing one occurrence and searching on behind the inserted text meets the same
+    // occurrences as the downward search of the unchanged text, so they are all found first and
+    // the new text is put in as one edit: linear time, and one undo step.
+    std::vector<int> starts =
+        EditorSearch::occurrenceStarts(findText, EditorSearch::searchText(raw), matchCase, wholeWord);
+    const int count = int(starts.size());
+    if (count == 0)
+        m_ctx.desktop.messageBox(BoxKind::Error, kReplaceNotFound, BoxButtons::Ok, m_replaceDialog);
+    storeReplaceDialog();
+    if (count == 0)
+        return;
+
+    {
+        const BusyCursor busy(m_ctx.desktop);
+        const int first = starts.front();
+        const int end = starts.back() + int(findText.size());
+        for (int& start : starts)
+            start -= first;
+        const QString span = EditorSearch::replaceAt(QStringView(raw).mid(first, end - first), starts,
+                                                     int(findText.size()), m_replaceDialog->replaceText());
+        QTextCursor cursor(&document);
+        cursor.beginEditBlock();
+        cursor.setPosition(first);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        cursor.insertText(span);
+        cursor.endEditBlock();
+        m_editor.setTextCursor(cursor);
+        m_editor.setFocus();
+    }
+    m_ctx.desktop.messageBox(BoxKind::Information, kReplacementsMade.arg(count), BoxButtons::Ok,
+                             m_replaceDialog);
+}

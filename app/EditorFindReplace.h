@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+struct AppContext;
+struct SearchOptions;
+class FindDialog;
+class QPlainTextEdit;
+class QString;
+class ReplaceDialog;
+
+/// The editor's Find, Find Next, Replace and Replace All commands, with their modeless dialogs.
+///
+/// The main window owns one and calls its three command slots. Every search looks for the n-th
+/// occurrence counted from the top (or bottom) of the whole text, n being one counter shared by
+/// both dialogs; the dialogs' texts and options go to the settings store at each search.
+class EditorFindReplace final : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// The dialogs become children of the editor (so they stay above its window and go with it).
+    EditorFindReplace(AppContext& ctx, QPlainTextEdit& editor, QObject* parent = nullptr);
+    ~EditorFindReplace() override;
+
+    FindDialog& findDialog() const;
+    ReplaceDialog& replaceDialog() const;
+    /// The occurrence number the next Find Next looks for, less one.
+    int occurrenceCounter() const { return m_counter; }
+
+public Q_SLOTS:
+    /// Ctrl+F: the find dialog with the stored text and options, counting from the first again.
+    void MI_FindClick();
+    /// F3: Find Next with the stored find dialog settings, without showing the dialog.
+    void MI_FindNextClick();
+    /// Ctrl+R: the replace dialog with its stored text and options, counting from the first again.
+    void MI_ReplaceClick();
+
+    void FDI_VemraFind();
+    void RDI_VemraFind();
+    void RDI_VemraReplace(bool replaceAll);
+
+private:
+    /// Raises the counter and searches until found or the user declines the repeat question.
+    void loadFindDialog();
+    void findNext(QWidget* dialog, const QString& findText, const SearchOptions& options,
+                  void (EditorFindReplace::*storeOptions)());
+    void select(int start, int length);
+    void replaceAll();
+    void storeFindDialog();
+    void storeReplaceDialog();
+
+    AppContext& m_ctx;
+    QPlainTextEdit& m_editor;
+    QPointer<FindDialog> m_findDialog;
+    QPointer<ReplaceDialog> m_replaceDialog;
+    int m_counter = 0;
+};

@@ -1,0 +1,188 @@
+#include "print/SQL_Procs.h"
+
+#include "app/AppContext.h"
+#include "connection/EngineError.h"
+#include "connection/Query.h"
+#include "platform/AppPrinter.h"
+#include "platform/Desktop.h"
+#include "print/QueryRowSource.h"
+#include "print/ResultReportDefinition.h"
+#include "print/ResultReportPlan.h"
+#include "print/report.h"
+#include "report_engine/ReportEngine.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPrinter>
+
+#include <optional>
+#include <stdexcept>
+
+namespace {
+
+const QString kNotActive = QStringLiteral("The Query passed to the print routine is not ACTIVE");
+const QString kSqlError = QStringLiteral("SQL Error in Print module");
+const QString kTotalRecords = QStringLiteral("Total Records: ");
+
+/// The positions of the fields the grid shows, in the grid's order, as many as the report takes.
+QList<int> reportedFields(const Query& dataset, int shownFieldCount)
+{
+    QList<int> fields;
+    for (int position = 0; position < dataset.fieldCount(); ++position) {
+        if (dataset.field(position).visible)
+            fields.append(position);
+    }
+    fields.resize(ReportColumnCount(int(fields.size()), shownFieldCount));
+    return fields;
+}
+
+/// The report query's field that is the same column of the statement as the dataset's field:
+/// the one at the same place in the statement with the same name, or else the first of that
+/// name; -1 when the statement no longer gives it.
+int sameFieldIn(const Query& report, const Field& field)
+{
+    for (int position = 0; position < report.fieldCount(); ++position) {
+        const Field& candidate = report.field(position);
+        if (candidate.storeColumn == field.storeColumn && candidate.name == field.name)
+            return position;
+    }
+    return report.findField(field.name);
+}
+
+void applyPageSettings(ReportDefinition& layout, const GenericReport& settings)
+{
+    const GenericPage& page = settings.Page;
+    layout.page.leftMargin = page.LeftMargin / kReportPixelsPerInch;
+    layout.page.rightMargin = page.RightMargin / kReportPixelsPerInch;
+    layout.page.topMargin = page.TopMargin / kReportPixelsPerInch;
+    layout.page.bottomMargin = page.BottomMargin / kReportPixelsPerInch;
+    layout.page.columnSpace = page.SpaceBetweenColumns / kReportPixelsPerInch;
+    layout.page.columns = 1;
+    layout.page.orientation = page.Orientation;
+    layout.title = settings.Title;
+    layout.copies = settings.Copies;
+    layout.showProgress = settings.ShowPreview;
+}
+
+QString outputFailure(const QPrinter& printer)
+{
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        return QStringLiteral("The report could not be written to the file \"%1\".").arg(printer.outputFileName());
+    return QStringLiteral("The report could not be sent to the printer \"%1\".").arg(printer.printerName());
+}
+
+/// Shows the print options modally above the window that asked for the report, which may be a
+/// window that stays on top.
+int showPrintOptions(Desktop& desktop, TFRM_Report& form, const QWidget* owner)
+{
+    const bool onTop = owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if (onTop)
+        form.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    desktop.suspendBusy();
+    const int answer = form.exec();
+    desktop.resumeBusy();
+    if (onTop)
+        form.setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    return answer;
+}
+
+} // namespace
+
+void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int shownFieldCount)
+{
+    namespace E = ResultReportElements;
+    Desktop& desktop = ctx.desktop;
+    std::optional<BusyCursor> busy(std::in_place, desktop);
+    QWidget* owner = QApplication::activeWindow();
+
+    if (!dataset.isActive()) {
+        desktop.messageBox(BoxKind::Error, kNotActive, BoxButtons::Ok, owner);
+        return;
+    }
+    if (!ctx.report)
+        throw std::logic_error("The print options dialog was not created at start-up");
+    TFRM_Report& form = *ctx.report;
+    ReportDefinition& layout = form.RPT_Report;
+    GenericReport& settings = form.printSettings();
+    GenericPage& page = settings.Page;
+
+    ResetColumnSlots(layout);
+    settings.Title = title;
+    form.EDT_Title->setText(title);
+
+    const QString noted = SelectedPrinterName(ctx.printer);
+    if (showPrintOptions(desktop, form, owner) != QDialog::Accepted)
+        return;
+    // The printer setup has given its orientation; its choice of printer does not stay.
+    SelectPrinter(ctx.printer, noted);
+
+    applyPageSettings(layout, settings);
+    page.RowNumberWidth = settings.ShowRowNumber ? kRowNumberWidth : 0;
+    layout.findElement(E::RowNumber)->enabled = settings.ShowRowNumber;
+    layout.dateFormat = ctx.shortDateFormat;
+    page.ColumnFieldNames.fill(QString());
+    page.ColumnWidths.fill(0);
+
+    // Widths, headings and cells all follow the dataset's fields in the grid's order.
+    const QList<int> fields = reportedFields(dataset, shownFieldCount);
+    QList<ReportColumnInput> columns;
+    {
+        const SettingsStore store;
+        for (int position : fields) {
+            const Field& field = dataset.field(position);
+            const int stored =
+                store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(field.name), field.displayWidth);
+            columns.append({field.name, field.displayWidth, stored});
+        }
+    }
+    const ResultReportPlan plan = PlanResultReport(page, columns);
+    for (int i = 0; i < int(columns.size()); ++i) {
+        page.ColumnFieldNames[std::size_t(i)] = columns[i].fieldName;
+        page.ColumnWidths[std::size_t(i)] = plan.columnWidths[i];
+    }
+    PlaceColumnSlots(layout, plan);
+    layout.findElement(E::Title)->text = settings.Title;
+
+    if (!form.QRY_Report) {
+        form.QRY_Report = new Query(ctx.connection ? *ctx.connection : dataset.connection(), &form);
+        form.QRY_Report->setObjectName(QStringLiteral("QRY_Report"));
+    }
+    Query& report = *form.QRY_Report;
+    report.close();
+    report.setDatabaseName(dataset.databaseName());
+    report.clearSql();
+    report.setSql(dataset.sql());
+    report.copyParamsFrom(dataset);
+    report.setRequestLive(false);
+    try {
+        report.open();
+    } catch (const EngineError&) {
+        desktop.messageBox(BoxKind::Plain, kSqlError, BoxButtons::Ok, owner);
+        return;
+    }
+
+    layout.findElement(E::RecordCount)->text = kTotalRecords + QString::number(report.recordCount());
+    const QueryRowSource source(report);
+    {
+        const SettingsStore store;
+        for (int k = 0; k < plan.usedSlots(); ++k) {
+            const Field& field = dataset.field(fields[k]);
+            const int reportField = sameFieldIn(report, field);
+            ReportElement* heading = layout.findElement(E::Heading(k + 1));
+            ReportElement* cell = layout.findElement(E::Cell(k + 1));
+            cell->fieldName = reportField >= 0 ? source.fieldName(reportField) : QString();
+            heading->text =
+                store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(field.name), field.name);
+            heading->enabled = cell->enabled = true;
+        }
+    }
+
+    busy.reset();
+    ReportEngine engine(layout, source);
+    const ReportOutcome outcome =
+        settings.ShowPreview ? engine.preview(ctx.printer, owner) : engine.print(ctx.printer, owner);
+    if (outcome == ReportOutcome::Failed)
+        desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer), BoxButtons::Ok, owner);
+}

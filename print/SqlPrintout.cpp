@@ -1,0 +1,91 @@
+#include "print/SqlPrintout.h"
+
+#include "app/AppContext.h"
+#include "platform/AppPrinter.h"
+#include "platform/Desktop.h"
+#include "print/PlainTextLayout.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QScopeGuard>
+#include <QTextBlock>
+#include <QTextLayout>
+
+QStringList EditorDisplayLines(const QPlainTextEdit& editor)
+{
+    const QTextDocument* document = editor.document();
+    const auto* layout = qobject_cast<const QPlainTextDocumentLayout*>(document->documentLayout());
+    QStringList lines;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        // Blocks far off screen are laid out only on demand.
+        if (layout)
+            layout->ensureBlockLayout(block);
+        const QString text = block.text();
+        const QTextLayout* blockLayout = block.layout();
+        if (!blockLayout || blockLayout->lineCount() == 0) {
+            lines.append(text);
+            continue;
+        }
+        for (int i = 0; i < blockLayout->lineCount(); ++i) {
+            const QTextLine line = blockLayout->lineAt(i);
+            lines.append(text.mid(line.textStart(), line.textLength()));
+        }
+    }
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool PrintPlainText(QPrinter& printer, const QStringList& lines, const QFont& font, const QColor& color)
+{
+    printer.setDocName(kSqlPrintoutDocName);
+    // No margins beyond what the printer cannot print on.
+    printer.setFullPage(false);
+    const QPageLayout page = printer.pageLayout();
+    printer.setPageMargins(page.minimumMargins(), page.units());
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    painter.setFont(font);
+    painter.setPen(color);
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const QSizeF printable = printer.pageRect(QPrinter::DevicePixel).size();
+    const QList<PlainTextPage> pages = LayoutPlainText(lines, metrics, printable);
+    for (qsizetype p = 0; p < pages.size(); ++p) {
+        if (p > 0 && !printer.newPage())
+            return false;
+        for (const PlainTextRun& run : pages[p].runs)
+            painter.drawText(QPointF(run.pos.x(), run.pos.y() + metrics.ascent()), run.text);
+    }
+    return painter.end();
+}
+
+void PrintSQL(AppContext& ctx, const QPlainTextEdit& editor, QWidget* parent)
+{
+    QPrinter& printer = ctx.printer;
+    const QString noted = SelectedPrinterName(printer);
+    const auto selectAgain = qScopeGuard([&] { SelectPrinter(printer, noted); });
+    if (!ctx.desktop.printDialog(printer, parent))
+        return;
+    // The dialog offers a page range and the selection; the whole text is printed all the same.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
+
+    bool printed = false;
+    {
+        BusyCursor busy(ctx.desktop);
+        printed = PrintPlainText(printer, EditorDisplayLines(editor), editor.font(),
+                                 editor.palette().color(QPalette::Text));
+    }
+    if (!printed) {
+        const QString text =
+            printer.outputFormat() == QPrinter::PdfFormat
+                ? QStringLiteral("The SQL printout could not be written to the file \"%1\".").arg(printer.outputFileName())
+                : QStringLiteral("The SQL printout could not be sent to the printer \"%1\".").arg(printer.printerName());
+        ctx.desktop.messageBox(BoxKind::Error, text, BoxButtons::Ok, parent);
+    }
+}

@@ -1,0 +1,99 @@
+#include "report_engine/ReportPainter.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace {
+
+constexpr int kPdfResolution = 1200;
+
+QRectF scaled(const QRectF& r, double scale)
+{
+    return QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale);
+}
+
+} // namespace
+
+void PaintReportPage(QPainter& painter, const LaidOutReport& report, int pageIndex, double scale)
+{
+    const LaidOutPage& page = report.pages.at(pageIndex);
+    int currentFont = -1;
+    QColor currentColor;
+    QPen linePen(Qt::black, std::max(1.0, scale));
+    for (const PlacedItem& item : page.items) {
+        if (item.kind == PlacedItem::Kind::Line) {
+            painter.setPen(linePen);
+            currentColor = QColor();
+            const QRectF r = scaled(item.rect, scale);
+            painter.drawLine(QLineF(r.topLeft(), r.topRight()));
+            continue;
+        }
+        if (item.text.isEmpty())
+            continue;
+        if (item.font != currentFont && item.font >= 0) {
+            painter.setFont(report.fonts.at(item.font));
+            currentFont = item.font;
+        }
+        if (item.color != currentColor) {
+            painter.setPen(item.color);
+            currentColor = item.color;
+        }
+        int flags = int(item.alignment) | Qt::AlignTop | Qt::TextSingleLine;
+        if (!item.clip)
+            flags |= Qt::TextDontClip;
+        painter.drawText(scaled(item.rect, scale), flags, item.text);
+    }
+}
+
+void ApplyReportPaper(QPagedPaintDevice& device, const LaidOutReport& report)
+{
+    const auto orientation =
+        report.orientation == PageOrientation::Portrait ? QPageLayout::Portrait : QPageLayout::Landscape;
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), orientation, QMarginsF(0, 0, 0, 0)));
+}
+
+bool PaintReportPages(QPainter& painter, QPagedPaintDevice& device, const LaidOutReport& report, int copies,
+                      const ReportProgress& progress)
+{
+    const double scale = device.logicalDpiX() / ReportPageSetup::kPixelsPerInch;
+    const int pages = int(report.pages.size());
+    const int total = pages * std::max(1, copies);
+    bool first = true;
+    for (int n = 0; n < total; ++n) {
+        if (progress && !progress(n, total))
+            return false;
+        if (!first)
+            device.newPage();
+        first = false;
+        PaintReportPage(painter, report, n % pages, scale);
+    }
+    if (progress)
+        progress(total, total);
+    return true;
+}
+
+bool WriteReportPdf(const LaidOutReport& report, const QString& path, const ReportProgress& progress)
+{
+    if (report.isEmpty())
+        return true;
+    bool done = false;
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(kPdfResolution);
+        writer.setTitle(report.title);
+        writer.setCreator(QStringLiteral("VEMRA"));
+        ApplyReportPaper(writer, report);
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return false;
+        done = PaintReportPages(painter, writer, report, 1, progress);
+        done = painter.end() && done;
+    }
+    if (!done)
+        QFile::remove(path);
+    return done;
+}
