@@ -49,9 +49,8 @@ struct AppContext
     TFRM_About* about = nullptr;
     TFRM_Options* options = nullptr;
 
-    /// The same forms as plain windows, for showing, hiding and raising one without its class.
-    /// Start-up fills these; a form not yet built as its own class is here alone, as a plain
-    /// hidden window with its caption.
+    /// The same forms as plain windows, for showing, hiding and raising one without including
+    /// its class. Start-up fills these.
     struct Windows
     {
         QWidget* query = nullptr;

@@ -8,27 +8,17 @@
 #include "connection/Query.h"
 #include "print/SQL_Procs.h"
 #include "print/SqlPrintout.h"
+#include "query/QRY_FUNC.h"
 #include "query/SqlExecution.h"
 #include "query/query.h"
 #include "print/report.h"
 #include "settings/Options.h"
 
-#include <QDialog>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QLocale>
 
 namespace {
-
-// The grid options dialog is a plain hidden window with its caption until its own class is
-// created here instead.
-std::unique_ptr<QWidget> PlainWindow(const QString& name, const QString& caption)
-{
-    auto window = std::make_unique<QDialog>();
-    window->setObjectName(name);
-    window->setWindowTitle(caption);
-    return window;
-}
 
 std::unique_ptr<QWidget> CreateQueryWindow(AppContext& ctx)
 {
@@ -47,9 +37,11 @@ std::unique_ptr<QWidget> CreateReportWindow(AppContext& ctx)
     return report;
 }
 
-std::unique_ptr<QWidget> CreateQryFuncWindow(AppContext&)
+std::unique_ptr<QWidget> CreateQryFuncWindow(AppContext& ctx)
 {
-    return PlainWindow(QStringLiteral("TFRM_QRY_FUNC"), QStringLiteral("Grid Options"));
+    auto qryFunc = std::make_unique<TFRM_QRY_FUNC>(ctx);
+    ctx.qryFunc = qryFunc.get();
+    return qryFunc;
 }
 
 std::unique_ptr<QWidget> CreateOptionsWindow(AppContext& ctx)
@@ -134,6 +126,7 @@ Startup::~Startup()
     m_ctx.windows.about = nullptr;
     m_ctx.about = nullptr;
     m_about.reset();
+    m_ctx.qryFunc = nullptr;
     m_ctx.windows.qryFunc = nullptr;
     m_qryFunc.reset();
     m_ctx.report = nullptr;

@@ -4,6 +4,7 @@
 #include "connection/Login.h"
 #include "print/report.h"
 #include "connection/Query.h"
+#include "query/QRY_FUNC.h"
 #include "query/query.h"
 #include "support/ModalAnswer.h"
 #include "settings/Options.h"
@@ -125,6 +126,7 @@ TEST_F(StartupWiringTest, ExecuteSqlRunsOnTheLoginsConnectionAndShowsTheResult)
     window.REDT_QueryTool->setPlainText(QStringLiteral("select empno, ename\nfrom emp where deptno = 10"));
     QString totalRecords;
     bool printOptionsShown = false;
+    bool gridOptionsShown = false;
     WhenModal([&](QWidget* modal) {
         ASSERT_EQ(modal, static_cast<QWidget*>(ctx.query));
         totalRecords = ctx.query->EDT_TotalRecords->text();
@@ -136,12 +138,20 @@ TEST_F(StartupWiringTest, ExecuteSqlRunsOnTheLoginsConnectionAndShowsTheResult)
             },
             modal);
         ctx.query->BBN_Print->click();
+        WhenModal(
+            [&](QWidget* gridOptions) {
+                gridOptionsShown = gridOptions == static_cast<QWidget*>(ctx.qryFunc);
+                static_cast<QDialog*>(gridOptions)->reject();
+            },
+            modal);
+        ctx.query->BBN_GridOptions1->click();
         ctx.query->BBN_Close->click();
     });
     window.BBN_ExecuteSQL->click();
     EXPECT_EQ(ctx.query->QRY_Grid().databaseName(), QStringLiteral("Sample"));
     EXPECT_GT(totalRecords.toInt(), 0) << totalRecords.toStdString();
     EXPECT_TRUE(printOptionsShown);
+    EXPECT_TRUE(gridOptionsShown);
     EXPECT_FALSE(ctx.query->isVisible());
 
     // The other road on the same connection.
