@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+#include <functional>
+
+/// The grid's own cell drawing, unchanged, with a call after each drawn data cell (the grid
+/// stores the width of a drawn column). The call must be cheap: it runs for every painted cell.
+class CellPaintDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using CellDrawn = std::function<void(int column)>;
+
+    explicit CellPaintDelegate(QObject* parent = nullptr);
+
+    void setCellDrawn(CellDrawn hook) { m_cellDrawn = std::move(hook); }
+    /// Called with each editor created, so edits can begin at the first key stroke.
+    void setEditorCreated(std::function<void(QWidget*)> hook) { m_editorCreated = std::move(hook); }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+
+private:
+    CellDrawn m_cellDrawn;
+    std::function<void(QWidget*)> m_editorCreated;
+};

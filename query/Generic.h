@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+class Desktop;
+class EngineError;
+class QDateTime;
+class QWidget;
+
+// Statement normalisers, the SELECT test, the elapsed-time text and the engine error text.
+// Pure text routines: none of them touches the cursor, the caller (the execution) shows the busy
+// cursor around them.
+
+/// Upper-cases the letters a to z only; every other character is left as it is.
+QString UpperCaseLetters(QStringView text);
+
+/// The full normaliser: re-spaces the text word by word (a word ends at a blank), sets the
+/// operators "=", "<=", ">=" and "!=" apart, lets a lone "(" join the next word, and upper-cases
+/// every word that holds no quote character. Each word of the result is followed by one blank.
+/// Every word is kept, in time linear in the text. A text starting with a blank yields "".
+QString NormalizeSQL(QStringView text);
+
+/// The simple normaliser: split at blanks, words without a quote character upper-cased, each
+/// followed by one blank. The input is not trimmed: a leading blank yields "".
+QString UpperCaseSQLWords(QStringView text);
+
+/// True when the first word of the trimmed text holds "SELECT" (in any letter case). A text
+/// without a blank has no first word and is never row-returning.
+bool IsSelectStatement(QStringView text);
+
+/// The elapsed time between two local instants, field by field with borrows (a month counts as
+/// 30 days): the non-zero parts as "N yrs", "N mths", "N days", "N hrs", "N mins", "N secs",
+/// "N msecs", separated by blanks; empty when every part is zero.
+QString ElapsedTimeText(const QDateTime& start, const QDateTime& end);
+
+/// The messages of an engine error in order, each further one preceded by two carriage returns.
+QString EngineErrorText(const EngineError& error);
+
+/// Shows EngineErrorText in an error box with an OK button.
+void ShowEngineError(Desktop& desktop, const EngineError& error, QWidget* parent = nullptr);

@@ -1,0 +1,188 @@
+#include "query/SqlExecution.h"
+
+#include "app/AppContext.h"
+#include "connection/EngineError.h"
+#include "connection/Query.h"
+#include "platform/Desktop.h"
+#include "query/DataSourceLink.h"
+#include "query/FillParameters.h"
+#include "query/Generic.h"
+#include "query/query.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
+
+#include <QDateTime>
+#include <QLineEdit>
+
+#include <optional>
+
+namespace {
+
+const QString kShortDateFormat = QStringLiteral("MM/dd/yyyy");
+const QString kSuccess = QStringLiteral("SQL executed successfully");
+const QString kRowsAffected = QStringLiteral(" rows were affected.");
+const QString kError = QStringLiteral("Error executing SQL");
+
+/// One open attempt; false when it failed. The failure of the last attempt is kept for its box.
+bool tryOpen(Query& query, bool live, std::exception_ptr* failure)
+{
+    try {
+        query.setRequestLive(live);
+        query.open();
+        return true;
+    } catch (const std::exception&) {
+        if (failure)
+            *failure = std::current_exception();
+        return false;
+    }
+}
+
+} // namespace
+
+SqlExecution::SqlExecution(AppContext& ctx) : m_ctx(ctx) {}
+
+QString SqlExecution::JoinLines(const QStringList& editorLines)
+{
+    QString text;
+    qsizetype size = 0;
+    for (const QString& line : editorLines)
+        size += line.size() + 1;
+    text.reserve(size);
+    for (const QString& line : editorLines) {
+        text += line;
+        text += QLatin1Char(' ');
+    }
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text[from].unicode() <= 32)
+        ++from;
+    while (to > from && text[to - 1].unicode() <= 32)
+        --to;
+    return text.sliced(from, to - from);
+}
+
+void SqlExecution::emptyFields(TFRM_Query& window)
+{
+    window.EDT_TimeElapsed->clear();
+    window.EDT_TotalRecords->clear();
+}
+
+SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& editorLines, const QPoint& mainWindowTopLeft)
+{
+    Q_ASSERT(m_ctx.query);
+    TFRM_Query& window = *m_ctx.query;
+    emptyFields(window);
+    m_ctx.shortDateFormat = kShortDateFormat;
+    {
+        const BusyCursor busy(m_ctx.desktop);
+        m_statement = NormalizeSQL(JoinLines(editorLines));
+    }
+    return IsSelectStatement(m_statement) ? runRows(window, mainWindowTopLeft) : runCommand(window);
+}
+
+SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& mainWindowTopLeft)
+{
+    std::optional<BusyCursor> busy(std::in_place, m_ctx.desktop);
+    std::exception_ptr failure;
+    QDateTime start;
+    try {
+        Query& query = window.QRY_Grid();
+        query.close();
+        window.DSC_Grid->setDataSet(&query);
+        query.clearSql();
+        query.addSql(m_statement);
+
+        m_paramList.clear();
+        FillParameters(m_ctx.desktop, query, m_paramList, kIntoParamList, &window);
+        start = QDateTime::currentDateTime();
+
+        bool opened = tryOpen(query, true, nullptr);
+        if (!opened) {
+            query.clearSql();
+            query.addSql(UpperCaseSQLWords(m_statement));
+            FillParameters(m_ctx.desktop, query, m_paramList, kFromParamList, &window);
+            opened = tryOpen(query, true, nullptr);
+        }
+        if (!opened && !tryOpen(query, false, &failure))
+            std::rethrow_exception(failure);
+
+        window.EDT_TotalRecords->setText(QString::number(query.recordCount()));
+        window.EDT_TimeElapsed->setText(ElapsedTimeText(start, QDateTime::currentDateTime()));
+        placeWindow(window, mainWindowTopLeft);
+    } catch (const EngineError& e) {
+        busy.reset();
+        emptyFields(window);
+        ShowEngineError(m_ctx.desktop, e, &window);
+        return Outcome::Failed;
+    } catch (const std::exception&) {
+        busy.reset();
+        emptyFields(window);
+        m_ctx.desktop.messageBox(BoxKind::Plain, kError, BoxButtons::Ok, &window);
+        return Outcome::Failed;
+    }
+
+    m_ctx.desktop.suspendBusy();
+    window.exec();
+    m_ctx.desktop.resumeBusy();
+
+    if (window.hasQuery())
+        window.QRY_Grid().close();
+    emptyFields(window);
+    return Outcome::ResultShown;
+}
+
+SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window)
+{
+    std::optional<BusyCursor> busy(std::in_place, m_ctx.desktop);
+    int affected = -1;
+    try {
+        Query& query = window.QRY_Grid();
+        query.close();
+        window.DSC_Grid->setDataSet(nullptr);
+        query.clearSql();
+        query.addSql(m_statement);
+        query.setRequestLive(false);
+        query.execSQL();
+        affected = query.rowsAffected();
+    } catch (const EngineError& e) {
+        busy.reset();
+        ShowEngineError(m_ctx.desktop, e, &window);
+        return Outcome::Failed;
+    } catch (const std::exception&) {
+        busy.reset();
+        m_ctx.desktop.messageBox(BoxKind::Plain, kError, BoxButtons::Ok, &window);
+        return Outcome::Failed;
+    }
+    busy.reset();
+    const QString text =
+        affected == -1 ? kSuccess : kSuccess + QLatin1Char('\r') + QString::number(affected) + kRowsAffected;
+    m_ctx.desktop.messageBox(BoxKind::Information, text, BoxButtons::Ok, &window);
+    window.QRY_Grid().close();
+    emptyFields(window);
+    return Outcome::CommandDone;
+}
+
+void SqlExecution::placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft)
+{
+    using namespace Schema;
+    SettingsStore store;
+    if (store.ReadFlag(Section::Grid, Placement::Maximized, false)) {
+        window.setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    window.setWindowState(Qt::WindowNoState);
+    const int width = store.ReadNumber(Section::Grid, Placement::Width, 640);
+    const int height = store.ReadNumber(Section::Grid, Placement::Height, 480);
+    int left = store.ReadNumber(Section::Grid, Placement::Left, Placement::kNeverPlaced);
+    if (left == Placement::kNeverPlaced) {
+        left = mainWindowTopLeft.x();
+        store.WriteNumber(Section::Grid, Placement::Left, left);
+    }
+    int top = store.ReadNumber(Section::Grid, Placement::Top, Placement::kNeverPlaced);
+    if (top == Placement::kNeverPlaced) {
+        top = mainWindowTopLeft.y();
+        store.WriteNumber(Section::Grid, Placement::Top, top);
+    }
+    window.resize(width, height);
+    window.move(left, top);
+}

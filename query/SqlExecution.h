@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+struct AppContext;
+class TFRM_Query;
+
+/// Runs the editor's SQL (the "Execute SQL" command): builds one statement from the editor's
+/// logical lines, normalises it and takes one of two roads. A row-returning statement has its
+/// parameters asked for, is opened in up to three attempts (live, live after the simple
+/// normaliser, read-only) and shown in the modal result window; any other statement is executed
+/// and its affected rows are reported. Failures are shown with the engine's own messages.
+///
+/// Needs ctx.query (the result window) and ctx.connection. Keep one object for the run: the
+/// statement and the parameter values of the last execution stay readable until the next.
+class SqlExecution final
+{
+public:
+    enum class Outcome
+    {
+        ResultShown,    ///< the result window was shown and has closed
+        CommandDone,    ///< a statement without rows ran; its success was reported
+        Failed,         ///< an error box was shown
+    };
+
+    explicit SqlExecution(AppContext& ctx);
+
+    /// BBN_ExecuteSQLClick. editorLines are the editor's logical lines (paragraphs), whole;
+    /// mainWindowTopLeft is where a never-placed result window opens.
+    Outcome BBN_ExecuteSQLClick(const QStringList& editorLines, const QPoint& mainWindowTopLeft);
+
+    /// The normalised statement of the last execution.
+    const QString& statement() const { return m_statement; }
+    /// The parameter values entered in the last row-returning execution, by position.
+    const QStringList& paramList() const { return m_paramList; }
+
+    /// One text from the lines, each followed by a blank, trimmed (codes 0 to 32) at both ends.
+    static QString JoinLines(const QStringList& editorLines);
+
+private:
+    Outcome runRows(TFRM_Query& window, const QPoint& mainWindowTopLeft);
+    Outcome runCommand(TFRM_Query& window);
+    void placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft);
+    void emptyFields(TFRM_Query& window);
+
+    AppContext& m_ctx;
+    QString m_statement;
+    QStringList m_paramList;
+};

@@ -1,0 +1,561 @@
+#include "query/query.h"
+
+#include "app/AppContext.h"
+#include "connection/EngineError.h"
+#include "connection/Query.h"
+#include "platform/Desktop.h"
+#include "query/CellPaintDelegate.h"
+#include "query/ColumnOrder.h"
+#include "query/DataSourceLink.h"
+#include "query/FieldSetKey.h"
+#include "query/Generic.h"
+#include "query/ResultGridModel.h"
+#include "query/ResultGridView.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <climits>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Query Results");
+const QString kReportTitle = QStringLiteral("Query Result");
+const QString kDeleteQuestion = QStringLiteral("Delete record?");
+const QString kGridOptionsMissing = QStringLiteral("Grid Options is not available yet.");
+const QString kPrintMissing = QStringLiteral("Print is not available yet.");
+
+/// Read as the default of a width, so that a missing entry can be told from a stored one.
+constexpr int kNoStoredWidth = INT_MIN;
+/// Widths of a new result follow the fields' display widths, but no wider than this many digits.
+constexpr int kMaxInitialChars = 64;
+
+} // namespace
+
+TFRM_Query::TFRM_Query(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), DSC_Grid(new DataSourceLink(this)), m_ctx(ctx)
+{
+    setObjectName(QStringLiteral("TFRM_Query"));
+    setWindowTitle(kCaption);
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint | Qt::WindowMinMaxButtonsHint);
+    buildControls();
+    resize(640, 480);
+    if (m_ctx.connection)
+        QRY_Grid();
+}
+
+TFRM_Query::~TFRM_Query()
+{
+    // The children go after this class is gone; nothing they signal on the way may reach it.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(DBG_Grid->selectionModel(), nullptr, this, nullptr);
+    disconnect(m_model, nullptr, this, nullptr);
+}
+
+void TFRM_Query::buildControls()
+{
+    DSC_Grid->setObjectName(QStringLiteral("DSC_Grid"));
+
+    DBG_Grid = new ResultGridView(this);
+    DBG_Grid->setObjectName(QStringLiteral("DBG_Grid"));
+    m_model = new ResultGridModel(*DSC_Grid, this);
+    m_delegate = new CellPaintDelegate(this);
+    m_delegate->setCellDrawn([this](int column) { DBG_GridDrawColumnCell(column); });
+    m_delegate->setEditorCreated([this](QWidget* editor) {
+        // The record enters edit at the first key stroke, so the indicator shows it at once.
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            connect(line, &QLineEdit::textEdited, this, [this] {
+                Query* q = m_model->query();
+                if (q && q->isActive() && q->state() == Query::State::Browse)
+                    runGuarded([q] { q->edit(); });
+            });
+        }
+    });
+    DBG_Grid->setModel(m_model);
+    DBG_Grid->setItemDelegate(m_delegate);
+    QFont dataFont(QStringLiteral("Arial"), 8);
+    DBG_Grid->setFont(dataFont);
+    DBG_Grid->horizontalHeader()->setFont(font());
+    DBG_Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBG_Grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    DBG_Grid->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
+                              QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    DBG_Grid->setTabKeyNavigation(true);
+    DBG_Grid->setWordWrap(false);
+    DBG_Grid->setCornerButtonEnabled(false);
+    QHeaderView* titles = DBG_Grid->horizontalHeader();
+    titles->setSectionsMovable(true);
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    titles->setHighlightSections(false);
+    titles->setStretchLastSection(false);
+    QHeaderView* indicator = DBG_Grid->verticalHeader();
+    indicator->setSectionResizeMode(QHeaderView::Fixed);
+    indicator->setDefaultSectionSize(QFontMetrics(dataFont).height() + 4);
+    indicator->setDefaultAlignment(Qt::AlignCenter);
+    indicator->setFixedWidth(16);
+
+    PNL_Query = new QWidget(this);
+    PNL_Query->setObjectName(QStringLiteral("PNL_Query"));
+    DBN_Grid = new DbNavigator(PNL_Query);
+    DBN_Grid->setObjectName(QStringLiteral("DBN_Grid"));
+
+    LBL_TotalRecords = new QLabel(QStringLiteral("Total Records:"), PNL_Query);
+    LBL_TotalRecords->setObjectName(QStringLiteral("LBL_TotalRecords"));
+    EDT_TotalRecords = new QLineEdit(PNL_Query);
+    EDT_TotalRecords->setObjectName(QStringLiteral("EDT_TotalRecords"));
+    EDT_TotalRecords->setReadOnly(true);
+    LBL_TotalRecords->setBuddy(EDT_TotalRecords);
+    LBL_TimeElapsed = new QLabel(QStringLiteral("Time Elapsed:"), PNL_Query);
+    LBL_TimeElapsed->setObjectName(QStringLiteral("LBL_TimeElapsed"));
+    EDT_TimeElapsed = new QLineEdit(PNL_Query);
+    EDT_TimeElapsed->setObjectName(QStringLiteral("EDT_TimeElapsed"));
+    EDT_TimeElapsed->setReadOnly(true);
+    LBL_TimeElapsed->setBuddy(EDT_TimeElapsed);
+
+    const auto makeButton = [this](const QString& name, const QString& text) {
+        auto* b = new QPushButton(text, PNL_Query);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        return b;
+    };
+    BBN_GridOptions1 = makeButton(QStringLiteral("BBN_GridOptions1"), QStringLiteral("Grid Options"));
+    BBN_Print = makeButton(QStringLiteral("BBN_Print"), QStringLiteral("Print"));
+    BBN_Close = makeButton(QStringLiteral("BBN_Close"), QStringLiteral("Close"));
+
+    auto* fieldsRow = new QHBoxLayout;
+    fieldsRow->addWidget(LBL_TotalRecords);
+    fieldsRow->addWidget(EDT_TotalRecords, 1);
+    fieldsRow->addSpacing(8);
+    fieldsRow->addWidget(LBL_TimeElapsed);
+    fieldsRow->addWidget(EDT_TimeElapsed, 2);
+    fieldsRow->addSpacing(8);
+    fieldsRow->addWidget(BBN_GridOptions1);
+    fieldsRow->addWidget(BBN_Print);
+    fieldsRow->addWidget(BBN_Close);
+    auto* panel = new QVBoxLayout(PNL_Query);
+    panel->setContentsMargins(0, 0, 0, 0);
+    panel->addWidget(DBN_Grid);
+    panel->addLayout(fieldsRow);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(DBG_Grid, 1);
+    layout->addWidget(PNL_Query);
+
+    connect(BBN_GridOptions1, &QPushButton::clicked, this, &TFRM_Query::BBN_GridOptions1Click);
+    connect(BBN_Print, &QPushButton::clicked, this, &TFRM_Query::BBN_PrintClick);
+    connect(BBN_Close, &QPushButton::clicked, this, &TFRM_Query::BBN_CloseClick);
+    connect(DBN_Grid, &DbNavigator::clicked, this, &TFRM_Query::onNavigator);
+    connect(titles, &QHeaderView::sectionMoved, this, &TFRM_Query::onSectionMoved);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TFRM_Query::onModelReset);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &TFRM_Query::syncViewToQuery);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &TFRM_Query::syncViewToQuery);
+    connect(m_model, &ResultGridModel::currentRecordChanged, this, &TFRM_Query::syncViewToQuery);
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, &TFRM_Query::updateNavigator);
+    connect(m_model, &ResultGridModel::editFailed, this, &TFRM_Query::showEditError);
+    connect(DBG_Grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TFRM_Query::onViewCurrentChanged);
+    connect(DBG_Grid, &ResultGridView::insertRequested, this, [this] { onNavigator(DbNavigator::Button::Insert); });
+    connect(DBG_Grid, &ResultGridView::deleteRequested, this, [this] { onNavigator(DbNavigator::Button::Delete); });
+    connect(DBG_Grid, &ResultGridView::cancelRequested, this, [this] { onNavigator(DbNavigator::Button::Cancel); });
+    connect(qApp, &QApplication::focusChanged, this, &TFRM_Query::onFocusChanged);
+}
+
+Query& TFRM_Query::QRY_Grid()
+{
+    if (!m_query) {
+        if (!m_ctx.connection)
+            throw WrapperError(QStringLiteral("Not connected to a database"));
+        m_query = new Query(*m_ctx.connection, this);
+        m_query->setObjectName(QStringLiteral("QRY_Grid"));
+        m_query->setDatabaseName(QStringLiteral("Login"));
+        m_query->setRequestLive(true);
+    }
+    return *m_query;
+}
+
+int TFRM_Query::columnCount() const { return m_model->columnCount(); }
+
+int TFRM_Query::columnWidth(int column) const { return DBG_Grid->columnWidth(column); }
+
+void TFRM_Query::setColumnWidth(int column, int width) { DBG_Grid->setColumnWidth(column, std::max(0, width)); }
+
+QStringList TFRM_Query::columnFieldNames() const
+{
+    QStringList names;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        names.append(m_model->field(c).name);
+    return names;
+}
+
+// ---- column layout memory
+
+void TFRM_Query::FormShow()
+{
+    const QStringList names = columnFieldNames();
+    const FieldSetKey key(names);
+    if (names.isEmpty() || !key.isUsable())
+        return;
+    const QString stored = SettingsStore().ReadText(Schema::Section::QrySortOrder, key.text(), QString());
+    if (stored.isEmpty())
+        return;
+    for (const ColumnOrder::Move& move : ColumnOrder::restoreMoves(names, ColumnOrder::names(stored)))
+        moveColumn(move.first, move.second);
+}
+
+void TFRM_Query::FormActivate()
+{
+    if (!m_model->isActive())
+        return;
+    SettingsStore store;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const QString name = m_model->field(c).name;
+        const int stored = store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), kNoStoredWidth);
+        const QString title = store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(name), name);
+        if (stored != kNoStoredWidth)
+            setColumnWidth(c, stored);
+        m_storedWidths[c] = stored == kNoStoredWidth ? -1 : stored;
+        m_model->query()->setDisplayLabel(m_model->fieldPosition(c), title);
+    }
+}
+
+void TFRM_Query::DBG_GridDrawColumnCell(int column)
+{
+    if (column < 0 || column >= m_storedWidths.size())
+        return;
+    const int width = DBG_Grid->columnWidth(column);
+    if (width == m_storedWidths[column])
+        return;
+    m_storedWidths[column] = width;
+    try {
+        SettingsStore().WriteNumber(Schema::Section::QryFields,
+                                    Schema::QryFields::WidthKey(m_model->field(column).name), width);
+    } catch (const SettingsError&) {
+        // Painting cannot stop for a box; the width is written again once it changes.
+        m_storedWidths[column] = -1;
+    }
+}
+
+void TFRM_Query::DBG_GridColumnMoved()
+{
+    const QStringList names = columnFieldNames();
+    const FieldSetKey key(names);
+    const QString value = ColumnOrder::value(names);
+    if (names.isEmpty() || !key.isUsable() || value.size() > ColumnOrder::kMaxLength)
+        return;
+    SettingsStore().WriteText(Schema::Section::QrySortOrder, key.text(), value);
+}
+
+void TFRM_Query::onSectionMoved(int, int oldVisualIndex, int newVisualIndex)
+{
+    // The header's own move is undone: the field moves instead, and the columns follow the
+    // field order, so that column i is always the i-th visible field.
+    {
+        const QSignalBlocker blocker(DBG_Grid->horizontalHeader());
+        DBG_Grid->horizontalHeader()->moveSection(newVisualIndex, oldVisualIndex);
+    }
+    runGuarded([&] {
+        moveColumn(oldVisualIndex, newVisualIndex);
+        DBG_GridColumnMoved();
+    });
+}
+
+void TFRM_Query::moveColumn(int from, int to)
+{
+    QList<int> widths;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        widths.append(DBG_Grid->columnWidth(c));
+    m_model->moveFieldColumn(from, to);
+    widths.move(from, to);
+    m_storedWidths.move(from, to);
+    for (int c = 0; c < widths.size(); ++c)
+        DBG_Grid->setColumnWidth(c, widths[c]);
+}
+
+void TFRM_Query::onModelReset()
+{
+    const QFontMetrics data(DBG_Grid->font());
+    const QFontMetrics title(DBG_Grid->horizontalHeader()->font());
+    const int digit = data.horizontalAdvance(QLatin1Char('0'));
+    m_storedWidths = QList<int>(m_model->columnCount(), -1);
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const Field& f = m_model->field(c);
+        const int chars = std::clamp(f.displayWidth, 1, kMaxInitialChars);
+        DBG_Grid->setColumnWidth(c, std::max(chars * digit + 8, title.horizontalAdvance(f.displayLabel) + 12));
+    }
+    syncViewToQuery();
+    updateNavigator();
+}
+
+// ---- records and editing
+
+void TFRM_Query::syncViewToQuery()
+{
+    Query* q = m_model->query();
+    if (!q || !q->isActive() || q->recNo() < 0 || m_model->columnCount() == 0)
+        return;
+    const int column = std::max(0, DBG_Grid->currentIndex().column());
+    const QModelIndex target = m_model->index(q->recNo(), std::min(column, m_model->columnCount() - 1));
+    if (target == DBG_Grid->currentIndex())
+        return;
+    m_syncing = true;
+    DBG_Grid->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    m_syncing = false;
+    updateNavigator();
+}
+
+void TFRM_Query::onViewCurrentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (m_syncing || !current.isValid() || current.row() == previous.row())
+        return;
+    Query* q = m_model->query();
+    if (!q || !q->isActive())
+        return;
+    int target = current.row();
+    int dropped = -1;
+    if (!leaveRecord(&dropped)) {
+        syncViewToQuery();
+        return;
+    }
+    if (dropped >= 0 && target > dropped)
+        --target;
+    runGuarded([&] { q->setRecNo(std::min(target, q->recordCount() - 1)); });
+    syncViewToQuery();
+}
+
+bool TFRM_Query::leaveRecord(int* droppedRow)
+{
+    if (droppedRow)
+        *droppedRow = -1;
+    Query* q = m_model->query();
+    if (!q || !q->isActive() || q->state() == Query::State::Browse)
+        return true;
+    if (!q->modified()) {
+        const bool inserted = q->state() == Query::State::Insert;
+        const int row = q->recNo();
+        q->cancel();
+        if (inserted && droppedRow)
+            *droppedRow = row;
+        return true;
+    }
+    try {
+        q->post();
+        return true;
+    } catch (const EngineError& e) {
+        ShowEngineError(m_ctx.desktop, e, this);
+    } catch (const std::exception& e) {
+        showEditError(QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+bool TFRM_Query::finishEditing()
+{
+    DBG_Grid->commitOpenEditor();
+    return leaveRecord();
+}
+
+void TFRM_Query::showEditError(const QString& message)
+{
+    m_ctx.desktop.messageBox(BoxKind::Error, message, BoxButtons::Ok, this);
+}
+
+void TFRM_Query::runGuarded(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const EngineError& e) {
+        ShowEngineError(m_ctx.desktop, e, this);
+    } catch (const std::exception& e) {
+        showEditError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TFRM_Query::onNavigator(DbNavigator::Button button)
+{
+    Query* q = m_model->query();
+    if (!q || !q->isActive())
+        return;
+    const int rows = m_model->rowCount();
+    const auto goTo = [&](int row) {
+        if (rows == 0)
+            return;
+        DBG_Grid->commitOpenEditor();
+        const int column = std::max(0, DBG_Grid->currentIndex().column());
+        DBG_Grid->setCurrentIndex(m_model->index(std::clamp(row, 0, rows - 1), column));
+    };
+    switch (button) {
+    case DbNavigator::Button::First:
+        goTo(0);
+        break;
+    case DbNavigator::Button::Prior:
+        goTo(q->recNo() - 1);
+        break;
+    case DbNavigator::Button::Next:
+        goTo(q->recNo() + 1);
+        break;
+    case DbNavigator::Button::Last:
+        goTo(rows - 1);
+        break;
+    case DbNavigator::Button::Insert:
+        if (!finishEditing())
+            break;
+        runGuarded([q] { q->insert(); });
+        syncViewToQuery();
+        break;
+    case DbNavigator::Button::Delete:
+        if (q->recNo() < 0)
+            break;
+        if (m_ctx.desktop.messageBox(BoxKind::Confirmation, kDeleteQuestion, BoxButtons::YesNo, this) !=
+            BoxAnswer::Yes)
+            break;
+        DBG_Grid->discardOpenEditor();
+        runGuarded([q] {
+            if (q->state() == Query::State::Insert)
+                q->cancel();
+            else
+                q->deleteRecord();
+        });
+        syncViewToQuery();
+        break;
+    case DbNavigator::Button::Edit:
+        runGuarded([q] { q->edit(); });
+        DBG_Grid->edit(DBG_Grid->currentIndex());
+        break;
+    case DbNavigator::Button::Post:
+        finishEditing();
+        break;
+    case DbNavigator::Button::Cancel:
+        DBG_Grid->discardOpenEditor();
+        runGuarded([q] { q->cancel(); });
+        syncViewToQuery();
+        break;
+    }
+    updateNavigator();
+}
+
+void TFRM_Query::updateNavigator()
+{
+    DbNavigator::Abilities a;
+    Query* q = m_model->query();
+    if (q && q->isActive()) {
+        const int rows = m_model->rowCount();
+        a.active = true;
+        a.empty = rows == 0;
+        a.atFirst = q->recNo() <= 0;
+        a.atLast = q->recNo() < 0 || q->recNo() >= rows - 1;
+        a.canModify = q->canModify();
+        a.editing = q->state() != Query::State::Browse;
+    }
+    DBN_Grid->setAbilities(a);
+}
+
+void TFRM_Query::onFocusChanged(QWidget* old, QWidget* now)
+{
+    // An inserted record that was never changed is dropped when the grid is left for another
+    // control of this window (not when another window comes up).
+    if (!old || !now || now->window() != this || !DBG_Grid->contains(old) || DBG_Grid->contains(now))
+        return;
+    Query* q = m_model->query();
+    if (q && q->isActive() && q->state() == Query::State::Insert && !q->modified()) {
+        q->cancel();
+        syncViewToQuery();
+    }
+}
+
+// ---- buttons and window events
+
+void TFRM_Query::BBN_GridOptions1Click()
+{
+    if (m_gridOptionsHook)
+        m_gridOptionsHook(*this);
+    else
+        m_ctx.desktop.messageBox(BoxKind::Information, kGridOptionsMissing, BoxButtons::Ok, this);
+}
+
+void TFRM_Query::BBN_PrintClick()
+{
+    if (!m_printHook) {
+        m_ctx.desktop.messageBox(BoxKind::Information, kPrintMissing, BoxButtons::Ok, this);
+        return;
+    }
+    runGuarded([this] { m_printHook(QRY_Grid(), kReportTitle, m_model->columnCount()); });
+}
+
+void TFRM_Query::BBN_CloseClick()
+{
+    if (!finishEditing())
+        return;
+    runGuarded([this] { FormClose(); });
+    accept();
+}
+
+void TFRM_Query::FormClose()
+{
+    SettingsStore store;
+    const QRect bounds = geometry();
+    store.WriteNumber(Schema::Section::Grid, Schema::Placement::Left, pos().x());
+    store.WriteNumber(Schema::Section::Grid, Schema::Placement::Top, pos().y());
+    store.WriteNumber(Schema::Section::Grid, Schema::Placement::Width, bounds.width());
+    store.WriteNumber(Schema::Section::Grid, Schema::Placement::Height, bounds.height());
+    store.WriteFlag(Schema::Section::Grid, Schema::Placement::Maximized, isMaximized());
+    if (m_query)
+        m_query->close();
+}
+
+void TFRM_Query::done(int result)
+{
+    if (!finishEditing())
+        return;
+    try {
+        FormClose();
+    } catch (const SettingsError& e) {
+        // The window still closes; the placement is lost, the user is told.
+        showEditError(QString::fromUtf8(e.what()));
+        if (m_query)
+            m_query->close();
+    }
+    QDialog::done(result);
+}
+
+void TFRM_Query::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        runGuarded([this] { FormShow(); });
+}
+
+void TFRM_Query::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        runGuarded([this] { FormActivate(); });
+    } else if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) &&
+               !m_minimizing) {
+        // Only on platform version 3 does the result window go down alone.
+        if (m_ctx.platformMajorVersion != 3) {
+            m_minimizing = true;
+            m_ctx.desktop.minimizeApplication();
+            m_minimizing = false;
+        }
+    }
+}
+
+void TFRM_Query::keyPressEvent(QKeyEvent* event)
+{
+    // Escape belongs to the grid (it cancels an edit); it never closes the window.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

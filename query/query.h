@@ -1,0 +1,119 @@
+#pragma once
+
+#include "query/DbNavigator.h"
+
+#include <QDialog>
+#include <QList>
+
+#include <functional>
+
+struct AppContext;
+class CellPaintDelegate;
+class DataSourceLink;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+class Query;
+class ResultGridModel;
+class ResultGridView;
+
+/// The result window ("Query Results"): the rows of a row-returning statement in an editable
+/// grid with a navigator, the record count and the elapsed time. It owns the result dataset
+/// (QRY_Grid, DSC_Grid, DBG_Grid) and keeps the user's column layout in the settings store:
+/// a title and a width per field name, a column order per set of field names.
+///
+/// Modal use: the execution opens QRY_Grid, fills the two fields, places the window and calls
+/// exec(). Every way of closing stores the placement under "GRID" and closes QRY_Grid; a pending
+/// edit is posted first, and when that post is refused the window stays open.
+class TFRM_Query final : public QDialog
+{
+    Q_OBJECT
+public:
+    /// Opens the grid functions dialog on this window's dataset and grid.
+    using GridOptionsHook = std::function<void(TFRM_Query& window)>;
+    /// Prints the result report: the dataset, the title and the number of fields the grid shows.
+    using PrintHook = std::function<void(Query& dataSet, const QString& title, int shownFieldCount)>;
+
+    explicit TFRM_Query(AppContext& ctx, QWidget* parent = nullptr);
+    ~TFRM_Query() override;
+
+    /// The result dataset's query, created on first use on the program's connection
+    /// (ctx.connection, which the login dialog sets before any statement runs).
+    Query& QRY_Grid();
+    bool hasQuery() const { return m_query != nullptr; }
+
+    void setGridOptionsHook(GridOptionsHook hook) { m_gridOptionsHook = std::move(hook); }
+    void setPrintHook(PrintHook hook) { m_printHook = std::move(hook); }
+
+    ResultGridModel& gridModel() const { return *m_model; }
+    /// Grid columns: one per visible field, in field order.
+    int columnCount() const;
+    int columnWidth(int column) const;
+    void setColumnWidth(int column, int width);
+
+    // Controls, by their given names.
+    DataSourceLink* const DSC_Grid;
+    ResultGridView* DBG_Grid = nullptr;
+    DbNavigator* DBN_Grid = nullptr;
+    QWidget* PNL_Query = nullptr;
+    QLabel* LBL_TotalRecords = nullptr;
+    QLineEdit* EDT_TotalRecords = nullptr;
+    QLabel* LBL_TimeElapsed = nullptr;
+    QLineEdit* EDT_TimeElapsed = nullptr;
+    QPushButton* BBN_GridOptions1 = nullptr;
+    QPushButton* BBN_Print = nullptr;
+    QPushButton* BBN_Close = nullptr;
+
+public Q_SLOTS:
+    /// Restores the stored column order of this set of field names.
+    void FormShow();
+    /// Restores every column's stored title and width.
+    void FormActivate();
+    /// Stores the width of the column whose data cell was drawn, when it changed.
+    void DBG_GridDrawColumnCell(int column);
+    /// Stores the column order under the field-set key.
+    void DBG_GridColumnMoved();
+    void BBN_GridOptions1Click();
+    void BBN_PrintClick();
+    void BBN_CloseClick();
+    /// Stores the placement under "GRID" and closes the dataset.
+    void FormClose();
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void onModelReset();
+    void onSectionMoved(int logicalIndex, int oldVisualIndex, int newVisualIndex);
+    void moveColumn(int from, int to);
+    void onViewCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
+    void onNavigator(DbNavigator::Button button);
+    void syncViewToQuery();
+    void updateNavigator();
+    void onFocusChanged(QWidget* old, QWidget* now);
+    /// Posts a modified record, drops an unmodified one; false when the post was refused.
+    /// droppedRow is set to the row of an inserted record that was dropped, else -1.
+    bool leaveRecord(int* droppedRow = nullptr);
+    /// Commits the open editor and leaves the record; false when the post was refused.
+    bool finishEditing();
+    void showEditError(const QString& message);
+    void runGuarded(const std::function<void()>& action);
+    QStringList columnFieldNames() const;
+
+    AppContext& m_ctx;
+    Query* m_query = nullptr;
+    ResultGridModel* m_model = nullptr;
+    CellPaintDelegate* m_delegate = nullptr;
+    GridOptionsHook m_gridOptionsHook;
+    PrintHook m_printHook;
+    /// Per column: the width last known to be in the store, -1 when unknown.
+    QList<int> m_storedWidths;
+    bool m_syncing = false;
+    bool m_minimizing = false;
+};
