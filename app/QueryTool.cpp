@@ -42,15 +42,23 @@ void TFRM_QueryTool::FormCreate()
     REDT_QueryTool->clear();
 
     namespace S = Schema::System;
-    const SettingsStore store;
-    const QString& system = Schema::Section::System;
-    setTimeInterval(RefreshInterval(store.ReadNumber(system, S::TimeRefreshHours, 0),
-                                    store.ReadNumber(system, S::TimeRefreshMinutes, 1),
-                                    store.ReadNumber(system, S::TimeRefreshSeconds, 0)));
-    // The date panel refreshes too, at the interval the options dialog keeps for it.
-    setDateInterval(RefreshInterval(store.ReadNumber(system, S::DateRefreshHours, 0),
-                                    store.ReadNumber(system, S::DateRefreshMinutes, 30),
-                                    store.ReadNumber(system, S::DateRefreshSeconds, 0)));
+    // Created before the message loop, where nothing would catch a settings failure: it is
+    // shown here and the clocks keep their default intervals.
+    setTimeInterval(RefreshInterval(0, 1, 0));
+    setDateInterval(RefreshInterval(0, 30, 0));
+    try {
+        const SettingsStore store;
+        const QString& system = Schema::Section::System;
+        setTimeInterval(RefreshInterval(store.ReadNumber(system, S::TimeRefreshHours, 0),
+                                        store.ReadNumber(system, S::TimeRefreshMinutes, 1),
+                                        store.ReadNumber(system, S::TimeRefreshSeconds, 0)));
+        // The date panel refreshes too, at the interval the options dialog keeps for it.
+        setDateInterval(RefreshInterval(store.ReadNumber(system, S::DateRefreshHours, 0),
+                                        store.ReadNumber(system, S::DateRefreshMinutes, 30),
+                                        store.ReadNumber(system, S::DateRefreshSeconds, 0)));
+    } catch (const std::exception& failure) {
+        ShowGeneralError(m_ctx.desktop, failure);
+    }
 }
 
 void TFRM_QueryTool::FormShow()

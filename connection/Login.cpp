@@ -8,6 +8,7 @@
 #include "platform/Desktop.h"
 #include "platform/ToolbarGlyphs.h"
 #include "settings/SettingsSchema.h"
+#include "platform/GeneralError.h"
 #include "settings/SettingsStore.h"
 
 #include <QCloseEvent>
@@ -99,11 +100,17 @@ void TFRM_Login::FormCreate()
 
     m_ctx.facts.ProgramFolder = TextBeforeLast(QCoreApplication::applicationFilePath(), u'/') + u'/';
 
-    SettingsStore store;
-    if (!store.HasSections())
-        store.SeedDefaults();
-    m_ctx.facts.LoginRetryLimit =
-        store.ReadNumber(Schema::Section::General, Schema::General::MaximumLoginRetries, 3);
+    // This runs before the message loop, where nothing would catch a settings failure: it is
+    // shown here, and the program starts without the seeding and with the default retry limit.
+    try {
+        SettingsStore store;
+        if (!store.HasSections())
+            store.SeedDefaults();
+        m_ctx.facts.LoginRetryLimit =
+            store.ReadNumber(Schema::Section::General, Schema::General::MaximumLoginRetries, 3);
+    } catch (const std::exception& failure) {
+        ShowGeneralError(m_ctx.desktop, failure);
+    }
 }
 
 void TFRM_Login::FormShow()

@@ -63,8 +63,15 @@ SqliteDriver::SqliteDriver(const QString& path, bool create)
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
-    // A file that is not a database fails here rather than in the first query.
-    run("SELECT count(*) FROM sqlite_schema");
+    // A file that is not a database fails here rather than in the first query. A constructor
+    // that throws gets no destructor, so the handle is closed here.
+    try {
+        run("SELECT count(*) FROM sqlite_schema");
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw;
+    }
 }
 
 SqliteDriver::~SqliteDriver()

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "platform/Desktop.h"
+#include "platform/GeneralError.h"
 #include "print/PrintLengths.h"
 #include "print/PrintSettings.h"
 #include "print/ResultReportDefinition.h"
@@ -77,7 +78,13 @@ void TFRM_Report::FormCreate()
     setExpanded(false);
 
     RPT_Report = BuildResultReportDefinition();
-    LoadPrintSettings();
+    // Created before the message loop, where nothing would catch a settings failure; the fields
+    // keep their defaults and are loaded again when the dialog is used.
+    try {
+        LoadPrintSettings();
+    } catch (const std::exception& failure) {
+        ShowGeneralError(m_ctx.desktop, failure);
+    }
 }
 
 void TFRM_Report::buildMainPanel()
