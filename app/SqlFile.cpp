@@ -101,8 +101,10 @@ void SqlFile::Write(const QString& path, const QString& text)
 
 QString SqlFile::Decode(const QByteArray& bytes)
 {
-    // An initial byte order mark stays a character, so saving the text again keeps it.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    // An initial byte order mark stays a character, so saving the text again keeps it. Stateless:
+    // a sequence cut short at the end is an error, not held back for more input (and lost).
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
         text = DecodeWindows1252(bytes);

@@ -61,7 +61,15 @@ QString ParameterScanner::Replace(QStringView sql, const QList<ParameterMarker>&
         } else if (simple && token.kind == SqlTokenKind::Comment) {
             out += QLatin1Char(' ');
         } else if (simple && token.kind == SqlTokenKind::String && sql[token.begin] == QLatin1Char('$')) {
+            // A colon just before would make ":E" a marker to the driver's reading; a blank keeps
+            // the tokens apart as they were.
+            if (out.endsWith(QLatin1Char(':')))
+                out += QLatin1Char(' ');
             out += escapedFromDollarQuoted(sql.mid(token.begin, token.length));
+            // Nor may its closing quote and a string right behind it read as one doubled quote.
+            const qsizetype after = token.begin + token.length;
+            if (after < sql.size() && sql[after] == QLatin1Char('\''))
+                out += QLatin1Char(' ');
         } else if (simple && token.kind == SqlTokenKind::String && sql[token.begin] != QLatin1Char('\'')) {
             out += withDoubledQuotes(sql.mid(token.begin, token.length));
         } else {

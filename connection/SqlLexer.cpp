@@ -36,6 +36,18 @@ qsizetype quotedEnd(QStringView sql, qsizetype from, QChar quote, bool backslash
     return sql.size();
 }
 
+/// Whether a "$" at position i would still belong to the word, number or marker just before it.
+/// The closing "$" of a dollar-quoted string does not: another string may follow at once.
+bool continuesWord(const QList<SqlToken>& tokens, qsizetype i)
+{
+    if (tokens.isEmpty())
+        return false;
+    const SqlToken& last = tokens.last();
+    return last.begin + last.length == i &&
+           (last.kind == SqlTokenKind::Word || last.kind == SqlTokenKind::Number ||
+            last.kind == SqlTokenKind::Parameter);
+}
+
 /// Length of the opening "$tag$" at from, or 0 when there is none.
 qsizetype dollarTagLength(QStringView sql, qsizetype from)
 {
@@ -87,8 +99,7 @@ QList<SqlToken> TokenizeSql(QStringView sql)
         } else if (c == QLatin1Char('"')) {
             i = quotedEnd(sql, i, c, false);
             push(SqlTokenKind::QuotedIdentifier, start, i);
-        } else if (c == QLatin1Char('$') && (i == 0 || !isWordChar(sql[i - 1])) &&
-                   dollarTagLength(sql, i) > 0) {
+        } else if (c == QLatin1Char('$') && !continuesWord(tokens, i) && dollarTagLength(sql, i) > 0) {
             const QStringView tag = sql.mid(i, dollarTagLength(sql, i));
             const qsizetype close = sql.indexOf(tag, i + tag.size());
             i = close < 0 ? n : close + tag.size();

@@ -49,6 +49,19 @@ private:
     size_t m_pos = 0;
 };
 
+/// The text with every character outside printable ASCII as \uXXXX, for reports.
+inline QString Escaped(const QString& text)
+{
+    QString out;
+    for (QChar c : text) {
+        if (c.unicode() >= 32 && c.unicode() < 127 && c != u'\\')
+            out += c;
+        else
+            out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
+    }
+    return out;
+}
+
 /// Stops the run with a message: libFuzzer records the input as a crash.
 [[noreturn]] inline void FuzzFailure(const char* what, const QString& detail = QString())
 {

@@ -10,6 +10,8 @@
 #include "connection/ParameterScanner.h"
 #include "connection/SqlLexer.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
@@ -23,21 +25,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzInput input(data, size);
     const bool utf16 = input.byte() & 1;
     const QString sql = input.rest(utf16);
+    auto both = [&sql](const QString& rewritten) { return Escaped(sql) + QStringLiteral("\n") + Escaped(rewritten); };
 
     const QList<ParameterMarker> markers = ParameterScanner::Scan(sql);
     qsizetype end = 0;
     for (const ParameterMarker& marker : markers) {
-        FUZZ_CHECK(marker.begin >= end, sql);
-        FUZZ_CHECK(marker.length >= 2 && marker.begin + marker.length <= sql.size(), sql);
-        FUZZ_CHECK(sql[marker.begin] == u':', sql);
-        FUZZ_CHECK(marker.begin == 0 || sql[marker.begin - 1] != u':', sql);
-        FUZZ_CHECK(marker.name == QStringView(sql).mid(marker.begin + 1, marker.length - 1), sql);
-        FUZZ_CHECK(std::all_of(marker.name.begin(), marker.name.end(), isNameChar), sql);
-        FUZZ_CHECK(marker.begin + marker.length == sql.size() || !isNameChar(sql[marker.begin + marker.length]), sql);
+        FUZZ_CHECK(marker.begin >= end, Escaped(sql));
+        FUZZ_CHECK(marker.length >= 2 && marker.begin + marker.length <= sql.size(), Escaped(sql));
+        FUZZ_CHECK(sql[marker.begin] == u':', Escaped(sql));
+        FUZZ_CHECK(marker.begin == 0 || sql[marker.begin - 1] != u':', Escaped(sql));
+        FUZZ_CHECK(marker.name == QStringView(sql).mid(marker.begin + 1, marker.length - 1), Escaped(sql));
+        FUZZ_CHECK(std::all_of(marker.name.begin(), marker.name.end(), isNameChar), Escaped(sql));
+        FUZZ_CHECK(marker.begin + marker.length == sql.size() || !isNameChar(sql[marker.begin + marker.length]), Escaped(sql));
         end = marker.begin + marker.length;
     }
 
-    // Markers only: the text between markers is untouched.
+    // Markers only: the text between markers is untouched. (It goes to the engine as it is; our
+    // own reading of it may differ, as "?2" followed by ".5" reads as one number.)
     QString spliced;
     qsizetype from = 0;
     for (int k = 0; k < markers.size(); ++k) {
@@ -47,12 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     spliced += QStringView(sql).mid(from);
     const QString replaced = ParameterScanner::Replace(sql, markers, [](int k) { return QStringLiteral("?%1").arg(k + 1); });
-    FUZZ_CHECK(replaced == spliced, sql + QStringLiteral("\n") + replaced);
-    FUZZ_CHECK(ParameterScanner::Scan(replaced).isEmpty(), sql + QStringLiteral("\n") + replaced);
+    FUZZ_CHECK(replaced == spliced, both(replaced));
 
     // For simple parsers: same boundaries, so the placeholders are the markers found again.
     const QString simple = ParameterScanner::Replace(sql, markers, placeholderName, ParameterScanner::Rewrite::ForSimpleParsers);
-    const QString detail = sql + QStringLiteral("\n") + simple;
+    const QString detail = both(simple);
     const QList<ParameterMarker> again = ParameterScanner::Scan(simple);
     FUZZ_CHECK(again.size() == markers.size(), detail);
     for (int k = 0; k < again.size(); ++k)
