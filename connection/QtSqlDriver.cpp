@@ -22,6 +22,8 @@ namespace {
 
 constexpr int kPostgresMoneyType = 790;
 const QString kNoActiveTransaction = QStringLiteral("25P01");
+const QString kConnectionLost =
+    QStringLiteral("The connection to the database was lost. Log in again with Change Data Source.");
 
 QString nextConnectionName()
 {
@@ -211,6 +213,10 @@ void QtSqlDriver::run(QSqlQuery& query, const QString& sql, const QVariantList& 
 
 void QtSqlDriver::raise(const QSqlQuery& query) const
 {
+    // A driver that found its session gone closes the connection, and later statements fail
+    // without any message of their own.
+    if (!m_db.isOpen() && messageOf(query.lastError()).isEmpty())
+        throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
     if (m_isOdbc) {
         QList<EngineError::Entry> entries = odbcDiagnostics(query);
         if (!entries.isEmpty())

@@ -140,19 +140,8 @@ bool PgServer::start()
         m_failure = QStringLiteral("initdb failed: ") + output;
         return false;
     }
-    const QString options =
-        QStringLiteral("-k %1 -c listen_addresses= -p %2 -c fsync=off -c full_page_writes=off")
-            .arg(base)
-            .arg(m_port);
-    if (!runTool(kBinDir + QStringLiteral("/pg_ctl"),
-                 {QStringLiteral("-D"), data, QStringLiteral("-l"), base + QStringLiteral("/server.log"),
-                  QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("-o"),
-                  options, QStringLiteral("start")},
-                 true, &output)) {
-        m_failure = QStringLiteral("pg_ctl start failed: ") + output;
+    if (!runServer())
         return false;
-    }
-    m_running = true;
     try {
         runPsql(QStringLiteral("postgres"),
                 QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD %2").arg(user(), quoteLiteral(password())),
@@ -165,6 +154,36 @@ bool PgServer::start()
         stop();
         return false;
     }
+    return true;
+}
+
+bool PgServer::runServer()
+{
+    const QString base = m_base.path();
+    const QString options =
+        QStringLiteral("-k %1 -c listen_addresses= -p %2 -c fsync=off -c full_page_writes=off")
+            .arg(base)
+            .arg(m_port);
+    QString output;
+    if (!runTool(kBinDir + QStringLiteral("/pg_ctl"),
+                 {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-l"),
+                  base + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("-t"),
+                  QStringLiteral("60"), QStringLiteral("-o"), options, QStringLiteral("start")},
+                 true, &output)) {
+        m_failure = QStringLiteral("pg_ctl start failed: ") + output;
+        return false;
+    }
+    m_running = true;
+    return true;
+}
+
+bool PgServer::startAgain()
+{
+    if (m_running)
+        return true;
+    if (!runServer())
+        return false;
+    m_failure.clear();
     return true;
 }
 

@@ -50,12 +50,16 @@ public:
     /// Writes a DSN for the test database through psqlodbc into an odbc.ini, by default $ODBCINI.
     void writeOdbcDsn(const QString& dsnName, const QString& odbcIni = QString()) const;
 
-    /// Stops the server now (also done at exit).
+    /// Stops the server now (also done at exit), as a crash would: no session is told.
     void stop();
+    /// Starts a stopped server again on the same data and socket; false (see failure()) if it
+    /// does not come up.
+    bool startAgain();
 
 private:
     PgServer();
     bool start();
+    bool runServer();
     QString runPsql(const QString& db, const QString& sql, bool asAdmin) const;
     bool runTool(const QString& program, const QStringList& arguments, bool asServerUser,
                  QString* output) const;
