@@ -107,6 +107,8 @@ void TFRM_QueryTool::FormShow()
 
     REDT_QueryTool->setLineWrapMode(store.ReadFlag(general, G::WordWrap, true) ? QPlainTextEdit::WidgetWidth
                                                                                : QPlainTextEdit::NoWrap);
+    // The user logged in to type SQL: the editor takes the keyboard.
+    REDT_QueryTool->setFocus();
 }
 
 void TFRM_QueryTool::FormActivate()

@@ -5,17 +5,23 @@
 #include "app/EditorFindReplace.h"
 #include "app/main.h"
 #include "connection/Login.h"
+#include "connection/Query.h"
+#include "print/SQL_Procs.h"
 #include "print/SqlPrintout.h"
+#include "query/SqlExecution.h"
+#include "query/query.h"
 #include "print/report.h"
 #include "settings/Options.h"
 
 #include <QDialog>
+#include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QLocale>
 
 namespace {
 
-// The result window and grid options are plain hidden windows with their captions until their
-// own classes are created here instead, one function each.
+// The grid options dialog is a plain hidden window with its caption until its own class is
+// created here instead.
 std::unique_ptr<QWidget> PlainWindow(const QString& name, const QString& caption)
 {
     auto window = std::make_unique<QDialog>();
@@ -24,9 +30,14 @@ std::unique_ptr<QWidget> PlainWindow(const QString& name, const QString& caption
     return window;
 }
 
-std::unique_ptr<QWidget> CreateQueryWindow(AppContext&)
+std::unique_ptr<QWidget> CreateQueryWindow(AppContext& ctx)
 {
-    return PlainWindow(QStringLiteral("TFRM_Query"), QStringLiteral("Query Results"));
+    auto query = std::make_unique<TFRM_Query>(ctx);
+    ctx.query = query.get();
+    query->setPrintHook([&ctx](Query& dataset, const QString& title, int shownFieldCount) {
+        PrintQueryResult(ctx, dataset, title, shownFieldCount);
+    });
+    return query;
 }
 
 std::unique_ptr<QWidget> CreateReportWindow(AppContext& ctx)
@@ -49,9 +60,22 @@ std::unique_ptr<QWidget> CreateOptionsWindow(AppContext& ctx)
     return options;
 }
 
-/// The main window's commands that other parts of the program carry out.
-void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFindReplace& findReplace)
+/// The editor's paragraphs, whole: wrapping on screen never splits a statement's words.
+QStringList LogicalLines(const QPlainTextEdit& editor)
 {
+    QStringList lines;
+    for (QTextBlock block = editor.document()->begin(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    return lines;
+}
+
+/// The main window's commands that other parts of the program carry out.
+void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFindReplace& findReplace,
+                               SqlExecution& execution)
+{
+    QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window, [&window, &execution] {
+        execution.BBN_ExecuteSQLClick(LogicalLines(*window.REDT_QueryTool), window.pos());
+    });
     QObject::connect(&window, &TFRM_QueryTool::printSQLRequested, &window,
                      [&ctx, &window] { PrintSQL(ctx, *window.REDT_QueryTool, &window); });
     QObject::connect(&window, &TFRM_QueryTool::findRequested, &findReplace, &EditorFindReplace::MI_FindClick);
@@ -92,12 +116,17 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
     ctx.windows.options = m_options.get();
 
     m_findReplace = std::make_unique<EditorFindReplace>(ctx, *m_queryTool->REDT_QueryTool);
-    ConnectMainWindowCommands(ctx, *m_queryTool, *m_findReplace);
+    m_execution = std::make_unique<SqlExecution>(ctx);
+    ConnectMainWindowCommands(ctx, *m_queryTool, *m_findReplace, *m_execution);
+    // Every statement runs on the connection the login opened, under its data source name.
+    QObject::connect(m_login.get(), &TFRM_Login::loggedIn, m_query.get(),
+                     [&ctx](const QString& dataSource) { ctx.query->QRY_Grid().setDatabaseName(dataSource); });
 }
 
 Startup::~Startup()
 {
     // Reverse order; each registry entry goes before its form.
+    m_execution.reset();
     m_findReplace.reset();
     m_ctx.options = nullptr;
     m_ctx.windows.options = nullptr;
@@ -110,6 +139,7 @@ Startup::~Startup()
     m_ctx.report = nullptr;
     m_ctx.windows.report = nullptr;
     m_report.reset();
+    m_ctx.query = nullptr;
     m_ctx.windows.query = nullptr;
     m_query.reset();
     m_ctx.queryTool = nullptr;

@@ -3,6 +3,7 @@
 #include <memory>
 
 class EditorFindReplace;
+class SqlExecution;
 class QWidget;
 class TFRM_About;
 class TFRM_Login;
@@ -35,4 +36,5 @@ private:
     std::unique_ptr<TFRM_About> m_about;
     std::unique_ptr<QWidget> m_options;
     std::unique_ptr<EditorFindReplace> m_findReplace;
+    std::unique_ptr<SqlExecution> m_execution;
 };

@@ -2,7 +2,8 @@
 
 CellPaintDelegate::CellPaintDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
-void CellPaintDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void CellPaintDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const
 {
     QStyledItemDelegate::paint(painter, option, index);
     if (m_cellDrawn)

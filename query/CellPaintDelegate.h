@@ -18,7 +18,8 @@ public:
     /// Called with each editor created, so edits can begin at the first key stroke.
     void setEditorCreated(std::function<void(QWidget*)> hook) { m_editorCreated = std::move(hook); }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
 

@@ -1,6 +1,9 @@
 #include "query/ColumnOrder.h"
 
-QString ColumnOrder::value(const QStringList& fieldNames) { return fieldNames.join(QLatin1Char('|')); }
+QString ColumnOrder::value(const QStringList& fieldNames)
+{
+    return fieldNames.join(QLatin1Char('|'));
+}
 
 QStringList ColumnOrder::names(const QString& value)
 {

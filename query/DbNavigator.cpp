@@ -13,10 +13,10 @@ struct ButtonText
 };
 
 constexpr std::array<ButtonText, DbNavigator::kButtonCount> kTexts = {{
-    {u"First", u"\u23EE", u"First record"},
+    {u"First", u"|\u25C0", u"First record"},
     {u"Prior", u"\u25C0", u"Prior record"},
     {u"Next", u"\u25B6", u"Next record"},
-    {u"Last", u"\u23ED", u"Last record"},
+    {u"Last", u"\u25B6|", u"Last record"},
     {u"Insert", u"+", u"Insert record"},
     {u"Delete", u"\u2212", u"Delete record"},
     {u"Edit", u"\u25B2", u"Edit record"},

@@ -12,7 +12,8 @@ constexpr int kMaxValueLength = 255;
 
 } // namespace
 
-void FillParameters(Desktop& desktop, Query& query, QStringList& paramList, const QString& mode, QWidget* parent)
+void FillParameters(Desktop& desktop, Query& query, QStringList& paramList, const QString& mode,
+                    QWidget* parent)
 {
     const int count = query.paramCount();
     if (count == 0)

@@ -14,9 +14,15 @@ namespace {
 
 constexpr char16_t kBlank = u' ';
 
-bool isTrimmable(char16_t c) { return c <= 32; }
+bool isTrimmable(char16_t c)
+{
+    return c <= 32;
+}
 
-char16_t upperLetter(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+char16_t upperLetter(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+}
 
 /// Splits a text at blanks the way the normalisers read it: a word runs to the next blank, and
 /// what follows that blank is trimmed (codes 0 to 32) at both ends before the next word is taken.
@@ -167,8 +173,8 @@ bool IsSelectStatement(QStringView text)
 QString ElapsedTimeText(const QDateTime& start, const QDateTime& end)
 {
     static constexpr std::array<quint16, LevelCount> span = {1000, 60, 60, 24, 30, 12, 0};
-    static constexpr std::array<const char16_t*, LevelCount> units = {
-        u" msecs", u" secs", u" mins", u" hrs", u" days", u" mths", u" yrs"};
+    static constexpr std::array<const char16_t*, LevelCount> units = {u" msecs", u" secs", u" mins", u" hrs",
+                                                                      u" days",  u" mths", u" yrs"};
 
     const Fields s = splitInstant(start);
     Fields e = splitInstant(end);

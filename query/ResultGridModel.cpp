@@ -4,13 +4,17 @@
 #include "query/DataSourceLink.h"
 #include "query/Generic.h"
 
-ResultGridModel::ResultGridModel(DataSourceLink& link, QObject* parent) : QAbstractTableModel(parent), m_link(link)
+ResultGridModel::ResultGridModel(DataSourceLink& link, QObject* parent)
+    : QAbstractTableModel(parent), m_link(link)
 {
     connect(&m_link, &DataSourceLink::dataSetChanged, this, &ResultGridModel::attach);
     attach(m_link.dataSet());
 }
 
-bool ResultGridModel::isActive() const { return m_query && m_query->isActive(); }
+bool ResultGridModel::isActive() const
+{
+    return m_query && m_query->isActive();
+}
 
 void ResultGridModel::attach(Query* query)
 {
@@ -126,7 +130,10 @@ int ResultGridModel::fieldPosition(int column) const
     return (column >= 0 && column < m_columns.size()) ? m_columns[column] : -1;
 }
 
-const Field& ResultGridModel::field(int column) const { return m_query->field(m_columns.at(column)); }
+const Field& ResultGridModel::field(int column) const
+{
+    return m_query->field(m_columns.at(column));
+}
 
 QVariant ResultGridModel::data(const QModelIndex& index, int role) const
 {

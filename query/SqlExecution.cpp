@@ -70,7 +70,8 @@ void SqlExecution::emptyFields(TFRM_Query& window)
     window.EDT_TotalRecords->clear();
 }
 
-SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& editorLines, const QPoint& mainWindowTopLeft)
+SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& editorLines,
+                                                        const QPoint& mainWindowTopLeft)
 {
     Q_ASSERT(m_ctx.query);
     TFRM_Query& window = *m_ctx.query;

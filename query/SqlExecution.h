@@ -20,9 +20,9 @@ class SqlExecution final
 public:
     enum class Outcome
     {
-        ResultShown,    ///< the result window was shown and has closed
-        CommandDone,    ///< a statement without rows ran; its success was reported
-        Failed,         ///< an error box was shown
+        ResultShown, ///< the result window was shown and has closed
+        CommandDone, ///< a statement without rows ran; its success was reported
+        Failed,      ///< an error box was shown
     };
 
     explicit SqlExecution(AppContext& ctx);

@@ -14,10 +14,22 @@ constexpr char16_t kBlank = u' ';
 /// The block copy may write this far past the output it keeps.
 constexpr qsizetype kSlack = 16;
 
-bool isTrimmable(char16_t c) { return c <= 32; }
-bool isQuote(char16_t c) { return c == u'\'' || c == u'"'; }
-bool isOperatorLead(char16_t c) { return c == u'<' || c == u'>' || c == u'!'; }
-char16_t upperLetter(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+bool isTrimmable(char16_t c)
+{
+    return c <= 32;
+}
+bool isQuote(char16_t c)
+{
+    return c == u'\'' || c == u'"';
+}
+bool isOperatorLead(char16_t c)
+{
+    return c == u'<' || c == u'>' || c == u'!';
+}
+char16_t upperLetter(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+}
 
 qsizetype countEquals(const char16_t* src, qsizetype n)
 {
@@ -148,12 +160,14 @@ void SqlNormalizer::copyOrdinary()
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + in));
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + in + 1));
         const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + o), _mm_sub_epi16(v, _mm_and_si128(lower, caseBit)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + o),
+                         _mm_sub_epi16(v, _mm_and_si128(lower, caseBit)));
         const __m128i isBlank = _mm_cmpeq_epi16(v, blank);
         // Unsigned comparisons through the sign flip: control characters, and a blank that is
         // followed by a trimmable character.
         const __m128i control = _mm_cmplt_epi16(_mm_xor_si128(v, sign), below32);
-        const __m128i runOfBlanks = _mm_and_si128(isBlank, _mm_cmplt_epi16(_mm_xor_si128(next, sign), upTo32));
+        const __m128i runOfBlanks =
+            _mm_and_si128(isBlank, _mm_cmplt_epi16(_mm_xor_si128(next, sign), upTo32));
         __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, equal), _mm_cmpeq_epi16(v, paren));
         hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi16(v, apostrophe), _mm_cmpeq_epi16(v, quote)));
         hit = _mm_or_si128(hit, _mm_or_si128(control, runOfBlanks));

@@ -9,6 +9,7 @@
 #include "query/DataSourceLink.h"
 #include "query/FieldSetKey.h"
 #include "query/Generic.h"
+#include "query/QRY_FUNC.h"
 #include "query/ResultGridModel.h"
 #include "query/ResultGridView.h"
 #include "settings/SettingsSchema.h"
@@ -164,9 +165,12 @@ void TFRM_Query::buildControls()
     connect(m_model, &ResultGridModel::editFailed, this, &TFRM_Query::showEditError);
     connect(DBG_Grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TFRM_Query::onViewCurrentChanged);
-    connect(DBG_Grid, &ResultGridView::insertRequested, this, [this] { onNavigator(DbNavigator::Button::Insert); });
-    connect(DBG_Grid, &ResultGridView::deleteRequested, this, [this] { onNavigator(DbNavigator::Button::Delete); });
-    connect(DBG_Grid, &ResultGridView::cancelRequested, this, [this] { onNavigator(DbNavigator::Button::Cancel); });
+    connect(DBG_Grid, &ResultGridView::insertRequested, this,
+            [this] { onNavigator(DbNavigator::Button::Insert); });
+    connect(DBG_Grid, &ResultGridView::deleteRequested, this,
+            [this] { onNavigator(DbNavigator::Button::Delete); });
+    connect(DBG_Grid, &ResultGridView::cancelRequested, this,
+            [this] { onNavigator(DbNavigator::Button::Cancel); });
     connect(qApp, &QApplication::focusChanged, this, &TFRM_Query::onFocusChanged);
 }
 
@@ -183,11 +187,20 @@ Query& TFRM_Query::QRY_Grid()
     return *m_query;
 }
 
-int TFRM_Query::columnCount() const { return m_model->columnCount(); }
+int TFRM_Query::columnCount() const
+{
+    return m_model->columnCount();
+}
 
-int TFRM_Query::columnWidth(int column) const { return DBG_Grid->columnWidth(column); }
+int TFRM_Query::columnWidth(int column) const
+{
+    return DBG_Grid->columnWidth(column);
+}
 
-void TFRM_Query::setColumnWidth(int column, int width) { DBG_Grid->setColumnWidth(column, std::max(0, width)); }
+void TFRM_Query::setColumnWidth(int column, int width)
+{
+    DBG_Grid->setColumnWidth(column, std::max(0, width));
+}
 
 QStringList TFRM_Query::columnFieldNames() const
 {
@@ -219,18 +232,22 @@ void TFRM_Query::FormActivate()
     SettingsStore store;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const QString name = m_model->field(c).name;
-        const int stored = store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), kNoStoredWidth);
-        const QString title = store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(name), name);
+        const int stored =
+            store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), kNoStoredWidth);
+        const QString title =
+            store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(name), name);
         if (stored != kNoStoredWidth)
             setColumnWidth(c, stored);
         m_storedWidths[c] = stored == kNoStoredWidth ? -1 : stored;
         m_model->query()->setDisplayLabel(m_model->fieldPosition(c), title);
     }
+    m_layoutRestored = true;
 }
 
 void TFRM_Query::DBG_GridDrawColumnCell(int column)
 {
-    if (column < 0 || column >= m_storedWidths.size())
+    // Until the stored widths are on the columns, the widths drawn are only the first guesses.
+    if (!m_layoutRestored || column < 0 || column >= m_storedWidths.size())
         return;
     const int width = DBG_Grid->columnWidth(column);
     if (width == m_storedWidths[column])
@@ -287,10 +304,12 @@ void TFRM_Query::onModelReset()
     const QFontMetrics title(DBG_Grid->horizontalHeader()->font());
     const int digit = data.horizontalAdvance(QLatin1Char('0'));
     m_storedWidths = QList<int>(m_model->columnCount(), -1);
+    m_layoutRestored = false;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const Field& f = m_model->field(c);
         const int chars = std::clamp(f.displayWidth, 1, kMaxInitialChars);
-        DBG_Grid->setColumnWidth(c, std::max(chars * digit + 8, title.horizontalAdvance(f.displayLabel) + 12));
+        DBG_Grid->setColumnWidth(c,
+                                 std::max(chars * digit + 8, title.horizontalAdvance(f.displayLabel) + 12));
     }
     syncViewToQuery();
     updateNavigator();
@@ -478,6 +497,8 @@ void TFRM_Query::BBN_GridOptions1Click()
 {
     if (m_gridOptionsHook)
         m_gridOptionsHook(*this);
+    else if (m_ctx.qryFunc)
+        runGuarded([this] { m_ctx.qryFunc->Open(*this); });
     else
         m_ctx.desktop.messageBox(BoxKind::Information, kGridOptionsMissing, BoxButtons::Ok, this);
 }
@@ -530,8 +551,12 @@ void TFRM_Query::done(int result)
 void TFRM_Query::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // The layout goes on before the first paint; activations later restore titles and widths again.
     if (!event->spontaneous())
-        runGuarded([this] { FormShow(); });
+        runGuarded([this] {
+            FormShow();
+            FormActivate();
+        });
 }
 
 void TFRM_Query::changeEvent(QEvent* event)

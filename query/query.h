@@ -114,6 +114,8 @@ private:
     PrintHook m_printHook;
     /// Per column: the width last known to be in the store, -1 when unknown.
     QList<int> m_storedWidths;
+    /// The stored titles and widths are on the columns of the current result.
+    bool m_layoutRestored = false;
     bool m_syncing = false;
     bool m_minimizing = false;
 };

@@ -25,6 +25,9 @@ ProgressWindow::~ProgressWindow()
 {
     // The parent may outlive us by far; the window must go now, its memory at the next turn.
     if (m_dialog) {
+        // reset() also stops the timer that would show the window after its delay, which a
+        // deferred delete may not beat while a modal preview runs its own loop.
+        m_dialog->reset();
         m_dialog->hide();
         m_dialog->deleteLater();
     }

@@ -8,6 +8,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrintPreviewDialog>
+#include <QScreen>
 #include <QPrinter>
 
 #include <memory>
@@ -72,6 +73,9 @@ ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("ReportPreview"));
     dialog.setWindowTitle(report.title);
+    // A sensible size for where maximising is not honoured (no window manager).
+    if (const QScreen* screen = dialog.screen())
+        dialog.resize(screen->availableGeometry().size() * 0.85);
     dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
         QPainter painter(target);

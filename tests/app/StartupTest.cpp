@@ -3,12 +3,18 @@
 #include "app/main.h"
 #include "connection/Login.h"
 #include "print/report.h"
+#include "connection/Query.h"
+#include "query/query.h"
+#include "support/ModalAnswer.h"
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QToolButton>
 
@@ -92,6 +98,57 @@ TEST_F(StartupWiringTest, MainWindowCommandsReachTheirWindows)
     window.BBN_Options->click();
     EXPECT_TRUE(ctx.windows.options->isVisible());
     ctx.windows.options->hide();
+    desktop.verify();
+}
+
+} // namespace
+
+namespace {
+
+/// Logs in to Sample through the real dialog.
+void LogInToSample(TFRM_Login& login)
+{
+    login.show();
+    login.CBX_DataSource->setCurrentIndex(login.CBX_DataSource->findText(QStringLiteral("Sample")));
+    login.EDT_UserName->setText(QStringLiteral("scott"));
+    login.BBN_Ok->click();
+}
+
+TEST_F(StartupWiringTest, ExecuteSqlRunsOnTheLoginsConnectionAndShowsTheResult)
+{
+    Startup startup(ctx);
+    LogInToSample(startup.login());
+    TFRM_QueryTool& window = startup.queryTool();
+    ASSERT_TRUE(window.isVisible());
+
+    // Word wrap on and a narrow editor: the statement is still built from whole lines.
+    window.REDT_QueryTool->setPlainText(QStringLiteral("select empno, ename\nfrom emp where deptno = 10"));
+    QString totalRecords;
+    bool printOptionsShown = false;
+    WhenModal([&](QWidget* modal) {
+        ASSERT_EQ(modal, static_cast<QWidget*>(ctx.query));
+        totalRecords = ctx.query->EDT_TotalRecords->text();
+        // "Print" reaches the print options dialog; cancelling it prints nothing.
+        WhenModal(
+            [&](QWidget* options) {
+                printOptionsShown = options == static_cast<QWidget*>(ctx.report);
+                static_cast<QDialog*>(options)->reject();
+            },
+            modal);
+        ctx.query->BBN_Print->click();
+        ctx.query->BBN_Close->click();
+    });
+    window.BBN_ExecuteSQL->click();
+    EXPECT_EQ(ctx.query->QRY_Grid().databaseName(), QStringLiteral("Sample"));
+    EXPECT_GT(totalRecords.toInt(), 0) << totalRecords.toStdString();
+    EXPECT_TRUE(printOptionsShown);
+    EXPECT_FALSE(ctx.query->isVisible());
+
+    // The other road on the same connection.
+    window.REDT_QueryTool->setPlainText(QStringLiteral("update emp set ename = ename where deptno = -1"));
+    desktop.expectBox(BoxKind::Information, QStringLiteral("SQL executed successfully\r0 rows were affected."),
+                      BoxAnswer::Ok);
+    window.BBN_ExecuteSQL->click();
     desktop.verify();
 }
 

@@ -5,7 +5,10 @@
 
 namespace {
 
-QStringList Names(const char* joined) { return QString::fromUtf8(joined).split(QLatin1Char(',')); }
+QStringList Names(const char* joined)
+{
+    return QString::fromUtf8(joined).split(QLatin1Char(','));
+}
 
 struct KeyCase
 {
@@ -89,8 +92,7 @@ TEST_P(ColumnOrderRestoreCases, MovesFieldsIntoTheStoredOrder)
 
 INSTANTIATE_TEST_SUITE_P(
     ColumnLayout, ColumnOrderRestoreCases,
-    ::testing::Values(RestoreCase{"A,B,C", "B|A|C", "B,A,C"},
-                      RestoreCase{"C,A,B", "B|A|C", "B,A,C"},
+    ::testing::Values(RestoreCase{"A,B,C", "B|A|C", "B,A,C"}, RestoreCase{"C,A,B", "B|A|C", "B,A,C"},
                       // names match without regard to case
                       RestoreCase{"c,a,b", "B|A|C", "b,a,c"},
                       // an unknown name is skipped; its position takes nothing
@@ -98,8 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // fewer names: the rest keep their relative order after the moved ones
                       RestoreCase{"A,B,C,D", "D|B", "D,B,A,C"},
                       // a field whose name holds a bar matches none of the pieces
-                      RestoreCase{"A|B,C", "C|A|B", "C,A|B"},
-                      RestoreCase{"A|B,C", "A|B|C", "A|B,C"},
+                      RestoreCase{"A|B,C", "C|A|B", "C,A|B"}, RestoreCase{"A|B,C", "A|B|C", "A|B,C"},
                       // two fields of one name keep the places they were stored in
                       RestoreCase{"ID,X,ID2", "X|ID|ID2", "X,ID,ID2"},
                       RestoreCase{"DEPTNO,ENAME,DEPTNO,DNAME", "DNAME|DEPTNO|ENAME|DEPTNO",
@@ -112,7 +113,8 @@ TEST(ColumnLayout, DuplicateNamesAreNotTakenTwice)
     // The two DEPTNO fields come from different tables; which one lands where must follow the
     // stored order, not swap on every showing.
     const QStringList current = {QStringLiteral("DEPTNO"), QStringLiteral("X"), QStringLiteral("DEPTNO")};
-    const auto moves = ColumnOrder::restoreMoves(current, ColumnOrder::names(QStringLiteral("DEPTNO|X|DEPTNO")));
+    const auto moves =
+        ColumnOrder::restoreMoves(current, ColumnOrder::names(QStringLiteral("DEPTNO|X|DEPTNO")));
     EXPECT_TRUE(moves.isEmpty());
 }
 

@@ -12,7 +12,10 @@ struct TextCase
     const char* expected;
 };
 
-void PrintTo(const TextCase& c, std::ostream* os) { *os << "\"" << c.input << "\""; }
+void PrintTo(const TextCase& c, std::ostream* os)
+{
+    *os << "\"" << c.input << "\"";
+}
 
 class NormalizeSqlCases : public ::testing::TestWithParam<TextCase>
 {
@@ -25,47 +28,35 @@ TEST_P(NormalizeSqlCases, GivesTheNormalisedText)
 
 INSTANTIATE_TEST_SUITE_P(
     Generic, NormalizeSqlCases,
-    ::testing::Values(
-        TextCase{"select * from emp where sal>=1000 and name='x'",
-                 "SELECT * FROM EMP WHERE SAL >= 1000 AND NAME = 'x' "},
-        TextCase{"update t set a=1 where b!=2", "UPDATE T SET A = 1 WHERE B != 2 "},
-        TextCase{"( select * from t )", "(SELECT * FROM T ) "},
-        TextCase{"name = 'John Smith'", "NAME = 'John Smith' "},
-        TextCase{"'a b c'", "'a B c' "},
-        TextCase{"'a=b'", "'a = b' "},
-        // runs of blanks and other control characters after a blank collapse
-        TextCase{"a   b \t\r\n c", "A B C "},
-        // a word without "=" is never split
-        TextCase{"a<b a<>b", "A<B A<>B "},
-        // "=" at the start, the end, alone, doubled and repeated
-        TextCase{"=a", "= A "},
-        TextCase{"a=", "A = "},
-        TextCase{"=", "= "},
-        TextCase{"==", "= = "},
-        TextCase{"a=b=c", "A = B = C "},
-        TextCase{"a<=", "A <= "},
-        TextCase{"<=", "<= "},
-        TextCase{">=5", ">= 5 "},
-        TextCase{"x<>=y", "X< >= Y "},
-        TextCase{"a<=b=c", "A <= B = C "},
-        TextCase{"!=x", "!= X "},
-        // "(" joins the next word, also when it comes out of an "=" split
-        TextCase{"where x =( 1 )", "WHERE X = (1 ) "},
-        TextCase{"( ( a", "(( A "},
-        TextCase{"(=a", "( = A "},
-        // a trailing "(" stays
-        TextCase{"count (", "COUNT ( "},
-        TextCase{"(", "( "},
-        // only a to z change case
-        TextCase{"sélect ärger ß", "SéLECT äRGER ß "},
-        TextCase{"select \"Mixed\" from t", "SELECT \"Mixed\" FROM T "},
-        // a parameter marker keeps its name, upper-cased
-        TextCase{"select * from t where id=:id", "SELECT * FROM T WHERE ID = :ID "},
-        // nothing before the first blank: nothing at all
-        TextCase{"", ""},
-        TextCase{" select 1", ""},
-        // trailing control characters of the remaining text are trimmed
-        TextCase{"a b\t\n", "A B "}));
+    ::testing::Values(TextCase{"select * from emp where sal>=1000 and name='x'",
+                               "SELECT * FROM EMP WHERE SAL >= 1000 AND NAME = 'x' "},
+                      TextCase{"update t set a=1 where b!=2", "UPDATE T SET A = 1 WHERE B != 2 "},
+                      TextCase{"( select * from t )", "(SELECT * FROM T ) "},
+                      TextCase{"name = 'John Smith'", "NAME = 'John Smith' "},
+                      TextCase{"'a b c'", "'a B c' "}, TextCase{"'a=b'", "'a = b' "},
+                      // runs of blanks and other control characters after a blank collapse
+                      TextCase{"a   b \t\r\n c", "A B C "},
+                      // a word without "=" is never split
+                      TextCase{"a<b a<>b", "A<B A<>B "},
+                      // "=" at the start, the end, alone, doubled and repeated
+                      TextCase{"=a", "= A "}, TextCase{"a=", "A = "}, TextCase{"=", "= "},
+                      TextCase{"==", "= = "}, TextCase{"a=b=c", "A = B = C "}, TextCase{"a<=", "A <= "},
+                      TextCase{"<=", "<= "}, TextCase{">=5", ">= 5 "}, TextCase{"x<>=y", "X< >= Y "},
+                      TextCase{"a<=b=c", "A <= B = C "}, TextCase{"!=x", "!= X "},
+                      // "(" joins the next word, also when it comes out of an "=" split
+                      TextCase{"where x =( 1 )", "WHERE X = (1 ) "}, TextCase{"( ( a", "(( A "},
+                      TextCase{"(=a", "( = A "},
+                      // a trailing "(" stays
+                      TextCase{"count (", "COUNT ( "}, TextCase{"(", "( "},
+                      // only a to z change case
+                      TextCase{"sélect ärger ß", "SéLECT äRGER ß "},
+                      TextCase{"select \"Mixed\" from t", "SELECT \"Mixed\" FROM T "},
+                      // a parameter marker keeps its name, upper-cased
+                      TextCase{"select * from t where id=:id", "SELECT * FROM T WHERE ID = :ID "},
+                      // nothing before the first blank: nothing at all
+                      TextCase{"", ""}, TextCase{" select 1", ""},
+                      // trailing control characters of the remaining text are trimmed
+                      TextCase{"a b\t\n", "A B "}));
 
 class UpperCaseSqlWordsCases : public ::testing::TestWithParam<TextCase>
 {
@@ -78,11 +69,9 @@ TEST_P(UpperCaseSqlWordsCases, GivesTheUpperCasedWords)
 
 INSTANTIATE_TEST_SUITE_P(Generic, UpperCaseSqlWordsCases,
                          ::testing::Values(TextCase{"select * from t", "SELECT * FROM T "},
-                                           TextCase{"a=b  c", "A=B C "},
-                                           TextCase{"( select", "( SELECT "},
+                                           TextCase{"a=b  c", "A=B C "}, TextCase{"( select", "( SELECT "},
                                            TextCase{"name='x y' z", "name='x y' Z "},
-                                           TextCase{" leading blank", ""},
-                                           TextCase{"", ""},
+                                           TextCase{" leading blank", ""}, TextCase{"", ""},
                                            TextCase{"SELECT * FROM T ", "SELECT * FROM T "}));
 
 struct SelectCase
@@ -91,7 +80,10 @@ struct SelectCase
     bool rowReturning;
 };
 
-void PrintTo(const SelectCase& c, std::ostream* os) { *os << "\"" << c.input << "\""; }
+void PrintTo(const SelectCase& c, std::ostream* os)
+{
+    *os << "\"" << c.input << "\"";
+}
 
 class IsSelectStatementCases : public ::testing::TestWithParam<SelectCase>
 {
@@ -102,17 +94,13 @@ TEST_P(IsSelectStatementCases, TestsTheFirstWord)
     EXPECT_EQ(IsSelectStatement(QString::fromUtf8(GetParam().input)), GetParam().rowReturning);
 }
 
-INSTANTIATE_TEST_SUITE_P(Generic, IsSelectStatementCases,
-                         ::testing::Values(SelectCase{"select * from t", true},
-                                           SelectCase{"SELECT*FROM T", true},
-                                           SelectCase{"SELECT*FROM*T", false},
-                                           SelectCase{"insert into t values (1)", false},
-                                           SelectCase{"(SELECT * FROM T ) ", true},
-                                           SelectCase{"  \t select x ", true},
-                                           SelectCase{"SELECT ", false},
-                                           SelectCase{"xselectx a", true},
-                                           SelectCase{"update t set a = (select 1)", false},
-                                           SelectCase{"", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Generic, IsSelectStatementCases,
+    ::testing::Values(SelectCase{"select * from t", true}, SelectCase{"SELECT*FROM T", true},
+                      SelectCase{"SELECT*FROM*T", false}, SelectCase{"insert into t values (1)", false},
+                      SelectCase{"(SELECT * FROM T ) ", true}, SelectCase{"  \t select x ", true},
+                      SelectCase{"SELECT ", false}, SelectCase{"xselectx a", true},
+                      SelectCase{"update t set a = (select 1)", false}, SelectCase{"", false}));
 
 TEST(Generic, NormalizeKeepsEveryWordOfALongStatement)
 {
@@ -139,7 +127,10 @@ struct ElapsedCase
     const char* expected;
 };
 
-void PrintTo(const ElapsedCase& c, std::ostream* os) { *os << c.start << " -> " << c.end; }
+void PrintTo(const ElapsedCase& c, std::ostream* os)
+{
+    *os << c.start << " -> " << c.end;
+}
 
 class ElapsedTimeCases : public ::testing::TestWithParam<ElapsedCase>
 {
@@ -159,19 +150,19 @@ TEST_P(ElapsedTimeCases, GivesTheNonZeroParts)
 
 INSTANTIATE_TEST_SUITE_P(
     Generic, ElapsedTimeCases,
-    ::testing::Values(
-        ElapsedCase{"2024-05-01 10:00:00.000", "2024-05-01 10:00:00.000", ""},
-        ElapsedCase{"2024-05-01 10:00:00.400", "2024-05-01 10:00:02.000", "1 secs 600 msecs"},
-        ElapsedCase{"2024-05-01 23:59:59.900", "2024-05-02 00:00:00.100", "200 msecs"},
-        ElapsedCase{"2024-05-01 10:00:00.000", "2024-05-01 10:00:00.001", "1 msecs"},
-        ElapsedCase{"2024-05-01 10:00:00.000", "2024-05-01 11:02:03.004", "1 hrs 2 mins 3 secs 4 msecs"},
-        // a month counts as 30 days, whatever its length
-        ElapsedCase{"2024-01-31 12:00:00.000", "2024-03-01 12:00:00.000", "1 mths"},
-        ElapsedCase{"2024-02-01 12:00:00.000", "2024-03-01 11:00:00.000", "29 days 23 hrs"},
-        // every level borrows; the 31st must not turn the days negative
-        ElapsedCase{"2023-12-31 23:59:59.999", "2024-01-01 00:00:00.000", "1 msecs"},
-        ElapsedCase{"2024-01-31 23:59:58.500", "2024-02-01 00:00:00.250", "1 secs 750 msecs"},
-        ElapsedCase{"2020-06-15 08:30:00.000", "2024-06-15 08:30:00.000", "4 yrs"},
-        ElapsedCase{"2023-11-20 00:00:00.000", "2024-02-10 00:00:00.000", "2 mths 20 days"}));
+    ::testing::Values(ElapsedCase{"2024-05-01 10:00:00.000", "2024-05-01 10:00:00.000", ""},
+                      ElapsedCase{"2024-05-01 10:00:00.400", "2024-05-01 10:00:02.000", "1 secs 600 msecs"},
+                      ElapsedCase{"2024-05-01 23:59:59.900", "2024-05-02 00:00:00.100", "200 msecs"},
+                      ElapsedCase{"2024-05-01 10:00:00.000", "2024-05-01 10:00:00.001", "1 msecs"},
+                      ElapsedCase{"2024-05-01 10:00:00.000", "2024-05-01 11:02:03.004",
+                                  "1 hrs 2 mins 3 secs 4 msecs"},
+                      // a month counts as 30 days, whatever its length
+                      ElapsedCase{"2024-01-31 12:00:00.000", "2024-03-01 12:00:00.000", "1 mths"},
+                      ElapsedCase{"2024-02-01 12:00:00.000", "2024-03-01 11:00:00.000", "29 days 23 hrs"},
+                      // every level borrows; the 31st must not turn the days negative
+                      ElapsedCase{"2023-12-31 23:59:59.999", "2024-01-01 00:00:00.000", "1 msecs"},
+                      ElapsedCase{"2024-01-31 23:59:58.500", "2024-02-01 00:00:00.250", "1 secs 750 msecs"},
+                      ElapsedCase{"2020-06-15 08:30:00.000", "2024-06-15 08:30:00.000", "4 yrs"},
+                      ElapsedCase{"2023-11-20 00:00:00.000", "2024-02-10 00:00:00.000", "2 mths 20 days"}));
 
 } // namespace

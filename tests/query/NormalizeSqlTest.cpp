@@ -22,7 +22,10 @@ QString Trimmed(const QString& t)
     return t.mid(from, to - from);
 }
 
-bool IsLead(QChar c) { return c == u'<' || c == u'>' || c == u'!'; }
+bool IsLead(QChar c)
+{
+    return c == u'<' || c == u'>' || c == u'!';
+}
 
 QString ReferenceNormalize(const QString& input)
 {
@@ -84,7 +87,8 @@ TEST(NormalizeSql, ReferenceAgreesWithTheDocumentedExamples)
 {
     EXPECT_EQ(ReferenceNormalize(QStringLiteral("select * from emp where sal>=1000 and name='x'")),
               QStringLiteral("SELECT * FROM EMP WHERE SAL >= 1000 AND NAME = 'x' "));
-    EXPECT_EQ(ReferenceNormalize(QStringLiteral("( select * from t )")), QStringLiteral("(SELECT * FROM T ) "));
+    EXPECT_EQ(ReferenceNormalize(QStringLiteral("( select * from t )")),
+              QStringLiteral("(SELECT * FROM T ) "));
 }
 
 TEST(NormalizeSql, AgreesWithTheRulesOnRandomStatements)
@@ -92,12 +96,13 @@ TEST(NormalizeSql, AgreesWithTheRulesOnRandomStatements)
     // Characters where the rules act, mixed with ordinary ones; long enough statements reach the
     // block copy, short ones its tail.
     const QStringList alphabet = {
-        QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("z"), QStringLiteral("Q"),  QStringLiteral("1"),
-        QStringLiteral("="), QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("!"),  QStringLiteral("("),
-        QStringLiteral(")"), QStringLiteral(" "), QStringLiteral(" "), QStringLiteral(" "),  QStringLiteral("\t"),
-        QStringLiteral("\n"), QStringLiteral("'"), QStringLiteral("\""), QStringLiteral("é"), QStringLiteral(":"),
-        QStringLiteral("select"), QStringLiteral("where"), QStringLiteral("x=1"), QStringLiteral("( "),
-        QStringLiteral("\u4E2D"), QStringLiteral("\uFF41"), QStringLiteral(","), QStringLiteral("*")};
+        QStringLiteral("a"),      QStringLiteral("b"),      QStringLiteral("z"),   QStringLiteral("Q"),
+        QStringLiteral("1"),      QStringLiteral("="),      QStringLiteral("<"),   QStringLiteral(">"),
+        QStringLiteral("!"),      QStringLiteral("("),      QStringLiteral(")"),   QStringLiteral(" "),
+        QStringLiteral(" "),      QStringLiteral(" "),      QStringLiteral("\t"),  QStringLiteral("\n"),
+        QStringLiteral("'"),      QStringLiteral("\""),     QStringLiteral("é"),   QStringLiteral(":"),
+        QStringLiteral("select"), QStringLiteral("where"),  QStringLiteral("x=1"), QStringLiteral("( "),
+        QStringLiteral("\u4E2D"), QStringLiteral("\uFF41"), QStringLiteral(","),   QStringLiteral("*")};
     std::mt19937 random(20240501);
     std::uniform_int_distribution<int> pick(0, int(alphabet.size()) - 1);
     std::uniform_int_distribution<int> length(0, 60);

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 void QueryWindowTest::TearDown()
 {
@@ -29,7 +29,8 @@ void QueryWindowTest::open(const QString& dataSource, const QStringList& params)
     execution = std::make_unique<SqlExecution>(ctx);
 }
 
-SqlExecution::Outcome QueryWindowTest::execute(const QString& sql, std::function<void(TFRM_Query&)> whileShown)
+SqlExecution::Outcome QueryWindowTest::execute(const QString& sql,
+                                               std::function<void(TFRM_Query&)> whileShown)
 {
     // Polls from the event loops that the execution runs (the result window's, a box's) until
     // the result window is up; stops when the execution returns without one.
@@ -50,7 +51,8 @@ SqlExecution::Outcome QueryWindowTest::execute(const QString& sql, std::function
         QTimer::singleShot(5, *poll);
     };
     QTimer::singleShot(0, *poll);
-    const SqlExecution::Outcome outcome = execution->BBN_ExecuteSQLClick(sql.split(QLatin1Char('\n')), kMainTopLeft);
+    const SqlExecution::Outcome outcome =
+        execution->BBN_ExecuteSQLClick(sql.split(QLatin1Char('\n')), kMainTopLeft);
     *finished = true;
     *poll = nullptr;
     return outcome;

@@ -30,11 +30,12 @@ protected:
     void SetUp() override
     {
         // A small database of our own: known rows, a NOT NULL column to refuse a post.
-        file = std::make_unique<SqliteFile>(home.dataFolder() + QStringLiteral("/grid.sqlite"),
-                                            QStringLiteral("CREATE TABLE T (A INTEGER PRIMARY KEY, B TEXT NOT NULL, C TEXT);"
-                                                           "INSERT INTO T VALUES (1, 'one', 'x'), (2, 'two', 'y'),"
-                                                           " (3, 'three', 'z');"
-                                                           "CREATE TABLE EMPTY (A INTEGER PRIMARY KEY, B TEXT);"));
+        file = std::make_unique<SqliteFile>(
+            home.dataFolder() + QStringLiteral("/grid.sqlite"),
+            QStringLiteral("CREATE TABLE T (A INTEGER PRIMARY KEY, B TEXT NOT NULL, C TEXT);"
+                           "INSERT INTO T VALUES (1, 'one', 'x'), (2, 'two', 'y'),"
+                           " (3, 'three', 'z');"
+                           "CREATE TABLE EMPTY (A INTEGER PRIMARY KEY, B TEXT);"));
         file->writeAlias(QStringLiteral("Grid"));
         open(QStringLiteral("Grid"));
     }
@@ -82,14 +83,16 @@ TEST_F(ResultWindowTest, LaidOutWithTheGivenNamesAndTexts)
     QStringList buttons;
     for (auto* b : window->DBN_Grid->findChildren<QToolButton*>())
         buttons << b->objectName();
-    EXPECT_EQ(buttons, QStringList({"First", "Prior", "Next", "Last", "Insert", "Delete", "Edit", "Post", "Cancel"}));
+    EXPECT_EQ(buttons,
+              QStringList({"First", "Prior", "Next", "Last", "Insert", "Delete", "Edit", "Post", "Cancel"}));
     EXPECT_EQ(window->DBG_Grid->font().family(), QStringLiteral("Arial"));
     EXPECT_EQ(window->DBG_Grid->font().pointSize(), 8);
 }
 
 TEST_F(ResultWindowTest, ModelPassesTheItemModelTesterThroughOpenMoveEditAndClose)
 {
-    QAbstractItemModelTester tester(&window->gridModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(&window->gridModel(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     showResult(QStringLiteral("SELECT * FROM T"));
     EXPECT_EQ(window->gridModel().rowCount(), 3);
     EXPECT_EQ(window->gridModel().columnCount(), 3);
@@ -146,7 +149,8 @@ TEST_F(ResultWindowTest, MovedColumnMovesItsFieldAndStoresTheOrder)
 
 TEST_F(ResultWindowTest, StoredOrderAppliesToTheSameNamesInAnyOrderAndCase)
 {
-    SettingsStore().WriteText(Schema::Section::QrySortOrder, QStringLiteral("A|B|C"), QStringLiteral("B|A|C"));
+    SettingsStore().WriteText(Schema::Section::QrySortOrder, QStringLiteral("A|B|C"),
+                              QStringLiteral("B|A|C"));
     showResult(QStringLiteral("SELECT C, A, B FROM T"));
     EXPECT_EQ(columnNames(), QStringList({"B", "A", "C"}));
     window->hide();
@@ -163,7 +167,8 @@ TEST_F(ResultWindowTest, LayoutFollowsAcrossTwoResults)
     // First result: move and retitle; the second, same names in another order, shows both.
     execute(QStringLiteral("select a, b, c from t"), [&](TFRM_Query&) {
         dragColumn(2, 0);
-        SettingsStore().WriteText(Schema::Section::QryFields, NameKey(QStringLiteral("B")), QStringLiteral("Name"));
+        SettingsStore().WriteText(Schema::Section::QryFields, NameKey(QStringLiteral("B")),
+                                  QStringLiteral("Name"));
         SettingsStore().WriteNumber(Schema::Section::QryFields, WidthKey(QStringLiteral("B")), 133);
     });
     QStringList order;
@@ -198,8 +203,10 @@ TEST_F(ResultWindowTest, ActivationAppliesTitlesAndWidthsByFieldNameInAnyCase)
 
 TEST_F(ResultWindowTest, ShowingAndActivatingTheWindowRestoresTheLayoutByItself)
 {
-    SettingsStore().WriteText(Schema::Section::QryFields, NameKey(QStringLiteral("C")), QStringLiteral("Code"));
-    SettingsStore().WriteText(Schema::Section::QrySortOrder, QStringLiteral("A|B|C"), QStringLiteral("C|B|A"));
+    SettingsStore().WriteText(Schema::Section::QryFields, NameKey(QStringLiteral("C")),
+                              QStringLiteral("Code"));
+    SettingsStore().WriteText(Schema::Section::QrySortOrder, QStringLiteral("A|B|C"),
+                              QStringLiteral("C|B|A"));
     showResult(QStringLiteral("SELECT A, B, C FROM T"));
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -396,7 +403,8 @@ TEST_F(ResultWindowTest, ReadOnlyResultOffersNoEditing)
 TEST_F(ResultWindowTest, GridOptionsAndPrintSayTheyAreNotAvailableUntilHooked)
 {
     showResult(QStringLiteral("SELECT * FROM T"));
-    desktop.expectBox(BoxKind::Information, QStringLiteral("Grid Options is not available yet."), BoxAnswer::Ok);
+    desktop.expectBox(BoxKind::Information, QStringLiteral("Grid Options is not available yet."),
+                      BoxAnswer::Ok);
     window->BBN_GridOptions1->click();
     desktop.expectBox(BoxKind::Information, QStringLiteral("Print is not available yet."), BoxAnswer::Ok);
     window->BBN_Print->click();

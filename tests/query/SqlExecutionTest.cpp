@@ -42,15 +42,17 @@ protected:
         PgServer& pg = PgServer::instance();
         if (!pg.running())
             GTEST_SKIP() << "no PostgreSQL server: " << pg.failure().toStdString();
-        pg.psql(QStringLiteral("DROP TABLE IF EXISTS emp, dept, scratch;"
-                               "CREATE TABLE dept (deptno int PRIMARY KEY, dname varchar(20) NOT NULL);"
-                               "CREATE TABLE emp (empno int PRIMARY KEY, ename varchar(30), job varchar(20),"
-                               " sal numeric(8,2), deptno int REFERENCES dept);"
-                               "INSERT INTO dept VALUES (10, 'ACCOUNTING'), (20, 'RESEARCH');"
-                               "INSERT INTO emp VALUES (1, 'Ann', 'CLERK', 1000, 10), (2, 'Bob', 'CLERK', 1500, 20),"
-                               " (3, 'Cy', 'ANALYST', 3000, 20);"));
+        pg.psql(QStringLiteral(
+            "DROP TABLE IF EXISTS emp, dept, scratch;"
+            "CREATE TABLE dept (deptno int PRIMARY KEY, dname varchar(20) NOT NULL);"
+            "CREATE TABLE emp (empno int PRIMARY KEY, ename varchar(30), job varchar(20),"
+            " sal numeric(8,2), deptno int REFERENCES dept);"
+            "INSERT INTO dept VALUES (10, 'ACCOUNTING'), (20, 'RESEARCH');"
+            "INSERT INTO emp VALUES (1, 'Ann', 'CLERK', 1000, 10), (2, 'Bob', 'CLERK', 1500, 20),"
+            " (3, 'Cy', 'ANALYST', 3000, 20);"));
         pg.writeAlias(QStringLiteral("PG"));
-        open(QStringLiteral("PG"), {QStringLiteral("USER NAME=") + pg.user(), QStringLiteral("PASSWORD=") + pg.password()});
+        open(QStringLiteral("PG"),
+             {QStringLiteral("USER NAME=") + pg.user(), QStringLiteral("PASSWORD=") + pg.password()});
     }
 
     int clerks() const { return GetParam() == Engine::Sample ? 8 : 2; }
@@ -63,9 +65,13 @@ TEST_P(ExecutionRoads, JoinShowsTheRowsWithCountAndTime)
     QString elapsed;
     QStringList titles;
     int rows = 0;
+    int busyWhileShown = -1;
+    int suspendedWhileShown = -1;
     const Outcome outcome = execute(QStringLiteral("select e.empno, e.ename, d.dname\nfrom emp e, dept d\n"
                                                    "where e.deptno=d.deptno"),
                                     [&](TFRM_Query& w) {
+                                        busyWhileShown = desktop.busyDepth;
+                                        suspendedWhileShown = desktop.suspendDepth;
                                         total = w.EDT_TotalRecords->text();
                                         elapsed = w.EDT_TimeElapsed->text();
                                         rows = w.gridModel().rowCount();
@@ -79,7 +85,9 @@ TEST_P(ExecutionRoads, JoinShowsTheRowsWithCountAndTime)
     EXPECT_EQ(titles.size(), 3);
     EXPECT_EQ(titles.join(QLatin1Char(',')).toUpper(), QStringLiteral("EMPNO,ENAME,DNAME"));
     EXPECT_FALSE(elapsed.contains(QStringLiteral("yrs")));
-    EXPECT_EQ(execution->statement(), QStringLiteral("SELECT E.EMPNO, E.ENAME, D.DNAME FROM EMP E, DEPT D WHERE E.DEPTNO = D.DEPTNO "));
+    EXPECT_EQ(
+        execution->statement(),
+        QStringLiteral("SELECT E.EMPNO, E.ENAME, D.DNAME FROM EMP E, DEPT D WHERE E.DEPTNO = D.DEPTNO "));
     // Afterwards: dataset closed, both fields empty, the date format set.
     EXPECT_FALSE(query().isActive());
     EXPECT_TRUE(window->EDT_TotalRecords->text().isEmpty());
@@ -87,6 +95,35 @@ TEST_P(ExecutionRoads, JoinShowsTheRowsWithCountAndTime)
     EXPECT_EQ(ctx.shortDateFormat, QStringLiteral("MM/dd/yyyy"));
     EXPECT_EQ(desktop.busyDepth, 0);
     EXPECT_GT(desktop.busyBegins, 0);
+    // The busy cursor stays counted while the window is up, but the normal one shows.
+    EXPECT_EQ(busyWhileShown, 1);
+    EXPECT_EQ(suspendedWhileShown, 1);
+}
+
+TEST_P(ExecutionRoads, FailingParameterisedStatementAsksOnceForThreeAttempts)
+{
+    desktop.expectInput(QStringLiteral("x"));
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+    EXPECT_EQ(execute(QStringLiteral("select * form emp where job = :job")), Outcome::Failed);
+    EXPECT_EQ(desktop.inputs.size(), 1u);
+    EXPECT_EQ(desktop.boxes.size(), 1u);
+}
+
+TEST_P(ExecutionRoads, EveryParameterIsKeptBeyondFortyNine)
+{
+    QStringList markers;
+    for (int i = 1; i <= 60; ++i) {
+        markers << QStringLiteral(":p%1").arg(i);
+        // Only the last value names a job that exists.
+        desktop.expectInput(i == 60 ? QStringLiteral("analyst") : QStringLiteral("none%1").arg(i),
+                            QStringLiteral("Enter value for parameter: P%1").arg(i));
+    }
+    QString total;
+    execute(QStringLiteral("select * from emp where job in (%1)").arg(markers.join(QStringLiteral(", "))),
+            [&](TFRM_Query& w) { total = w.EDT_TotalRecords->text(); });
+    ASSERT_EQ(execution->paramList().size(), 60);
+    EXPECT_EQ(execution->paramList().last(), QStringLiteral("ANALYST"));
+    EXPECT_EQ(total, GetParam() == Engine::Sample ? QStringLiteral("8") : QStringLiteral("1"));
 }
 
 TEST_P(ExecutionRoads, ParameterIsAskedOnceAndSentUpperCased)
@@ -118,7 +155,8 @@ TEST_P(ExecutionRoads, CancelledParameterIsEmptyAndExecutionGoesOn)
 TEST_P(ExecutionRoads, UpdateReportsTheAffectedRows)
 {
     desktop.expectBox(BoxKind::Information,
-                      QStringLiteral("SQL executed successfully\r%1 rows were affected.").arg(clerks()), BoxAnswer::Ok);
+                      QStringLiteral("SQL executed successfully\r%1 rows were affected.").arg(clerks()),
+                      BoxAnswer::Ok);
     EXPECT_EQ(execute(QStringLiteral("update emp set sal=sal+1 where job='CLERK'")), Outcome::CommandDone);
     EXPECT_FALSE(shown);
     EXPECT_FALSE(query().isActive());
@@ -135,7 +173,8 @@ TEST_P(ExecutionRoads, DdlStatementRunsOnTheCommandRoad)
     EXPECT_TRUE(desktop.boxes[0].text.startsWith(QStringLiteral("SQL executed successfully")));
     // The table exists now: a select on it shows an empty result.
     QString total;
-    EXPECT_EQ(execute(QStringLiteral("select * from scratch"), [&](TFRM_Query& w) { total = w.EDT_TotalRecords->text(); }),
+    EXPECT_EQ(execute(QStringLiteral("select * from scratch"),
+                      [&](TFRM_Query& w) { total = w.EDT_TotalRecords->text(); }),
               Outcome::ResultShown);
     EXPECT_EQ(total, QStringLiteral("0"));
 }
@@ -182,14 +221,16 @@ TEST_P(ExecutionRoads, LiveResultWhenGrantedReadOnlyOtherwise)
 {
     bool liveSingleTable = false;
     bool liveJoin = true;
-    execute(QStringLiteral("select * from dept"), [&](TFRM_Query&) { liveSingleTable = query().canModify(); });
+    execute(QStringLiteral("select * from dept"),
+            [&](TFRM_Query&) { liveSingleTable = query().canModify(); });
     execute(QStringLiteral("select e.ename, d.dname from emp e, dept d where e.deptno = d.deptno"),
             [&](TFRM_Query&) { liveJoin = query().canModify(); });
     EXPECT_TRUE(liveSingleTable);
     EXPECT_FALSE(liveJoin);
 }
 
-INSTANTIATE_TEST_SUITE_P(Query, ExecutionRoads, ::testing::Values(Engine::Sample, Engine::Postgres), EngineName);
+INSTANTIATE_TEST_SUITE_P(Query, ExecutionRoads, ::testing::Values(Engine::Sample, Engine::Postgres),
+                         EngineName);
 
 class ExecutionTest : public QueryWindowTest
 {
@@ -208,8 +249,8 @@ TEST_F(ExecutionTest, SelectWithoutABlankTakesTheCommandRoad)
 TEST_F(ExecutionTest, LinesAreJoinedWholeWithBlanks)
 {
     const QString longName = QStringLiteral("x").repeated(5000);
-    EXPECT_EQ(SqlExecution::JoinLines({QStringLiteral("  select"), QStringLiteral("*"), longName + QStringLiteral("\t"),
-                                       QString()}),
+    EXPECT_EQ(SqlExecution::JoinLines({QStringLiteral("  select"), QStringLiteral("*"),
+                                       longName + QStringLiteral("\t"), QString()}),
               QStringLiteral("select * ") + longName);
     EXPECT_EQ(SqlExecution::JoinLines({}), QString());
 }

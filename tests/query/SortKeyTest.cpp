@@ -1,0 +1,115 @@
+#include "query/SortKey.h"
+#include "query/ReSort.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SortKey Asc(const char* name)
+{
+    return {QString::fromUtf8(name), false};
+}
+SortKey Desc(const char* name)
+{
+    return {QString::fromUtf8(name), true};
+}
+
+TEST(SortKey, ClauseNamesTheFilledRolesInOrder)
+{
+    EXPECT_EQ(OrderByClause({Desc("NAME"), std::nullopt, std::nullopt}),
+              QStringLiteral(" ORDER BY NAME DESC"));
+    EXPECT_EQ(OrderByClause({Asc("NAME"), std::nullopt, Desc("CITY")}),
+              QStringLiteral(" ORDER BY NAME ASC, CITY DESC"));
+    EXPECT_EQ(OrderByClause({std::nullopt, Asc("CITY"), std::nullopt}), QStringLiteral(" ORDER BY CITY ASC"));
+    EXPECT_EQ(OrderByClause({Asc("A"), Desc("A"), Asc("B")}),
+              QStringLiteral(" ORDER BY A ASC, A DESC, B ASC"));
+    // Names pass as the result spells them, never quoted.
+    EXPECT_EQ(OrderByClause({Asc("Full Name"), std::nullopt, std::nullopt}),
+              QStringLiteral(" ORDER BY Full Name ASC"));
+}
+
+struct FindCase
+{
+    const char* sql;
+    int position;
+};
+
+void PrintTo(const FindCase& c, std::ostream* os)
+{
+    *os << c.sql;
+}
+
+class TopLevelOrderByCases : public ::testing::TestWithParam<FindCase>
+{
+};
+
+TEST_P(TopLevelOrderByCases, FindsOnlyTheStatementsOwnClause)
+{
+    EXPECT_EQ(FindTopLevelOrderBy(QString::fromUtf8(GetParam().sql)), GetParam().position);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SortKey, TopLevelOrderByCases,
+    ::testing::Values(
+        FindCase{"SELECT * FROM EMP", -1}, FindCase{"SELECT * FROM EMP ORDER BY ID", 18},
+        FindCase{"select * from emp order by id", 18}, FindCase{"SELECT * FROM EMP Order\r\n By ID", 18},
+        FindCase{"SELECT * FROM ORDERS", -1}, FindCase{"SELECT * FROM ORDERS ORDER BY AMOUNT", 21},
+        FindCase{"SELECT ORDER_DATE FROM T", -1}, FindCase{"SELECT * FROM REORDER BY", -1},
+        FindCase{"SELECT 'x order by y' FROM T", -1}, FindCase{"SELECT \"order by\" FROM T", -1},
+        FindCase{"SELECT [ORDER BY] FROM T", -1}, FindCase{"SELECT * FROM T -- order by a\r\n", -1},
+        FindCase{"SELECT * FROM T /* ORDER BY A */ ORDER BY B", 33},
+        FindCase{"SELECT * FROM (SELECT * FROM T ORDER BY A) X", -1},
+        FindCase{"SELECT ROW_NUMBER() OVER (ORDER BY A) FROM T ORDER BY B", 45},
+        FindCase{"SELECT * FROM T ORDER /* c */ BY A", 16}, FindCase{"SELECT 'it''s' FROM T ORDER BY A", 22},
+        FindCase{"SELECT * FROM T WHERE ORDERED = 1", -1}, FindCase{"SELECT * FROM T ORDER", -1},
+        FindCase{"SELECT 'unterminated ORDER BY A", -1}));
+
+struct ReSortCase
+{
+    std::vector<const char*> lines;
+    SortRequest request;
+    std::vector<const char*> result;
+};
+
+class ReSortedSqlCases : public ::testing::TestWithParam<ReSortCase>
+{
+};
+
+TEST_P(ReSortedSqlCases, CutsTheOldOrderAndAppendsTheClause)
+{
+    QStringList lines;
+    for (const char* l : GetParam().lines)
+        lines << QString::fromUtf8(l);
+    QStringList expected;
+    for (const char* l : GetParam().result)
+        expected << QString::fromUtf8(l);
+    EXPECT_EQ(ReSortedSql(lines, GetParam().request), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(SortKey, ReSortedSqlCases,
+                         ::testing::Values(
+                             // an uncut statement gains the clause as a line of its own
+                             ReSortCase{{"SELECT * FROM EMP"},
+                                        {Asc("NAME"), std::nullopt, std::nullopt},
+                                        {"SELECT * FROM EMP", " ORDER BY NAME ASC"}},
+                             // the cut leaves the blank before it: two blanks before ORDER
+                             ReSortCase{{"SELECT * FROM EMP ORDER BY ID"},
+                                        {Desc("NAME"), std::nullopt, std::nullopt},
+                                        {"SELECT * FROM EMP  ORDER BY NAME DESC"}},
+                             ReSortCase{{"select * from emp order by id"},
+                                        {Desc("NAME"), std::nullopt, std::nullopt},
+                                        {"select * from emp  ORDER BY NAME DESC"}},
+                             ReSortCase{{"SELECT * FROM ORDERS "},
+                                        {Asc("AMOUNT"), std::nullopt, std::nullopt},
+                                        {"SELECT * FROM ORDERS ", " ORDER BY AMOUNT ASC"}},
+                             ReSortCase{{"SELECT *", "FROM T", "ORDER BY A", "LIMIT 5"},
+                                        {std::nullopt, Desc("B"), std::nullopt},
+                                        {"SELECT *", "FROM T", " ORDER BY B DESC"}},
+                             ReSortCase{
+                                 {"SELECT * FROM (SELECT * FROM T ORDER BY A) X "},
+                                 {Asc("B"), std::nullopt, std::nullopt},
+                                 {"SELECT * FROM (SELECT * FROM T ORDER BY A) X ", " ORDER BY B ASC"}}));
+
+} // namespace
