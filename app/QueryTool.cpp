@@ -16,9 +16,12 @@
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -76,7 +79,9 @@ void TFRM_QueryTool::FormShow()
     const int height = store.ReadNumber(location, P::Height, 480);
     const int width = store.ReadNumber(location, P::Width, 640);
     move(left, top);
-    resize(width, height);
+    // As the native window system does, a stored size larger than the desktop is cut to it.
+    const QSize most = screen() ? screen()->availableVirtualSize() : QSize(width, height);
+    resize(std::min(width, most.width()), std::min(height, most.height()));
     if (store.ReadFlag(location, P::Maximized, false))
         setWindowState(windowState() | Qt::WindowMaximized);
 

@@ -13,6 +13,9 @@
 
 #include <QDateTime>
 #include <QLineEdit>
+#include <QScreen>
+
+#include <algorithm>
 
 #include <optional>
 
@@ -184,6 +187,8 @@ void SqlExecution::placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLe
         top = mainWindowTopLeft.y();
         store.WriteNumber(Section::Grid, Placement::Top, top);
     }
-    window.resize(width, height);
+    // As the native window system does, a stored size larger than the desktop is cut to it.
+    const QSize most = window.screen() ? window.screen()->availableVirtualSize() : QSize(width, height);
+    window.resize(std::min(width, most.width()), std::min(height, most.height()));
     window.move(left, top);
 }
