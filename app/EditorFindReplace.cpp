@@ -5,8 +5,8 @@
 #include "app/FindDialog.h"
 #include "app/ReplaceDialog.h"
 #include "platform/Desktop.h"
-#include "settings/SettingsSchema.h"
 #include "platform/GeneralError.h"
+#include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
 #include <QPlainTextEdit>
@@ -76,8 +76,10 @@ void EditorFindReplace::MI_ReplaceClick()
         const SettingsStore store;
         const QString& section = Schema::Section::Dialogs;
         m_replaceDialog->setFindText(store.ReadText(section, Schema::Dialogs::ReplaceDialogText, QString()));
-        m_replaceDialog->setMatchCase(store.ReadFlag(section, Schema::Dialogs::ReplaceDialogMatchCase, false));
-        m_replaceDialog->setWholeWord(store.ReadFlag(section, Schema::Dialogs::ReplaceDialogWholeWord, false));
+        m_replaceDialog->setMatchCase(
+            store.ReadFlag(section, Schema::Dialogs::ReplaceDialogMatchCase, false));
+        m_replaceDialog->setWholeWord(
+            store.ReadFlag(section, Schema::Dialogs::ReplaceDialogWholeWord, false));
         m_replaceDialog->present();
     });
 }

@@ -254,8 +254,9 @@ void TFRM_QueryTool::MI_ToolbarClick()
     const bool show = MI_Toolbar->text() != kHideToolbar;
     PNL_Top->setVisible(show);
     MI_Toolbar->setText(show ? kHideToolbar : kShowToolbar);
-    RunGuarded(m_ctx.desktop,
-               [show] { SettingsStore().WriteFlag(Schema::Section::General, Schema::General::ShowToolbar, show); });
+    RunGuarded(m_ctx.desktop, [show] {
+        SettingsStore().WriteFlag(Schema::Section::General, Schema::General::ShowToolbar, show);
+    });
 }
 
 void TFRM_QueryTool::BBN_ClearScreenClick()

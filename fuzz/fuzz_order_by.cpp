@@ -15,7 +15,10 @@
 
 namespace {
 
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#'; }
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#';
+}
 
 bool standsAlone(const QString& s, qsizetype at, qsizetype length)
 {
@@ -58,14 +61,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 break;
             }
         }
-        FUZZ_CHECK(sql.mid(by, 2).compare(QStringLiteral("BY"), Qt::CaseInsensitive) == 0 && standsAlone(sql, by, 2),
+        FUZZ_CHECK(sql.mid(by, 2).compare(QStringLiteral("BY"), Qt::CaseInsensitive) == 0 &&
+                       standsAlone(sql, by, 2),
                    detail);
     }
 
     const QString hiders[] = {
-        QStringLiteral("'ORDER BY x' "), QStringLiteral("\"ORDER BY\" "), QStringLiteral("/* ORDER BY x */ "),
-        QStringLiteral("-- ORDER BY x\n"), QStringLiteral("(SELECT a FROM t ORDER BY a) "),
-        QStringLiteral("ORDERS BY "), QStringLiteral("[ORDER BY] "), QStringLiteral("`ORDER BY` "),
+        QStringLiteral("'ORDER BY x' "),
+        QStringLiteral("\"ORDER BY\" "),
+        QStringLiteral("/* ORDER BY x */ "),
+        QStringLiteral("-- ORDER BY x\n"),
+        QStringLiteral("(SELECT a FROM t ORDER BY a) "),
+        QStringLiteral("ORDERS BY "),
+        QStringLiteral("[ORDER BY] "),
+        QStringLiteral("`ORDER BY` "),
     };
     for (const QString& hider : hiders) {
         const qsizetype moved = FindTopLevelOrderBy(hider + sql);

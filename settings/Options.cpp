@@ -4,9 +4,9 @@
 #include "app/ClockText.h"
 #include "app/ColorValue.h"
 #include "app/EditorAppearance.h"
+#include "platform/GeneralError.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"
-#include "platform/GeneralError.h"
 #include "settings/SettingsStore.h"
 
 #include <QComboBox>
@@ -284,7 +284,8 @@ void TFRM_Options::OKBtnClick()
         store.WriteNumber(general, Schema::General::MaximumLoginRetries, retries);
         m_ctx.facts.LoginRetryLimit = retries;
 
-        store.WriteFlag(general, Schema::General::ConfirmBeforeExit, CBX_ConfirmBeforeExit->currentIndex() == 0);
+        store.WriteFlag(general, Schema::General::ConfirmBeforeExit,
+                        CBX_ConfirmBeforeExit->currentIndex() == 0);
 
         const QString& system = Schema::Section::System;
         const int dateHours = SPN_DateRefreshHours->fieldValue();

@@ -77,7 +77,9 @@ QStringList ProcessesHolding(const QString& needle)
 
 int FileMode(const QString& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return -1;
     return int(st.st_mode & 0777);
@@ -245,13 +247,20 @@ TEST_F(SecurityTest, ParameterValuesAreAlwaysBound)
 {
     // Whatever is typed reaches the engine as one string value, never as statement text.
     const char* const typed[] = {
-        "x'; drop table emp; --", "' or '1'='1", "\"; delete from emp; \"", "a''b", "$$ ; $$", ":other", "\\'; --",
+        "x'; drop table emp; --",
+        "' or '1'='1",
+        "\"; delete from emp; \"",
+        "a''b",
+        "$$ ; $$",
+        ":other",
+        "\\'; --",
     };
     PgServer& pg = PgServer::instance();
     QStringList engines{QStringLiteral("Sample")};
     if (pg.running()) {
-        pg.psql(QStringLiteral("DROP TABLE IF EXISTS emp; CREATE TABLE emp (empno int PRIMARY KEY, ename text);"
-                               "INSERT INTO emp VALUES (1, 'ANN'), (2, 'BOB');"));
+        pg.psql(
+            QStringLiteral("DROP TABLE IF EXISTS emp; CREATE TABLE emp (empno int PRIMARY KEY, ename text);"
+                           "INSERT INTO emp VALUES (1, 'ANN'), (2, 'BOB');"));
         pg.writeAlias(QStringLiteral("PG"));
         engines << QStringLiteral("PG");
     }
@@ -284,7 +293,8 @@ TEST_F(SecurityTest, ParameterValuesAreAlwaysBound)
             desktop.verify();
         }
         int after = -1;
-        EXPECT_EQ(run(QStringLiteral("select empno from emp"), [&](TFRM_Query& w) { after = w.gridModel().rowCount(); }),
+        EXPECT_EQ(run(QStringLiteral("select empno from emp"),
+                      [&](TFRM_Query& w) { after = w.gridModel().rowCount(); }),
                   SqlExecution::Outcome::ResultShown);
         EXPECT_EQ(after, before) << "no statement hidden in a value ran";
     }
