@@ -5,6 +5,7 @@
 #include "app/FindDialog.h"
 #include "app/ReplaceDialog.h"
 #include "platform/Desktop.h"
+#include "platform/GeneralError.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
@@ -53,40 +54,52 @@ void EditorFindReplace::loadFindDialog()
 
 void EditorFindReplace::MI_FindClick()
 {
-    m_counter = 0;
-    loadFindDialog();
-    m_findDialog->present();
+    RunGuarded(m_ctx.desktop, [&] {
+        m_counter = 0;
+        loadFindDialog();
+        m_findDialog->present();
+    });
 }
 
 void EditorFindReplace::MI_FindNextClick()
 {
-    loadFindDialog();
-    FDI_VemraFind();
+    RunGuarded(m_ctx.desktop, [&] {
+        loadFindDialog();
+        FDI_VemraFind();
+    });
 }
 
 void EditorFindReplace::MI_ReplaceClick()
 {
-    m_counter = 0;
-    const SettingsStore store;
-    const QString& section = Schema::Section::Dialogs;
-    m_replaceDialog->setFindText(store.ReadText(section, Schema::Dialogs::ReplaceDialogText, QString()));
-    m_replaceDialog->setMatchCase(store.ReadFlag(section, Schema::Dialogs::ReplaceDialogMatchCase, false));
-    m_replaceDialog->setWholeWord(store.ReadFlag(section, Schema::Dialogs::ReplaceDialogWholeWord, false));
-    m_replaceDialog->present();
+    RunGuarded(m_ctx.desktop, [&] {
+        m_counter = 0;
+        const SettingsStore store;
+        const QString& section = Schema::Section::Dialogs;
+        m_replaceDialog->setFindText(store.ReadText(section, Schema::Dialogs::ReplaceDialogText, QString()));
+        m_replaceDialog->setMatchCase(
+            store.ReadFlag(section, Schema::Dialogs::ReplaceDialogMatchCase, false));
+        m_replaceDialog->setWholeWord(
+            store.ReadFlag(section, Schema::Dialogs::ReplaceDialogWholeWord, false));
+        m_replaceDialog->present();
+    });
 }
 
 void EditorFindReplace::FDI_VemraFind()
 {
-    const FindDialog& dialog = *m_findDialog;
-    const SearchOptions options{dialog.matchCase(), dialog.wholeWord(), dialog.down()};
-    findNext(m_findDialog, dialog.findText(), options, &EditorFindReplace::storeFindDialog);
+    RunGuarded(m_ctx.desktop, [&] {
+        const FindDialog& dialog = *m_findDialog;
+        const SearchOptions options{dialog.matchCase(), dialog.wholeWord(), dialog.down()};
+        findNext(m_findDialog, dialog.findText(), options, &EditorFindReplace::storeFindDialog);
+    });
 }
 
 void EditorFindReplace::RDI_VemraFind()
 {
-    const ReplaceDialog& dialog = *m_replaceDialog;
-    const SearchOptions options{dialog.matchCase(), dialog.wholeWord(), true};
-    findNext(m_replaceDialog, dialog.findText(), options, &EditorFindReplace::storeReplaceDialog);
+    RunGuarded(m_ctx.desktop, [&] {
+        const ReplaceDialog& dialog = *m_replaceDialog;
+        const SearchOptions options{dialog.matchCase(), dialog.wholeWord(), true};
+        findNext(m_replaceDialog, dialog.findText(), options, &EditorFindReplace::storeReplaceDialog);
+    });
 }
 
 void EditorFindReplace::findNext(QWidget* dialog, const QString& findText, const SearchOptions& options,
@@ -143,22 +156,24 @@ void EditorFindReplace::select(int start, int length)
 
 void EditorFindReplace::RDI_VemraReplace(bool replaceAll)
 {
-    if (replaceAll) {
-        this->replaceAll();
-        return;
-    }
-    // The selection is compared under the dialog's case rule: compared exactly, a SELECT found for
-    // select with match case off could never be replaced and Replace would select it forever.
-    const QString findText = m_replaceDialog->findText();
-    QTextCursor cursor = m_editor.textCursor();
-    if (cursor.hasSelection() && EditorSearch::sameText(EditorSearch::searchText(cursor.selectedText()),
-                                                        findText, m_replaceDialog->matchCase())) {
-        cursor.insertText(m_replaceDialog->replaceText());
-        m_editor.setTextCursor(cursor);
-        m_editor.setFocus();
-    }
-    m_counter = 0;
-    RDI_VemraFind();
+    RunGuarded(m_ctx.desktop, [&] {
+        if (replaceAll) {
+            this->replaceAll();
+            return;
+        }
+        // The selection is compared under the dialog's case rule: compared exactly, a SELECT found for
+        // select with match case off could never be replaced and Replace would select it forever.
+        const QString findText = m_replaceDialog->findText();
+        QTextCursor cursor = m_editor.textCursor();
+        if (cursor.hasSelection() && EditorSearch::sameText(EditorSearch::searchText(cursor.selectedText()),
+                                                            findText, m_replaceDialog->matchCase())) {
+            cursor.insertText(m_replaceDialog->replaceText());
+            m_editor.setTextCursor(cursor);
+            m_editor.setFocus();
+        }
+        m_counter = 0;
+        RDI_VemraFind();
+    });
 }
 
 void EditorFindReplace::replaceAll()

@@ -154,13 +154,16 @@ void TFRM_QueryTool::showEvent(QShowEvent* event)
 {
     // Spontaneous shows come from the window system (a restore); only our own show applies the settings.
     if (!event->spontaneous())
-        FormShow();
+        RunGuarded(m_ctx.desktop, [this] { FormShow(); });
     QMainWindow::showEvent(event);
 }
 
 void TFRM_QueryTool::closeEvent(QCloseEvent* event)
 {
-    if (FormClose())
+    // A failure ends the close handling, and the window stays.
+    bool close = false;
+    RunGuarded(m_ctx.desktop, [&] { close = FormClose(); });
+    if (close)
         event->accept();
     else
         event->ignore();
@@ -251,7 +254,9 @@ void TFRM_QueryTool::MI_ToolbarClick()
     const bool show = MI_Toolbar->text() != kHideToolbar;
     PNL_Top->setVisible(show);
     MI_Toolbar->setText(show ? kHideToolbar : kShowToolbar);
-    SettingsStore().WriteFlag(Schema::Section::General, Schema::General::ShowToolbar, show);
+    RunGuarded(m_ctx.desktop, [show] {
+        SettingsStore().WriteFlag(Schema::Section::General, Schema::General::ShowToolbar, show);
+    });
 }
 
 void TFRM_QueryTool::BBN_ClearScreenClick()

@@ -137,33 +137,35 @@ void TFRM_Login::FormShow()
 
 void TFRM_Login::BBN_OkClick()
 {
-    if (CBX_DataSource->currentIndex() < 0) {
-        m_ctx.desktop.messageBox(BoxKind::Error, QStringLiteral("You must enter a Datasource to proceed"),
-                                 BoxButtons::Ok, this);
-        return;
-    }
-    const QString dataSource = CBX_DataSource->currentText();
-
-    // Closed first: a failed attempt leaves no connection open, whatever was open before.
-    DBS_QueryTool->disconnect();
-    bool connected = false;
-    {
-        const BusyCursor busy(m_ctx.desktop);
-        DBS_QueryTool->setName(dataSource);
-        DBS_QueryTool->clearParams();
-        DBS_QueryTool->addParam(QStringLiteral("USER NAME=") + EDT_UserName->text());
-        DBS_QueryTool->addParam(QStringLiteral("PASSWORD=") + EDT_Password->text());
-        try {
-            DBS_QueryTool->connect();
-            connected = true;
-        } catch (const std::exception&) {
-            // Every failure counts as a wrong login; the engine's own text is not shown.
+    RunGuarded(m_ctx.desktop, [this] {
+        if (CBX_DataSource->currentIndex() < 0) {
+            m_ctx.desktop.messageBox(BoxKind::Error, QStringLiteral("You must enter a Datasource to proceed"),
+                                     BoxButtons::Ok, this);
+            return;
         }
-    }
-    if (connected)
-        loginSucceeded(dataSource);
-    else
-        failedAttempt();
+        const QString dataSource = CBX_DataSource->currentText();
+
+        // Closed first: a failed attempt leaves no connection open, whatever was open before.
+        DBS_QueryTool->disconnect();
+        bool connected = false;
+        {
+            const BusyCursor busy(m_ctx.desktop);
+            DBS_QueryTool->setName(dataSource);
+            DBS_QueryTool->clearParams();
+            DBS_QueryTool->addParam(QStringLiteral("USER NAME=") + EDT_UserName->text());
+            DBS_QueryTool->addParam(QStringLiteral("PASSWORD=") + EDT_Password->text());
+            try {
+                DBS_QueryTool->connect();
+                connected = true;
+            } catch (const std::exception&) {
+                // Every failure counts as a wrong login; the engine's own text is not shown.
+            }
+        }
+        if (connected)
+            loginSucceeded(dataSource);
+        else
+            failedAttempt();
+    });
 }
 
 void TFRM_Login::failedAttempt()
@@ -234,7 +236,7 @@ bool TFRM_Login::mainWindowVisible() const
 void TFRM_Login::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous()) {
-        FormShow();
+        RunGuarded(m_ctx.desktop, [this] { FormShow(); });
         if (const QScreen* screen = this->screen()) {
             QRect frame = frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());

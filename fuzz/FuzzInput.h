@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 /// Reads a fuzzer's bytes as a few small numbers followed by texts separated by NUL bytes.
 class FuzzInput final
@@ -22,7 +22,8 @@ public:
         const size_t from = m_pos;
         while (m_pos < m_size && m_data[m_pos] != 0)
             ++m_pos;
-        const QString result = QString::fromUtf8(reinterpret_cast<const char*>(m_data + from), qsizetype(m_pos - from));
+        const QString result =
+            QString::fromUtf8(reinterpret_cast<const char*>(m_data + from), qsizetype(m_pos - from));
         if (m_pos < m_size)
             ++m_pos;
         return result;

@@ -131,7 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         previous = p;
     }
 
-    const std::vector<int> starts = EditorSearch::occurrenceStarts(find, text, options.matchCase, options.wholeWord);
+    const std::vector<int> starts =
+        EditorSearch::occurrenceStarts(find, text, options.matchCase, options.wholeWord);
     const int count = EditorSearch::countOccurrences(find, text, options.matchCase, options.wholeWord);
     const QString detail = show(find, text, 0, options);
     FUZZ_CHECK(count == int(starts.size()), detail);

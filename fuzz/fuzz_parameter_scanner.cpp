@@ -14,9 +14,15 @@
 
 namespace {
 
-bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
 
-QString placeholderName(int k) { return QStringLiteral(":p%1").arg(k); }
+QString placeholderName(int k)
+{
+    return QStringLiteral(":p%1").arg(k);
+}
 
 } // namespace
 
@@ -25,7 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzInput input(data, size);
     const bool utf16 = input.byte() & 1;
     const QString sql = input.rest(utf16);
-    auto both = [&sql](const QString& rewritten) { return Escaped(sql) + QStringLiteral("\n") + Escaped(rewritten); };
+    auto both = [&sql](const QString& rewritten) {
+        return Escaped(sql) + QStringLiteral("\n") + Escaped(rewritten);
+    };
 
     const QList<ParameterMarker> markers = ParameterScanner::Scan(sql);
     qsizetype end = 0;
@@ -36,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(marker.begin == 0 || sql[marker.begin - 1] != u':', Escaped(sql));
         FUZZ_CHECK(marker.name == QStringView(sql).mid(marker.begin + 1, marker.length - 1), Escaped(sql));
         FUZZ_CHECK(std::all_of(marker.name.begin(), marker.name.end(), isNameChar), Escaped(sql));
-        FUZZ_CHECK(marker.begin + marker.length == sql.size() || !isNameChar(sql[marker.begin + marker.length]), Escaped(sql));
+        FUZZ_CHECK(marker.begin + marker.length == sql.size() ||
+                       !isNameChar(sql[marker.begin + marker.length]),
+                   Escaped(sql));
         end = marker.begin + marker.length;
     }
 
@@ -50,11 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         from = markers[k].begin + markers[k].length;
     }
     spliced += QStringView(sql).mid(from);
-    const QString replaced = ParameterScanner::Replace(sql, markers, [](int k) { return QStringLiteral("?%1").arg(k + 1); });
+    const QString replaced =
+        ParameterScanner::Replace(sql, markers, [](int k) { return QStringLiteral("?%1").arg(k + 1); });
     FUZZ_CHECK(replaced == spliced, both(replaced));
 
     // For simple parsers: same boundaries, so the placeholders are the markers found again.
-    const QString simple = ParameterScanner::Replace(sql, markers, placeholderName, ParameterScanner::Rewrite::ForSimpleParsers);
+    const QString simple =
+        ParameterScanner::Replace(sql, markers, placeholderName, ParameterScanner::Rewrite::ForSimpleParsers);
     const QString detail = both(simple);
     const QList<ParameterMarker> again = ParameterScanner::Scan(simple);
     FUZZ_CHECK(again.size() == markers.size(), detail);

@@ -92,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     if (isValidUtf8(bytes)) {
         // An initial byte order mark stays in the text, so that saving writes it again.
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+        QStringDecoder utf8(QStringDecoder::Utf8,
+                            QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
         const QString expected = utf8.decode(lines(bytes));
         FUZZ_CHECK(text == expected, detail);
         if (hasCrLfLinesOnly(bytes))

@@ -17,7 +17,10 @@
 
 namespace {
 
-bool isQuote(QChar c) { return c == u'\'' || c == u'"'; }
+bool isQuote(QChar c)
+{
+    return c == u'\'' || c == u'"';
+}
 
 /// The characters above code 32 (the ones the normalisers never drop), each with the output word
 /// it stands in (-1 for an input).
@@ -48,7 +51,8 @@ QString show(const QString& input, const QString& output)
     auto visible = [](const QString& t) {
         QString out;
         for (QChar c : t)
-            out += c.unicode() < 32 ? QStringLiteral("\\x%1").arg(int(c.unicode()), 2, 16, QLatin1Char('0')) : QString(c);
+            out += c.unicode() < 32 ? QStringLiteral("\\x%1").arg(int(c.unicode()), 2, 16, QLatin1Char('0'))
+                                    : QString(c);
         return out;
     };
     return QStringLiteral("input  [%1]\noutput [%2]").arg(visible(input), visible(output));
@@ -106,8 +110,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QString normalized = NormalizeSQL(text);
     checkNormalized(text, normalized, false);
-    FUZZ_CHECK(visibleOf(NormalizeSQL(normalized)).chars == visibleOf(normalized).chars, show(text, normalized));
-    FUZZ_CHECK(visibleOf(UpperCaseSQLWords(normalized)).chars == visibleOf(normalized).chars, show(text, normalized));
+    FUZZ_CHECK(visibleOf(NormalizeSQL(normalized)).chars == visibleOf(normalized).chars,
+               show(text, normalized));
+    FUZZ_CHECK(visibleOf(UpperCaseSQLWords(normalized)).chars == visibleOf(normalized).chars,
+               show(text, normalized));
     if (!std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 32; })) {
         FUZZ_CHECK(NormalizeSQL(normalized) == normalized, show(text, normalized));
         FUZZ_CHECK(UpperCaseSQLWords(normalized) == normalized, show(text, normalized));

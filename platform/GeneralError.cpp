@@ -17,3 +17,8 @@ void ShowGeneralError(Desktop& desktop, const std::exception& failure)
 {
     desktop.messageBox(BoxKind::Error, GeneralErrorText(failure), BoxButtons::Ok);
 }
+
+void ShowUnknownError(Desktop& desktop)
+{
+    desktop.messageBox(BoxKind::Error, UnknownErrorText(), BoxButtons::Ok);
+}

@@ -274,19 +274,23 @@ bool TFRM_Report::SavePrintSettings()
 
 void TFRM_Report::BBN_OkClick()
 {
-    if (SavePrintSettings())
-        accept();
+    RunGuarded(m_ctx.desktop, [&] {
+        if (SavePrintSettings())
+            accept();
+    });
 }
 
 void TFRM_Report::BBN_PropertiesClick()
 {
-    if (isExpanded()) {
-        if (SavePrintSettings())
-            setExpanded(false);
-        return;
-    }
-    LoadPrintSettings();
-    setExpanded(true);
+    RunGuarded(m_ctx.desktop, [&] {
+        if (isExpanded()) {
+            if (SavePrintSettings())
+                setExpanded(false);
+            return;
+        }
+        LoadPrintSettings();
+        setExpanded(true);
+    });
 }
 
 void TFRM_Report::BBN_PrinterSetupDialogClick()
@@ -296,26 +300,28 @@ void TFRM_Report::BBN_PrinterSetupDialogClick()
 
 void TFRM_Report::BTN_DefaultSettingsClick()
 {
-    QList<BadStoredLength> bad;
-    PrintSettingsValues values;
-    {
-        const SettingsStore store;
-        values = ReadPrintSettings(store, PrintSettingsSet::Defaults, &bad);
-    }
-    GenericPage& page = m_settings.Page;
-    page.LeftMargin = values.leftMargin;
-    page.RightMargin = values.rightMargin;
-    page.TopMargin = values.topMargin;
-    page.BottomMargin = values.bottomMargin;
-    page.SpaceBetweenColumns = values.spaceBetweenColumns;
-    page.Orientation = values.orientation;
-    page.PageWidth = PageWidthFor(values.orientation);
-    m_settings.ShowPreview = values.showPreview;
-    m_settings.ShowRowNumber = values.showRowNumber;
-    m_settings.Copies = values.copies;
-    page.ColumnFieldNames.fill(QString());
-    page.ColumnWidths.fill(0);
-    showValues(values);
-    if (!bad.isEmpty())
-        m_ctx.desktop.messageBox(BoxKind::Error, BadStoredLengthsMessage(bad), BoxButtons::Ok, this);
+    RunGuarded(m_ctx.desktop, [&] {
+        QList<BadStoredLength> bad;
+        PrintSettingsValues values;
+        {
+            const SettingsStore store;
+            values = ReadPrintSettings(store, PrintSettingsSet::Defaults, &bad);
+        }
+        GenericPage& page = m_settings.Page;
+        page.LeftMargin = values.leftMargin;
+        page.RightMargin = values.rightMargin;
+        page.TopMargin = values.topMargin;
+        page.BottomMargin = values.bottomMargin;
+        page.SpaceBetweenColumns = values.spaceBetweenColumns;
+        page.Orientation = values.orientation;
+        page.PageWidth = PageWidthFor(values.orientation);
+        m_settings.ShowPreview = values.showPreview;
+        m_settings.ShowRowNumber = values.showRowNumber;
+        m_settings.Copies = values.copies;
+        page.ColumnFieldNames.fill(QString());
+        page.ColumnWidths.fill(0);
+        showValues(values);
+        if (!bad.isEmpty())
+            m_ctx.desktop.messageBox(BoxKind::Error, BadStoredLengthsMessage(bad), BoxButtons::Ok, this);
+    });
 }

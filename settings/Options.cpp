@@ -4,6 +4,7 @@
 #include "app/ClockText.h"
 #include "app/ColorValue.h"
 #include "app/EditorAppearance.h"
+#include "platform/GeneralError.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
@@ -203,28 +204,30 @@ void TFRM_Options::showEvent(QShowEvent* event)
 
 void TFRM_Options::FormShow()
 {
-    // The appearance comes from the editor, which holds what the main window applied.
-    const EditorAppearance appearance = EditorAppearance::of(m_editor ? *m_editor : *MEMO_Prototype);
-    appearance.applyTo(*MEMO_Prototype);
-    m_dialogColor = appearance.background;
-    m_dialogFont = {appearance.font, appearance.textColor};
-    if (MEMO_Prototype->toPlainText().isEmpty())
-        MEMO_Prototype->setPlainText(QStringLiteral("test\rTEST"));
+    RunGuarded(m_ctx.desktop, [&] {
+        // The appearance comes from the editor, which holds what the main window applied.
+        const EditorAppearance appearance = EditorAppearance::of(m_editor ? *m_editor : *MEMO_Prototype);
+        appearance.applyTo(*MEMO_Prototype);
+        m_dialogColor = appearance.background;
+        m_dialogFont = {appearance.font, appearance.textColor};
+        if (MEMO_Prototype->toPlainText().isEmpty())
+            MEMO_Prototype->setPlainText(QStringLiteral("test\rTEST"));
 
-    const SettingsStore store;
-    const QString& general = Schema::Section::General;
-    const QString& system = Schema::Section::System;
-    (store.ReadFlag(general, Schema::General::WordWrap, true) ? m_wordWrapYes : m_wordWrapNo)
-        ->setChecked(true);
-    SPN_MaximumLoginRetries->setValue(store.ReadNumber(general, Schema::General::MaximumLoginRetries, 3));
-    CBX_ConfirmBeforeExit->setCurrentIndex(
-        store.ReadFlag(general, Schema::General::ConfirmBeforeExit, true) ? 0 : 1);
-    SPN_DateRefreshHours->setValue(store.ReadNumber(system, Schema::System::DateRefreshHours, 0));
-    SPN_DateRefreshMinutes->setValue(store.ReadNumber(system, Schema::System::DateRefreshMinutes, 30));
-    SPN_DateRefreshSeconds->setValue(store.ReadNumber(system, Schema::System::DateRefreshSeconds, 0));
-    SPN_TimeRefreshHours->setValue(store.ReadNumber(system, Schema::System::TimeRefreshHours, 0));
-    SPN_TimeRefreshMinutes->setValue(store.ReadNumber(system, Schema::System::TimeRefreshMinutes, 1));
-    SPN_TimeRefreshSeconds->setValue(store.ReadNumber(system, Schema::System::TimeRefreshSeconds, 0));
+        const SettingsStore store;
+        const QString& general = Schema::Section::General;
+        const QString& system = Schema::Section::System;
+        (store.ReadFlag(general, Schema::General::WordWrap, true) ? m_wordWrapYes : m_wordWrapNo)
+            ->setChecked(true);
+        SPN_MaximumLoginRetries->setValue(store.ReadNumber(general, Schema::General::MaximumLoginRetries, 3));
+        CBX_ConfirmBeforeExit->setCurrentIndex(
+            store.ReadFlag(general, Schema::General::ConfirmBeforeExit, true) ? 0 : 1);
+        SPN_DateRefreshHours->setValue(store.ReadNumber(system, Schema::System::DateRefreshHours, 0));
+        SPN_DateRefreshMinutes->setValue(store.ReadNumber(system, Schema::System::DateRefreshMinutes, 30));
+        SPN_DateRefreshSeconds->setValue(store.ReadNumber(system, Schema::System::DateRefreshSeconds, 0));
+        SPN_TimeRefreshHours->setValue(store.ReadNumber(system, Schema::System::TimeRefreshHours, 0));
+        SPN_TimeRefreshMinutes->setValue(store.ReadNumber(system, Schema::System::TimeRefreshMinutes, 1));
+        SPN_TimeRefreshSeconds->setValue(store.ReadNumber(system, Schema::System::TimeRefreshSeconds, 0));
+    });
 }
 
 void TFRM_Options::BTN_ChangeColorClick()
@@ -257,51 +260,54 @@ void TFRM_Options::BTN_ChangeFontClick()
 
 void TFRM_Options::OKBtnClick()
 {
-    SettingsStore store;
-    const QString& general = Schema::Section::General;
-    const QFont& font = m_dialogFont.font;
-    store.WriteNumber(general, Schema::General::BackgroundColor, ColorValue(m_dialogColor));
-    store.WriteText(general, Schema::General::FontName, font.family());
-    store.WriteNumber(general, Schema::General::FontSize, EditorAppearance::pointSize(font));
-    store.WriteNumber(general, Schema::General::FontColor, ColorValue(m_dialogFont.color));
-    store.WriteFlag(general, Schema::General::FontBold, font.bold());
-    store.WriteFlag(general, Schema::General::FontItalic, font.italic());
-    store.WriteFlag(general, Schema::General::FontUnderline, font.underline());
-    store.WriteFlag(general, Schema::General::FontStrikeOut, font.strikeOut());
-    if (m_editor)
-        EditorAppearance{m_dialogColor, font, m_dialogFont.color}.applyTo(*m_editor);
+    RunGuarded(m_ctx.desktop, [&] {
+        SettingsStore store;
+        const QString& general = Schema::Section::General;
+        const QFont& font = m_dialogFont.font;
+        store.WriteNumber(general, Schema::General::BackgroundColor, ColorValue(m_dialogColor));
+        store.WriteText(general, Schema::General::FontName, font.family());
+        store.WriteNumber(general, Schema::General::FontSize, EditorAppearance::pointSize(font));
+        store.WriteNumber(general, Schema::General::FontColor, ColorValue(m_dialogFont.color));
+        store.WriteFlag(general, Schema::General::FontBold, font.bold());
+        store.WriteFlag(general, Schema::General::FontItalic, font.italic());
+        store.WriteFlag(general, Schema::General::FontUnderline, font.underline());
+        store.WriteFlag(general, Schema::General::FontStrikeOut, font.strikeOut());
+        if (m_editor)
+            EditorAppearance{m_dialogColor, font, m_dialogFont.color}.applyTo(*m_editor);
 
-    const bool wrap = !m_wordWrapNo->isChecked();
-    store.WriteFlag(general, Schema::General::WordWrap, wrap);
-    if (m_editor)
-        m_editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        const bool wrap = !m_wordWrapNo->isChecked();
+        store.WriteFlag(general, Schema::General::WordWrap, wrap);
+        if (m_editor)
+            m_editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 
-    const int retries = SPN_MaximumLoginRetries->fieldValue();
-    store.WriteNumber(general, Schema::General::MaximumLoginRetries, retries);
-    m_ctx.facts.LoginRetryLimit = retries;
+        const int retries = SPN_MaximumLoginRetries->fieldValue();
+        store.WriteNumber(general, Schema::General::MaximumLoginRetries, retries);
+        m_ctx.facts.LoginRetryLimit = retries;
 
-    store.WriteFlag(general, Schema::General::ConfirmBeforeExit, CBX_ConfirmBeforeExit->currentIndex() == 0);
+        store.WriteFlag(general, Schema::General::ConfirmBeforeExit,
+                        CBX_ConfirmBeforeExit->currentIndex() == 0);
 
-    const QString& system = Schema::Section::System;
-    const int dateHours = SPN_DateRefreshHours->fieldValue();
-    const int dateMinutes = SPN_DateRefreshMinutes->fieldValue();
-    const int dateSeconds = SPN_DateRefreshSeconds->fieldValue();
-    const int timeHours = SPN_TimeRefreshHours->fieldValue();
-    const int timeMinutes = SPN_TimeRefreshMinutes->fieldValue();
-    const int timeSeconds = SPN_TimeRefreshSeconds->fieldValue();
-    store.WriteNumber(system, Schema::System::DateRefreshHours, dateHours);
-    store.WriteNumber(system, Schema::System::DateRefreshMinutes, dateMinutes);
-    store.WriteNumber(system, Schema::System::DateRefreshSeconds, dateSeconds);
-    store.WriteNumber(system, Schema::System::TimeRefreshHours, timeHours);
-    store.WriteNumber(system, Schema::System::TimeRefreshMinutes, timeMinutes);
-    store.WriteNumber(system, Schema::System::TimeRefreshSeconds, timeSeconds);
+        const QString& system = Schema::Section::System;
+        const int dateHours = SPN_DateRefreshHours->fieldValue();
+        const int dateMinutes = SPN_DateRefreshMinutes->fieldValue();
+        const int dateSeconds = SPN_DateRefreshSeconds->fieldValue();
+        const int timeHours = SPN_TimeRefreshHours->fieldValue();
+        const int timeMinutes = SPN_TimeRefreshMinutes->fieldValue();
+        const int timeSeconds = SPN_TimeRefreshSeconds->fieldValue();
+        store.WriteNumber(system, Schema::System::DateRefreshHours, dateHours);
+        store.WriteNumber(system, Schema::System::DateRefreshMinutes, dateMinutes);
+        store.WriteNumber(system, Schema::System::DateRefreshSeconds, dateSeconds);
+        store.WriteNumber(system, Schema::System::TimeRefreshHours, timeHours);
+        store.WriteNumber(system, Schema::System::TimeRefreshMinutes, timeMinutes);
+        store.WriteNumber(system, Schema::System::TimeRefreshSeconds, timeSeconds);
 
-    // An interval of 0 stops a timer.
-    if (m_dateTimer)
-        SetRefreshInterval(*m_dateTimer, RefreshInterval(dateHours, dateMinutes, dateSeconds));
-    if (m_timeTimer)
-        SetRefreshInterval(*m_timeTimer, RefreshInterval(timeHours, timeMinutes, timeSeconds));
-    hide();
+        // An interval of 0 stops a timer.
+        if (m_dateTimer)
+            SetRefreshInterval(*m_dateTimer, RefreshInterval(dateHours, dateMinutes, dateSeconds));
+        if (m_timeTimer)
+            SetRefreshInterval(*m_timeTimer, RefreshInterval(timeHours, timeMinutes, timeSeconds));
+        hide();
+    });
 }
 
 void TFRM_Options::CancelBtnClick()

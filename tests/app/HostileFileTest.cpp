@@ -44,7 +44,8 @@ QByteArray RandomBytes(qsizetype n, unsigned seed)
 /// About size bytes of SQL in CR LF lines, with non-Latin letters and quotes.
 QByteArray LargeSql(qsizetype size)
 {
-    const QByteArray line = "SELECT EMPNO, ENAME, 'Gr\xc3\xbc\xc3\x9f""e \xe5\x90\x8d' AS X FROM EMP WHERE SAL >= 1000\r\n";
+    const QByteArray line = "SELECT EMPNO, ENAME, 'Gr\xc3\xbc\xc3\x9f"
+                            "e \xe5\x90\x8d' AS X FROM EMP WHERE SAL >= 1000\r\n";
     return line.repeated(size / line.size() + 1);
 }
 
@@ -162,7 +163,9 @@ TEST_F(HostileFileTest, SavingBeyondTheFileSizeLimitKeepsTheOldFile)
     const QByteArray old = "SELECT 'the old file'\r\n";
     WriteBytes(path, old);
     // Lines of a usual length: one line of megabytes would take the editor minutes to lay out.
-    window().setEditorText(QStringLiteral("SELECT 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx' FROM T\n").repeated(50'000));
+    window().setEditorText(
+        QStringLiteral("SELECT 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx' FROM T\n")
+            .repeated(50'000));
     desktop.expectBox(BoxKind::Error, QStringLiteral("Failed to Save Stream"), BoxAnswer::Ok);
     WithFileSizeLimit(1'000'000, [&] { save(path); });
     desktop.verify();
@@ -184,7 +187,8 @@ public:
     {
         QDir().mkpath(where);
         const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
-        m_mounted = ::mount("tmpfs", QFile::encodeName(where).constData(), "tmpfs", 0, options.constData()) == 0;
+        m_mounted =
+            ::mount("tmpfs", QFile::encodeName(where).constData(), "tmpfs", 0, options.constData()) == 0;
     }
     ~SmallFileSystem()
     {
@@ -202,16 +206,20 @@ TEST_F(HostileFileTest, SavingOntoAFullFileSystemKeepsTheOldFile)
 {
     const SmallFileSystem disk(folder() + QStringLiteral("/disk"), 256);
     if (!disk.mounted())
-        GTEST_SKIP() << "mounting a small file system is not allowed here; the file size limit case covers the fault";
+        GTEST_SKIP()
+            << "mounting a small file system is not allowed here; the file size limit case covers the fault";
     const QString path = folder() + QStringLiteral("/disk/kept.SQL");
     const QByteArray old = "SELECT 'the old file'\r\n";
     WriteBytes(path, old);
-    window().setEditorText(QStringLiteral("SELECT 'yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy' FROM T\n").repeated(20'000));
+    window().setEditorText(
+        QStringLiteral("SELECT 'yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy' FROM T\n")
+            .repeated(20'000));
     desktop.expectBox(BoxKind::Error, QStringLiteral("Failed to Save Stream"), BoxAnswer::Ok);
     save(path);
     desktop.verify();
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(QDir(folder() + QStringLiteral("/disk")).entryList(QDir::Files), QStringList{QStringLiteral("kept.SQL")});
+    EXPECT_EQ(QDir(folder() + QStringLiteral("/disk")).entryList(QDir::Files),
+              QStringList{QStringLiteral("kept.SQL")});
 }
 
 } // namespace

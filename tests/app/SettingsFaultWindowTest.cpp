@@ -59,9 +59,11 @@ Entries ReadEntries(const QString& path)
 {
     Entries entries;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
         sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT section, key, value FROM entries", -1, &st, nullptr) == SQLITE_OK) {
+        if (sqlite3_prepare_v2(db, "SELECT section, key, value FROM entries", -1, &st, nullptr) ==
+            SQLITE_OK) {
             while (sqlite3_step(st) == SQLITE_ROW) {
                 auto text = [st](int i) {
                     return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)));
@@ -81,7 +83,8 @@ QByteArray FileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-const QByteArray kJunk = QByteArray("Dear settings store, this is a letter and not a database.\n").repeated(100);
+const QByteArray kJunk =
+    QByteArray("Dear settings store, this is a letter and not a database.\n").repeated(100);
 
 /// Puts one fault on the settings file while it lives, and takes it away again.
 class SettingsFault final
@@ -105,7 +108,8 @@ public:
             break;
         case Fault::NotADatabase:
             for (const char* suffix : {"", "-wal", "-shm"})
-                QFile::rename(path + QLatin1String(suffix), path + QLatin1String(suffix) + QStringLiteral(".kept"));
+                QFile::rename(path + QLatin1String(suffix),
+                              path + QLatin1String(suffix) + QStringLiteral(".kept"));
             {
                 QFile f(path);
                 f.open(QIODevice::WriteOnly);
@@ -155,7 +159,8 @@ public:
         case Fault::NotADatabase:
             QFile::remove(path);
             for (const char* suffix : {"", "-wal", "-shm"})
-                QFile::rename(path + QLatin1String(suffix) + QStringLiteral(".kept"), path + QLatin1String(suffix));
+                QFile::rename(path + QLatin1String(suffix) + QStringLiteral(".kept"),
+                              path + QLatin1String(suffix));
             break;
         case Fault::FolderNotCreatable:
             QFile::remove(folder);

@@ -65,14 +65,27 @@ TEST(FoundByFuzzing, ADollarQuotedStringMayFollowAnotherAtOnce)
     EXPECT_TRUE(MarkerNames(QStringLiteral("SELECT $$a$$$$ :x $$")).isEmpty());
     EXPECT_EQ(MarkerNames(QStringLiteral("SELECT $$a$$$$ :x $$, :y")), QStringList{QStringLiteral("y")});
     // Still no string where the dollar continues a word or a number.
-    EXPECT_EQ(MarkerNames(QStringLiteral("SELECT a$$ :x, 1$$ :y")), QStringList({QStringLiteral("x"), QStringLiteral("y")}));
+    EXPECT_EQ(MarkerNames(QStringLiteral("SELECT a$$ :x, 1$$ :y")),
+              QStringList({QStringLiteral("x"), QStringLiteral("y")}));
 }
 
 TEST(HostileStatements, ColonsThatAreNoMarkers)
 {
     const char* const statements[] = {
-        ":", "::", ":::", "SELECT :", "SELECT ::", "SELECT 1::", "SELECT : ", "SELECT a : b",
-        "SELECT ':x", "SELECT \"a:b", "SELECT /* :x", "SELECT -- :x", "SELECT $$ :x", "SELECT E'\\' :x",
+        ":",
+        "::",
+        ":::",
+        "SELECT :",
+        "SELECT ::",
+        "SELECT 1::",
+        "SELECT : ",
+        "SELECT a : b",
+        "SELECT ':x",
+        "SELECT \"a:b",
+        "SELECT /* :x",
+        "SELECT -- :x",
+        "SELECT $$ :x",
+        "SELECT E'\\' :x",
     };
     for (const char* sql : statements) {
         EXPECT_TRUE(MarkerNames(QString::fromUtf8(sql)).isEmpty()) << sql;
@@ -116,8 +129,9 @@ TEST_F(HostileEngineTest, TenThousandParametersAreEachBound)
     for (int i = 0; i < kParams; ++i)
         markers << QStringLiteral(":p%1").arg(i);
     Query query(connection);
-    query.addSql(QStringLiteral("SELECT count(*), max(x) FROM (SELECT 1 AS x) WHERE '%1' IN (") .arg(kParams - 1) +
-                 markers.join(QStringLiteral(", ")) + QStringLiteral(")"));
+    query.addSql(
+        QStringLiteral("SELECT count(*), max(x) FROM (SELECT 1 AS x) WHERE '%1' IN (").arg(kParams - 1) +
+        markers.join(QStringLiteral(", ")) + QStringLiteral(")"));
     ASSERT_EQ(query.paramCount(), kParams);
     EXPECT_EQ(query.paramName(kParams - 1), QStringLiteral("p%1").arg(kParams - 1));
     // Only the last value matches: every value is bound, none beyond a fixed number is dropped.
@@ -142,8 +156,19 @@ TEST_F(HostileEngineTest, AMarkerWithoutAValueIsRefusedBeforeAnythingRuns)
 TEST_F(HostileEngineTest, BrokenStatementsGiveTheEnginesError)
 {
     const char* const statements[] = {
-        "", " ", ":", "::", "SELECT :", "SELECT 'open", "SELECT \"open", "SELECT (1", "SELECT 1::",
-        "SELECT * FROM t WHERE v = 'x", "/* only a comment", ";;;", "\x01\x02",
+        "",
+        " ",
+        ":",
+        "::",
+        "SELECT :",
+        "SELECT 'open",
+        "SELECT \"open",
+        "SELECT (1",
+        "SELECT 1::",
+        "SELECT * FROM t WHERE v = 'x",
+        "/* only a comment",
+        ";;;",
+        "\x01\x02",
     };
     for (const char* sql : statements) {
         Query query(connection);
@@ -169,9 +194,10 @@ TEST_F(HostileEngineTest, BrokenStatementsGiveTheEnginesError)
 TEST_F(HostileEngineTest, AThousandColumnsWithOddNamesNullsAndMegabyteCells)
 {
     constexpr int kColumns = 1000;
-    const QStringList oddNames = {QStringLiteral("a|b"), QStringLiteral("c->d"), QStringLiteral("with blanks  in it"),
-                                  QStringLiteral("名前"), QStringLiteral("Ωμέγα"), QStringLiteral("|"),
-                                  QStringLiteral("->WIDTH"), QStringLiteral(" ")};
+    const QStringList oddNames = {
+        QStringLiteral("a|b"),     QStringLiteral("c->d"),  QStringLiteral("with blanks  in it"),
+        QStringLiteral("名前"),    QStringLiteral("Ωμέγα"), QStringLiteral("|"),
+        QStringLiteral("->WIDTH"), QStringLiteral(" ")};
     QStringList columns;
     QStringList names;
     for (int c = 0; c < kColumns; ++c) {
@@ -187,8 +213,8 @@ TEST_F(HostileEngineTest, AThousandColumnsWithOddNamesNullsAndMegabyteCells)
     }
     Query query(connection);
     query.addSql(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-                 QStringLiteral(" FROM t UNION ALL SELECT ") + QStringList(kColumns, QStringLiteral("NULL")).join(u',') +
-                 QStringLiteral(" FROM t"));
+                 QStringLiteral(" FROM t UNION ALL SELECT ") +
+                 QStringList(kColumns, QStringLiteral("NULL")).join(u',') + QStringLiteral(" FROM t"));
     query.open();
     ASSERT_EQ(query.fieldCount(), kColumns);
     EXPECT_EQ(query.recordCount(), 2);
@@ -237,12 +263,13 @@ TEST_F(HostileEngineTest, FiveMillionRowsAreHeldCompactly)
     // texts of 15 characters, two more numbers and a date.
     Query query(connection);
     query.setRequestLive(false);
-    query.addSql(QStringLiteral(
-                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                     "SELECT i AS id, substr('abcdefghijklmnopqrstuvwxyz', i % 11 + 1, 15) AS name, "
-                     "substr('zyxwvutsrqponmlkjihgfedcba', i % 7 + 1, 15) AS city, i * 3 AS amount, i % 97 AS qty, "
-                     "'2020-0' || (1 + i % 9) || '-' || (10 + i % 19) AS day FROM n")
-                     .arg(kRows));
+    query.addSql(
+        QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+            "SELECT i AS id, substr('abcdefghijklmnopqrstuvwxyz', i % 11 + 1, 15) AS name, "
+            "substr('zyxwvutsrqponmlkjihgfedcba', i % 7 + 1, 15) AS city, i * 3 AS amount, i % 97 AS qty, "
+            "'2020-0' || (1 + i % 9) || '-' || (10 + i % 19) AS day FROM n")
+            .arg(kRows));
     const qint64 residentBefore = ResidentBytes();
     query.open();
     const qint64 residentGrowth = ResidentBytes() - residentBefore;
@@ -268,7 +295,8 @@ TEST_F(HostileEngineTest, FiveMillionRowsAreHeldCompactly)
     RecordProperty("memory_ratio", QString::number(ratio, 'f', 3).toStdString());
 #if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LE(double(residentGrowth) / double(text), 1.5) << residentGrowth << " bytes more resident";
-    RecordProperty("resident_ratio", QString::number(double(residentGrowth) / double(text), 'f', 3).toStdString());
+    RecordProperty("resident_ratio",
+                   QString::number(double(residentGrowth) / double(text), 'f', 3).toStdString());
 #else
     (void)residentGrowth;
 #endif

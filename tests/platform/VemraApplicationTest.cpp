@@ -150,4 +150,22 @@ TEST(GeneralError, ShowsTheMessageAsUtf8InAnErrorBoxWithOk)
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Datei ä fehlt"));
 }
 
+TEST(GeneralError, AGuardedHandlerShowsItsFailureAndEndsThere)
+{
+    RecordingDesktop desktop;
+    int after = 0;
+    EXPECT_TRUE(RunGuarded(desktop, [&] { ++after; }));
+    EXPECT_TRUE(desktop.boxes.empty());
+    EXPECT_FALSE(RunGuarded(desktop, [&] {
+        throw std::runtime_error("Failed to set data for 'X'");
+        ++after;
+    }));
+    EXPECT_FALSE(RunGuarded(desktop, [] { throw 42; }));
+    EXPECT_EQ(after, 1);
+    ASSERT_EQ(desktop.boxes.size(), 2);
+    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Failed to set data for 'X'"));
+    EXPECT_EQ(desktop.boxes[1].text, UnknownErrorText());
+    EXPECT_EQ(desktop.boxes[1].kind, BoxKind::Error);
+}
+
 } // namespace

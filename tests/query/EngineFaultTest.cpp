@@ -49,8 +49,9 @@ protected:
         PgServer& pg = PgServer::instance();
         if (!pg.running())
             GTEST_SKIP() << "no PostgreSQL server: " << pg.failure().toStdString();
-        pg.psql(QStringLiteral("DROP TABLE IF EXISTS fault_t; CREATE TABLE fault_t (id int PRIMARY KEY, name text);"
-                               "INSERT INTO fault_t VALUES (1, 'one'), (2, 'two'), (3, 'three');"));
+        pg.psql(QStringLiteral(
+            "DROP TABLE IF EXISTS fault_t; CREATE TABLE fault_t (id int PRIMARY KEY, name text);"
+            "INSERT INTO fault_t VALUES (1, 'one'), (2, 'two'), (3, 'three');"));
         pg.writeAlias(QStringLiteral("PG"));
         startup = std::make_unique<Startup>(ctx);
         startup->login().show();
@@ -131,9 +132,10 @@ TEST_P(EngineFaultTest, TheErrorIsShownAndALoginAgainRunsTheNextStatement)
 
     // A statement without rows fails too; by now the driver has closed the broken connection, and
     // says so in words.
-    desktop.expectBox(BoxKind::Error,
-                      QStringLiteral("The connection to the database was lost. Log in again with Change Data Source."),
-                      BoxAnswer::Ok);
+    desktop.expectBox(
+        BoxKind::Error,
+        QStringLiteral("The connection to the database was lost. Log in again with Change Data Source."),
+        BoxAnswer::Ok);
     EXPECT_EQ(execute(QStringLiteral("update fault_t set name = name")), Outcome::Failed);
     desktop.verify();
 
@@ -147,15 +149,18 @@ TEST_P(EngineFaultTest, TheErrorIsShownAndALoginAgainRunsTheNextStatement)
     logIn();
     EXPECT_FALSE(startup->login().isVisible());
     EXPECT_EQ(rowsShown(QStringLiteral("select * from fault_t")), 3);
-    desktop.expectBox(BoxKind::Information, QStringLiteral("SQL executed successfully\r1 rows were affected."),
-                      BoxAnswer::Ok);
-    EXPECT_EQ(execute(QStringLiteral("update fault_t set name = upper(name) where id = 2")), Outcome::CommandDone);
-    EXPECT_EQ(PgServer::instance().psql(QStringLiteral("SELECT name FROM fault_t WHERE id = 2")), QStringLiteral("TWO"));
+    desktop.expectBox(BoxKind::Information,
+                      QStringLiteral("SQL executed successfully\r1 rows were affected."), BoxAnswer::Ok);
+    EXPECT_EQ(execute(QStringLiteral("update fault_t set name = upper(name) where id = 2")),
+              Outcome::CommandDone);
+    EXPECT_EQ(PgServer::instance().psql(QStringLiteral("SELECT name FROM fault_t WHERE id = 2")),
+              QStringLiteral("TWO"));
     desktop.verify();
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, EngineFaultTest,
-                         ::testing::Values(FaultCase{Fault::ServerStopped, false}, FaultCase{Fault::ServerStopped, true},
+                         ::testing::Values(FaultCase{Fault::ServerStopped, false},
+                                           FaultCase{Fault::ServerStopped, true},
                                            FaultCase{Fault::SessionTerminated, false},
                                            FaultCase{Fault::SessionTerminated, true}),
                          CaseName);

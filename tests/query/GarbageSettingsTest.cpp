@@ -32,12 +32,12 @@ QList<std::pair<QString, QString>> NumberEntries()
     namespace D = Schema::Dialogs;
     namespace R = Schema::Printer;
     QList<std::pair<QString, QString>> entries;
-    for (const QString& key : {G::BackgroundColor, G::FontSize, G::FontColor, G::FontBold, G::FontItalic,
-                               G::FontUnderline, G::FontStrikeOut, G::WordWrap, G::ShowToolbar,
-                               G::MaximumLoginRetries, G::ConfirmBeforeExit})
+    for (const QString& key :
+         {G::BackgroundColor, G::FontSize, G::FontColor, G::FontBold, G::FontItalic, G::FontUnderline,
+          G::FontStrikeOut, G::WordWrap, G::ShowToolbar, G::MaximumLoginRetries, G::ConfirmBeforeExit})
         entries.append({S::General, key});
-    for (const QString& key : {Y::DateRefreshHours, Y::DateRefreshMinutes, Y::DateRefreshSeconds, Y::TimeRefreshHours,
-                               Y::TimeRefreshMinutes, Y::TimeRefreshSeconds})
+    for (const QString& key : {Y::DateRefreshHours, Y::DateRefreshMinutes, Y::DateRefreshSeconds,
+                               Y::TimeRefreshHours, Y::TimeRefreshMinutes, Y::TimeRefreshSeconds})
         entries.append({S::System, key});
     for (const QString& section : {S::Location, S::Grid})
         for (const QString& key : {P::Maximized, P::Top, P::Left, P::Height, P::Width})
@@ -126,9 +126,9 @@ TEST_P(GarbageSettingsTest, TheProgramRunsOnDefaultsOrSaneLimits)
 }
 
 INSTANTIATE_TEST_SUITE_P(Garbage, GarbageSettingsTest,
-                         ::testing::Values("wide", "12px", "", " ", "0x", "$", "--5", "+-1", "1e3", "1.5", "TRUE",
-                                           "\x01\x02", "99999999999999999999", "0x7FFFFFFF", "2147483647",
-                                           "-2147483648", "$FFFFFFFF", "-1", "0"),
+                         ::testing::Values("wide", "12px", "", " ", "0x", "$", "--5", "+-1", "1e3", "1.5",
+                                           "TRUE", "\x01\x02", "99999999999999999999", "0x7FFFFFFF",
+                                           "2147483647", "-2147483648", "$FFFFFFFF", "-1", "0"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              return "case" + std::to_string(info.index);
                          });

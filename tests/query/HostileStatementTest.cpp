@@ -68,10 +68,12 @@ TEST_F(HostileStatementTest, TenThousandParametersKeepEveryValue)
                                 QStringLiteral("Enter value for parameter: P%1").arg(i));
         }
         QString total;
-        EXPECT_EQ(execute(sql, [&](TFRM_Query& w) { total = w.EDT_TotalRecords->text(); }), Outcome::ResultShown);
+        EXPECT_EQ(execute(sql, [&](TFRM_Query& w) { total = w.EDT_TotalRecords->text(); }),
+                  Outcome::ResultShown);
         EXPECT_EQ(total, round == 0 ? QStringLiteral("40") : QStringLiteral("0"));
         ASSERT_EQ(execution->paramList().size(), kParams);
-        EXPECT_EQ(execution->paramList().last(), round == 0 ? QStringLiteral("X%1").arg(kParams - 1) : QStringLiteral("NO"));
+        EXPECT_EQ(execution->paramList().last(),
+                  round == 0 ? QStringLiteral("X%1").arg(kParams - 1) : QStringLiteral("NO"));
         desktop.verify();
     }
 }
@@ -79,8 +81,15 @@ TEST_F(HostileStatementTest, TenThousandParametersKeepEveryValue)
 TEST_F(HostileStatementTest, BrokenStatementsShowTheEnginesErrorAndNothingElse)
 {
     const char* const statements[] = {
-        "select 'open quote from emp", "select \"open quote from emp", "select : from emp", "select :: from emp",
-        "select 1:: from emp", ":", "::", "select * from emp where ename = 'x", "select (1 from emp",
+        "select 'open quote from emp",
+        "select \"open quote from emp",
+        "select : from emp",
+        "select :: from emp",
+        "select 1:: from emp",
+        ":",
+        "::",
+        "select * from emp where ename = 'x",
+        "select (1 from emp",
     };
     for (const char* sql : statements) {
         SCOPED_TRACE(sql);
@@ -95,23 +104,25 @@ TEST_F(HostileStatementTest, BrokenStatementsShowTheEnginesErrorAndNothingElse)
     }
     // Colons inside strings are only text, and the program goes on as before.
     QString value;
-    EXPECT_EQ(execute(QStringLiteral("select ':' || '::' as c from emp where empno = (select min(empno) from emp)"),
-                      [&](TFRM_Query& w) { value = w.gridModel().data(w.gridModel().index(0, 0)).toString(); }),
-              Outcome::ResultShown);
+    EXPECT_EQ(
+        execute(QStringLiteral("select ':' || '::' as c from emp where empno = (select min(empno) from emp)"),
+                [&](TFRM_Query& w) { value = w.gridModel().data(w.gridModel().index(0, 0)).toString(); }),
+        Outcome::ResultShown);
     EXPECT_EQ(value, QStringLiteral(":::"));
 }
 
 TEST_F(HostileStatementTest, AThousandOddColumnsWithNullsAndAMegabyteCell)
 {
     constexpr int kColumns = 1000;
-    const QStringList oddNames = {QStringLiteral("a|b"), QStringLiteral("c->d"), QStringLiteral("with blanks"),
-                                  QStringLiteral("名前"), QStringLiteral("Ωμέγα"), QStringLiteral("x->WIDTH")};
+    const QStringList oddNames = {QStringLiteral("a|b"),         QStringLiteral("c->d"),
+                                  QStringLiteral("with blanks"), QStringLiteral("名前"),
+                                  QStringLiteral("Ωμέγα"),       QStringLiteral("x->WIDTH")};
     QStringList columns;
     QStringList names;
     for (int c = 0; c < kColumns; ++c) {
         const QString name = c < oddNames.size() ? oddNames[c] : QStringLiteral("c%1").arg(c);
         names << name;
-        const QString value = c == 1 ? QStringLiteral("printf('%.*c', 1048576, 'm')")
+        const QString value = c == 1       ? QStringLiteral("printf('%.*c', 1048576, 'm')")
                               : c % 2 == 0 ? QStringLiteral("null")
                                            : QStringLiteral("'v%1'").arg(c);
         columns << value + QStringLiteral(" as \"") + name + QLatin1Char('"');
@@ -149,9 +160,15 @@ TEST_F(HostileStatementTest, AThousandOddColumnsWithNullsAndAMegabyteCell)
 
     // Widths of the drawn columns are stored under the odd names as they are.
     const SettingsStore store;
-    EXPECT_GT(store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(QStringLiteral("a|b")), -1), 0);
-    EXPECT_GT(store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(QStringLiteral("名前")), -1), 0);
-    EXPECT_GT(store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(QStringLiteral("x->WIDTH")), -1), 0);
+    EXPECT_GT(
+        store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(QStringLiteral("a|b")), -1),
+        0);
+    EXPECT_GT(
+        store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(QStringLiteral("名前")), -1),
+        0);
+    EXPECT_GT(store.ReadNumber(Schema::Section::QryFields,
+                               Schema::QryFields::WidthKey(QStringLiteral("x->WIDTH")), -1),
+              0);
 }
 
 TEST_F(HostileStatementTest, OddFieldNamesKeepTheirTitlesWidthsAndOrder)
@@ -161,7 +178,8 @@ TEST_F(HostileStatementTest, OddFieldNamesKeepTheirTitlesWidthsAndOrder)
     QStringList columns;
     for (int c = 0; c < names.size(); ++c)
         columns << QStringLiteral("%1 as \"%2\"").arg(c).arg(names[c]);
-    const QString sql = QStringLiteral("select ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" from emp");
+    const QString sql =
+        QStringLiteral("select ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" from emp");
     SettingsStore().WriteText(Schema::Section::QryFields, Schema::QryFields::NameKey(QStringLiteral("c->d")),
                               QStringLiteral("Title of c->d"));
     EXPECT_EQ(execute(sql,
@@ -172,7 +190,8 @@ TEST_F(HostileStatementTest, OddFieldNamesKeepTheirTitlesWidthsAndOrder)
                           w.DBG_Grid->horizontalHeader()->moveSection(3, 0);
                       }),
               Outcome::ResultShown);
-    EXPECT_EQ(SettingsStore().ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(QStringLiteral("名前")), -1),
+    EXPECT_EQ(SettingsStore().ReadNumber(Schema::Section::QryFields,
+                                         Schema::QryFields::WidthKey(QStringLiteral("名前")), -1),
               123);
     // As on a desktop, the window below takes the focus back when the result window closes, so
     // that showing the result window again activates it.

@@ -26,9 +26,15 @@ constexpr int kColumns = 6;
 constexpr int kRounds = 25;
 const char* const kCopyVariable = "VEMRA_SECOND_COPY_OF";
 
-QString ColumnName(const QString& prefix, int c) { return prefix + QStringLiteral(" col|%1").arg(c); }
+QString ColumnName(const QString& prefix, int c)
+{
+    return prefix + QStringLiteral(" col|%1").arg(c);
+}
 
-int WidthOf(int round, int column) { return 40 + round * 3 + column; }
+int WidthOf(int round, int column)
+{
+    return 40 + round * 3 + column;
+}
 
 /// The placement a copy gives its window in a round: the copies' ranges do not meet.
 QRect PlacementOf(const QString& prefix, int round)
