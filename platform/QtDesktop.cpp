@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -28,6 +29,47 @@ public:
 
 private:
     Desktop& m_desktop;
+};
+
+/// The file dialog whose open mode finds a typed name in any letter case, as its list shows names:
+/// "x" with the default extension becomes x.SQL, which should open x.sql rather than be missing.
+class CaseBlindFileDialog final : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        if (acceptMode() == AcceptSave)
+            addDefaultSuffix();
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptOpen && files.size() == 1 && !QFileInfo::exists(files.constFirst())) {
+            const QFileInfo typed(files.constFirst());
+            const QDir folder = typed.absoluteDir();
+            const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+            for (const QString& entry : entries) {
+                if (entry.compare(typed.fileName(), Qt::CaseInsensitive) == 0) {
+                    selectFile(folder.filePath(entry));
+                    break;
+                }
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    // Qt decides whether a typed name is a folder against the working directory, not the dialog's,
+    // so "query" was saved without its extension wherever a folder "query" happened to be current.
+    // Done here, before the dialog asks about overwriting, so the question names the real file.
+    void addDefaultSuffix()
+    {
+        auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = edit ? edit->text().trimmed() : QString();
+        if (typed.isEmpty() || defaultSuffix().isEmpty() || typed.contains(u'"') ||
+            QFileInfo(typed).fileName().contains(u'.') || QFileInfo(directory(), typed).isDir())
+            return;
+        edit->setText(typed + u'.' + defaultSuffix());
+    }
 };
 
 } // namespace
@@ -71,7 +113,7 @@ std::optional<QString> QtDesktop::saveFileName(const FileDialogRequest& request,
 std::optional<QString> QtDesktop::fileName(const FileDialogRequest& request, bool save, QWidget* parent)
 {
     NormalCursor normal(*this);
-    QFileDialog dialog(parent, request.title, request.folder);
+    CaseBlindFileDialog dialog(parent, request.title, request.folder);
     dialog.setObjectName(save ? QStringLiteral("SaveFileDialog") : QStringLiteral("OpenFileDialog"));
     // Qt's own dialog: the platform's may match patterns by letter case and ignore our options.
     dialog.setOption(QFileDialog::DontUseNativeDialog);

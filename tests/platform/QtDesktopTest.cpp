@@ -291,6 +291,25 @@ TEST_F(FileDialogTest, OpenDialogListsSqlFilesInAnyLetterCase)
     EXPECT_EQ(chosen, std::optional<QString>(dir.filePath(QStringLiteral("z.Sql"))));
 }
 
+TEST_F(FileDialogTest, OpenFindsATypedNameInAnyLetterCase)
+{
+    const struct {
+        const char* typed;
+        const char* opened;
+    } cases[] = {{"x", "x.sql"}, {"y", "Y.SQL"}, {"Z.SQL", "z.Sql"}, {"Y.SQL", "Y.SQL"}};
+    for (const auto& c : cases) {
+        WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            Type(dialog, QString::fromUtf8(c.typed));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        EXPECT_EQ(desktop.openFileName(request),
+                  std::optional<QString>(dir.filePath(QString::fromUtf8(c.opened))))
+            << c.typed;
+    }
+}
+
 TEST_F(FileDialogTest, CancelGivesNothing)
 {
     WhenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
