@@ -14,6 +14,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPrinter>
 
@@ -185,4 +186,12 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
         settings.ShowPreview ? engine.preview(ctx.printer, owner) : engine.print(ctx.printer, owner);
     if (outcome == ReportOutcome::Failed)
         desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer), BoxButtons::Ok, owner);
+    // With no printer installed the report goes to a file nobody chose; say where.
+    else if (outcome == ReportOutcome::Done && !settings.ShowPreview &&
+             ctx.printer.outputFormat() == QPrinter::PdfFormat &&
+             ctx.printer.outputFileName() == DefaultPdfOutputPath())
+        desktop.messageBox(BoxKind::Information,
+                           QStringLiteral("The report was written to the file \"%1\".")
+                               .arg(QDir::toNativeSeparators(ctx.printer.outputFileName())),
+                           BoxButtons::Ok, owner);
 }

@@ -232,8 +232,9 @@ void TFRM_Query::FormActivate()
     SettingsStore store;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const QString name = m_model->field(c).name;
-        const int stored =
-            store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), kNoStoredWidth);
+        // A width the store refused is still the user's width.
+        const int stored = m_unsavedWidths.value(
+            name, store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), kNoStoredWidth));
         const QString title =
             store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(name), name);
         if (stored != kNoStoredWidth)
@@ -253,12 +254,14 @@ void TFRM_Query::DBG_GridDrawColumnCell(int column)
     if (width == m_storedWidths[column])
         return;
     m_storedWidths[column] = width;
+    const QString& name = m_model->field(column).name;
     try {
-        SettingsStore().WriteNumber(Schema::Section::QryFields,
-                                    Schema::QryFields::WidthKey(m_model->field(column).name), width);
+        SettingsStore().WriteNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), width);
+        m_unsavedWidths.remove(name);
     } catch (const SettingsError&) {
-        // Painting cannot stop for a box; the width is written again once it changes.
-        m_storedWidths[column] = -1;
+        // Painting cannot stop for a box, nor try again at every paint (a locked store makes each
+        // try wait for its timeout); closing the window writes it, and says so if it fails again.
+        m_unsavedWidths.insert(name, width);
     }
 }
 
@@ -514,15 +517,17 @@ void TFRM_Query::BBN_PrintClick()
 
 void TFRM_Query::BBN_CloseClick()
 {
-    if (!finishEditing())
-        return;
-    runGuarded([this] { FormClose(); });
+    // Closing finishes the edit and stores the layout once, in done().
     accept();
 }
 
 void TFRM_Query::FormClose()
 {
     SettingsStore store;
+    for (auto unsaved = m_unsavedWidths.begin(); unsaved != m_unsavedWidths.end();) {
+        store.WriteNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(unsaved.key()), unsaved.value());
+        unsaved = m_unsavedWidths.erase(unsaved);
+    }
     const QRect bounds = geometry();
     store.WriteNumber(Schema::Section::Grid, Schema::Placement::Left, pos().x());
     store.WriteNumber(Schema::Section::Grid, Schema::Placement::Top, pos().y());

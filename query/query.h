@@ -3,6 +3,7 @@
 #include "query/DbNavigator.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QList>
 
 #include <functional>
@@ -114,6 +115,9 @@ private:
     PrintHook m_printHook;
     /// Per column: the width last known to be in the store, -1 when unknown.
     QList<int> m_storedWidths;
+    /// Widths the store refused while the grid was painted, by field name: painting cannot wait
+    /// for the store, so they are written again as the window closes.
+    QHash<QString, int> m_unsavedWidths;
     /// The stored titles and widths are on the columns of the current result.
     bool m_layoutRestored = false;
     bool m_syncing = false;

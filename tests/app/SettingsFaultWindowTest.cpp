@@ -4,10 +4,12 @@
 #include "app/main.h"
 #include "connection/Login.h"
 #include "platform/VemraApplication.h"
+#include "query/query.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/FilePermissionsEnforced.h"
 #include "support/GuiTest.h"
+#include "support/ModalAnswer.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <sqlite3.h>
 
@@ -277,6 +280,43 @@ TEST_P(SettingsFaultWindowTest, AFaultDuringTheRunIsShownAndNothingIsLost)
     desktop.verify();
 }
 
+TEST_P(SettingsFaultWindowTest, AWidthTheStoreRefusedWhilePaintingIsWrittenAsTheWindowCloses)
+{
+    const Fault fault = GetParam();
+    // The others cannot even read the layout; reading faults are covered above.
+    if (fault != Fault::ReadOnly && fault != Fault::Locked)
+        GTEST_SKIP();
+    start();
+    logIntoSample();
+    ASSERT_TRUE(main().isVisible());
+    main().REDT_QueryTool->setPlainText(QStringLiteral("select deptno, dname from dept"));
+    const QString widthKey = Schema::QryFields::WidthKey(QStringLiteral("DNAME"));
+    bool shown = false;
+    int widthSeen = 0;
+    WhenModal([&](QWidget*) {
+        TFRM_Query& window = *ctx.query;
+        shown = window.isVisible();
+        QCoreApplication::processEvents();
+        {
+            const SettingsFault injected(fault);
+            ASSERT_TRUE(injected.permissionsHold());
+            window.setColumnWidth(1, 171);
+            for (int paint = 0; paint < 3; ++paint)
+                window.DBG_GridDrawColumnCell(1);
+            // Activating the window again keeps the user's width, not the stored one.
+            window.FormActivate();
+            widthSeen = window.columnWidth(1);
+            EXPECT_TRUE(desktop.boxes.empty()) << "painting shows no box";
+        }
+        window.BBN_Close->click();
+    });
+    main().BBN_ExecuteSQL->click();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(widthSeen, 171);
+    EXPECT_EQ(SettingsStore().ReadNumber(Schema::Section::QryFields, widthKey, 0), 171);
+    EXPECT_TRUE(desktop.boxes.empty());
+}
+
 TEST_P(SettingsFaultWindowTest, AFaultAtStartUpIsShownAndTheLoginDialogStillComesUp)
 {
     const Fault fault = GetParam();
@@ -287,6 +327,7 @@ TEST_P(SettingsFaultWindowTest, AFaultAtStartUpIsShownAndTheLoginDialogStillCome
         store.WriteText(Schema::Section::Login, Schema::Login::UserName, QStringLiteral("scott"));
     }
     const Entries before = ReadEntries(SettingsStore::defaultPath());
+    ASSERT_FALSE(before.empty());
     {
         const SettingsFault injected(fault);
         ASSERT_TRUE(injected.permissionsHold());

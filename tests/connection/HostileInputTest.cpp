@@ -180,8 +180,9 @@ TEST_F(HostileEngineTest, BrokenStatementsGiveTheEnginesError)
             ADD_FAILURE() << "opened: " << sql;
         } catch (const EngineError& e) {
             EXPECT_FALSE(e.entries().isEmpty()) << sql;
-        } catch (const std::exception&) {
-            // The wrapper's own refusal (no statement, no rows) is fine too: it has a message.
+        } catch (const std::exception& e) {
+            // The wrapper's own refusal (no statement, no rows) is fine too, with its reason.
+            EXPECT_STRNE(e.what(), "") << sql;
         }
     }
     // The connection still works.
@@ -220,7 +221,7 @@ TEST_F(HostileEngineTest, AThousandColumnsWithOddNamesNullsAndMegabyteCells)
     EXPECT_EQ(query.recordCount(), 2);
     for (int c = 0; c < kColumns; ++c) {
         ASSERT_EQ(query.field(c).name, names[c]) << c;
-        EXPECT_EQ(query.findField(names[c]), c < oddNames.size() ? c : query.findField(names[c]));
+        EXPECT_EQ(query.findField(names[c]), c) << names[c].toStdString();
         EXPECT_TRUE(query.isNull(1, c)) << "the second row is null in every column";
     }
     EXPECT_TRUE(query.isNull(0, 0));

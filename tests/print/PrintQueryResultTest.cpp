@@ -1,3 +1,4 @@
+#include "platform/AppPrinter.h"
 #include "print/ModalScript.h"
 #include "print/SQL_Procs.h"
 #include "print/report.h"
@@ -12,6 +13,7 @@
 #include "connection/Query.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
@@ -143,6 +145,29 @@ TEST_F(PrintQueryResultTest, PrintsASampleResultWithTitleHeadingsCellsAndFooter)
     EXPECT_TRUE(desktop.boxes.empty());
     ASSERT_TRUE(form->QRY_Report);
     EXPECT_TRUE(form->QRY_Report->isActive()) << "the report query stays open until the next report";
+}
+
+TEST_F(PrintQueryResultTest, WithoutAPrinterTheReportSaysWhichFileItWentTo)
+{
+    // What the application printer falls back to when no printer is installed.
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(DefaultPdfOutputPath());
+    const QString file = printer.outputFileName();
+    ASSERT_TRUE(file.startsWith(QDir::homePath())) << "the test's own home, not the user's";
+    openGrid(QStringLiteral("SELECT EMPNO FROM EMP"));
+    confirmOptions();
+    desktop.expectBox(BoxKind::Information,
+                      QStringLiteral("The report was written to the file \"%1\".").arg(file), BoxAnswer::Ok);
+    print();
+    EXPECT_TRUE(QFileInfo(file).size() > 0);
+    EXPECT_EQ(desktop.boxes.size(), 1u);
+
+    // A file chosen in the print dialog is no surprise, and the preview shows where it goes.
+    desktop.boxes.clear();
+    printer.setOutputFileName(output());
+    confirmOptions();
+    print();
+    EXPECT_TRUE(desktop.boxes.empty());
 }
 
 TEST_F(PrintQueryResultTest, ColumnsFollowTheGridOrderWithTheirOwnWidthsAndHeadings)

@@ -158,6 +158,35 @@ TEST_P(EngineFaultTest, TheErrorIsShownAndALoginAgainRunsTheNextStatement)
     desktop.verify();
 }
 
+TEST_P(EngineFaultTest, AnUpdateCutOffLeavesTheTableAsItWas)
+{
+    const FaultCase c = GetParam();
+    if (!c.duringAStatement)
+        GTEST_SKIP() << "only a statement under way can be cut off";
+    ASSERT_TRUE(startup->queryTool().isVisible()) << "logged in";
+    std::thread striker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        strike(c.fault);
+    });
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+    // Every row is changed before the sleep ends the statement: none of it may stay.
+    EXPECT_EQ(execute(QStringLiteral("update fault_t set name = name || (select 'x' from pg_sleep(20))")),
+              Outcome::Failed);
+    striker.join();
+    desktop.verify();
+    EXPECT_EQ(desktop.busyDepth, 0);
+
+    if (c.fault == Fault::ServerStopped) {
+        ASSERT_TRUE(PgServer::instance().startAgain()) << PgServer::instance().failure().toStdString();
+    }
+    EXPECT_EQ(PgServer::instance().psql(QStringLiteral("SELECT string_agg(name, ',' ORDER BY id) FROM fault_t")),
+              QStringLiteral("one,two,three"));
+    startup->queryTool().BBN_ChangeDataSource->click();
+    logIn();
+    EXPECT_FALSE(startup->login().isVisible());
+    EXPECT_EQ(rowsShown(QStringLiteral("select * from fault_t where name like '%x'")), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Faults, EngineFaultTest,
                          ::testing::Values(FaultCase{Fault::ServerStopped, false},
                                            FaultCase{Fault::ServerStopped, true},

@@ -10,12 +10,36 @@
 #include "settings/SettingsStore.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include <sqlite3.h>
+
 namespace {
+
+/// How many entries of the settings file lie in the section, in any letter case.
+int EntriesInSection(const QString& section)
+{
+    sqlite3* db = nullptr;
+    int count = -1;
+    if (sqlite3_open_v2(QFile::encodeName(SettingsStore::defaultPath()).constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        const QByteArray name = section.toUtf8();
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM entries WHERE section = ?1 COLLATE NOCASE", -1, &st,
+                               nullptr) == SQLITE_OK &&
+            sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            count = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
 
 using Outcome = SqlExecution::Outcome;
 
@@ -169,6 +193,7 @@ TEST_F(HostileStatementTest, AThousandOddColumnsWithNullsAndAMegabyteCell)
     EXPECT_GT(store.ReadNumber(Schema::Section::QryFields,
                                Schema::QryFields::WidthKey(QStringLiteral("x->WIDTH")), -1),
               0);
+    EXPECT_EQ(EntriesInSection(Schema::Section::QrySortOrder), 0) << "no order stored under a key too long";
 }
 
 TEST_F(HostileStatementTest, OddFieldNamesKeepTheirTitlesWidthsAndOrder)

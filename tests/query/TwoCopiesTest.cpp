@@ -111,9 +111,13 @@ TEST_F(TwoCopies, StoringWidthsAndPlacementsAtOnceLosesNothing)
     const QRect a = PlacementOf(QStringLiteral("A"), kRounds - 1);
     const QRect b = PlacementOf(QStringLiteral("B"), kRounds - 1);
     const int left = store.ReadNumber(Schema::Section::Grid, P::Left, -1);
+    const int top = store.ReadNumber(Schema::Section::Grid, P::Top, -1);
     const int width = store.ReadNumber(Schema::Section::Grid, P::Width, -1);
+    const int height = store.ReadNumber(Schema::Section::Grid, P::Height, -1);
     EXPECT_TRUE(left == a.left() || left == b.left()) << left;
+    EXPECT_TRUE(top == a.top() || top == b.top()) << top;
     EXPECT_TRUE(width == a.width() || width == b.width()) << width;
+    EXPECT_TRUE(height == a.height() || height == b.height()) << height;
 }
 
 TEST_F(TwoCopies, DISABLED_SecondCopy)

@@ -21,37 +21,45 @@ QString widthKey(int i) { return QStringLiteral("COLUMN%1->WIDTH").arg(i); }
 TEST_F(SettingsFaultTest, KilledDuringABurstKeepsEveryWriteThatReturned)
 {
     { SettingsStore store; store.SeedDefaults(); }
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeFds[0]);
-        SettingsStore store;
-        for (int i = 0;; ++i) {
-            store.WriteNumber(QStringLiteral("QRYFIELDS"), widthKey(i), i);
-            // Report only after the write has returned.
-            if (::write(pipeFds[1], &i, sizeof i) != sizeof i)
-                ::_exit(1);
+    // Killed at several points of a burst, each burst going on where the last one's reports end:
+    // the file must open after every kill and hold every write that returned before it.
+    int first = 0;
+    for (const int killAfter : {400, 7, 1200, 63, 250}) {
+        SCOPED_TRACE(killAfter);
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(pipeFds[0]);
+            SettingsStore store;
+            for (int i = first;; ++i) {
+                store.WriteNumber(QStringLiteral("QRYFIELDS"), widthKey(i), i);
+                // Report only after the write has returned.
+                if (::write(pipeFds[1], &i, sizeof i) != sizeof i)
+                    ::_exit(1);
+            }
         }
-    }
-    ::close(pipeFds[1]);
-    int last = -1;
-    int value = 0;
-    while (last < 400 && ::read(pipeFds[0], &value, sizeof value) == sizeof value)
-        last = value;
-    ::kill(pid, SIGKILL);
-    // Drain what was reported before the kill landed.
-    while (::read(pipeFds[0], &value, sizeof value) == sizeof value)
-        last = value;
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
+        ::close(pipeFds[1]);
+        int last = first - 1;
+        int value = 0;
+        while (last < first + killAfter && ::read(pipeFds[0], &value, sizeof value) == sizeof value)
+            last = value;
+        ::kill(pid, SIGKILL);
+        // Drain what was reported before the kill landed.
+        while (::read(pipeFds[0], &value, sizeof value) == sizeof value)
+            last = value;
+        ::close(pipeFds[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
 
-    SettingsStore store;
-    EXPECT_EQ(store.ReadText(QStringLiteral("GENERAL"), QStringLiteral("FontName"), {}), QStringLiteral("Courier New"));
-    for (int i = 0; i <= last; ++i)
-        ASSERT_EQ(store.ReadNumber(QStringLiteral("QRYFIELDS"), widthKey(i), -1), i) << "write " << i << " lost";
+        SettingsStore store;
+        EXPECT_EQ(store.ReadText(QStringLiteral("GENERAL"), QStringLiteral("FontName"), {}),
+                  QStringLiteral("Courier New"));
+        for (int i = 0; i <= last; ++i)
+            ASSERT_EQ(store.ReadNumber(QStringLiteral("QRYFIELDS"), widthKey(i), -1), i) << "write " << i << " lost";
+        first = last + 1;
+    }
 }
 
 TEST_F(SettingsFaultTest, FileLockedLongerThanTheBusyTimeoutFailsWritesWithTheirText)

@@ -310,6 +310,10 @@ TEST_F(SettingsStoreTest, FolderThatCannotBeCreatedGivesTheRootError)
     } catch (const SettingsError& e) {
         EXPECT_STREQ(e.what(), "Failed to create key VEMRA");
     }
+    // The file in the way is neither removed nor written to.
+    const QFileInfo after(blocker.fileName());
+    EXPECT_TRUE(after.isFile());
+    EXPECT_EQ(after.size(), 0);
 }
 
 TEST_F(SettingsStoreTest, ASecondProcessWritingAtTheSameTimeLosesNothing)
