@@ -42,28 +42,38 @@ public:
     {
         if (acceptMode() == AcceptSave)
             addDefaultSuffix();
-        const QStringList files = selectedFiles();
-        if (acceptMode() == AcceptOpen && files.size() == 1 && !QFileInfo::exists(files.constFirst())) {
-            const QFileInfo typed(files.constFirst());
-            const QDir folder = typed.absoluteDir();
-            const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
-            for (const QString& entry : entries) {
-                if (entry.compare(typed.fileName(), Qt::CaseInsensitive) == 0) {
-                    selectFile(folder.filePath(entry));
-                    break;
-                }
-            }
-        }
+        else
+            findInAnyCase();
         QFileDialog::accept();
     }
 
 private:
+    QLineEdit* nameEdit() const { return findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
+
+    void findInAnyCase()
+    {
+        const QStringList files = selectedFiles();
+        QLineEdit* edit = nameEdit();
+        if (!edit || files.size() != 1 || QFileInfo::exists(files.constFirst()))
+            return;
+        const QFileInfo typed(files.constFirst());
+        const QDir folder = typed.absoluteDir();
+        const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& entry : entries) {
+            // Written into the field: selectFile() leaves a field that has the focus alone.
+            if (entry.compare(typed.fileName(), Qt::CaseInsensitive) == 0) {
+                edit->setText(folder.filePath(entry));
+                return;
+            }
+        }
+    }
+
     // Qt decides whether a typed name is a folder against the working directory, not the dialog's,
     // so "query" was saved without its extension wherever a folder "query" happened to be current.
     // Done here, before the dialog asks about overwriting, so the question names the real file.
     void addDefaultSuffix()
     {
-        auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QLineEdit* edit = nameEdit();
         const QString typed = edit ? edit->text().trimmed() : QString();
         if (typed.isEmpty() || defaultSuffix().isEmpty() || typed.contains(u'"') ||
             QFileInfo(typed).fileName().contains(u'.') || QFileInfo(directory(), typed).isDir())

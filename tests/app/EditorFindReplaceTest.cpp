@@ -355,3 +355,41 @@ TEST_F(EditorFindReplaceTest, DialogsHideOnCancelAndEscape)
     EXPECT_FALSE(commands->replaceDialog().isVisible());
     EXPECT_TRUE(desktop.boxes.empty());
 }
+
+namespace {
+
+/// The object names Tab visits from the find text, once round.
+QStringList TabRound(QDialog& dialog)
+{
+    QStringList names;
+    QWidget* start = dialog.findChild<QLineEdit*>(QStringLiteral("EDT_FindWhat"));
+    for (QWidget* w = start->nextInFocusChain(); w != start && names.size() < 50; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty())
+            names << w->objectName();
+    }
+    return names;
+}
+
+class SearchDialogTest : public GuiTest
+{
+};
+
+TEST_F(SearchDialogTest, TabFollowsTheFieldsThenTheButtonsAndTheButtonsNeedAFindText)
+{
+    FindDialog find;
+    EXPECT_EQ(TabRound(find), (QStringList{"CHK_WholeWord", "CHK_MatchCase", "RGB_Direction_Up",
+                                           "RGB_Direction_Down", "BTN_FindNext", "BTN_Cancel"}));
+    ReplaceDialog replace;
+    EXPECT_EQ(TabRound(replace), (QStringList{"EDT_ReplaceWith", "CHK_WholeWord", "CHK_MatchCase", "BTN_FindNext",
+                                              "BTN_Replace", "BTN_ReplaceAll", "BTN_Cancel"}));
+
+    const QStringList needText = {"BTN_FindNext", "BTN_Replace", "BTN_ReplaceAll"};
+    for (const QString& name : needText)
+        EXPECT_FALSE(replace.findChild<QPushButton*>(name)->isEnabled()) << name.toStdString();
+    replace.setFindText(QStringLiteral("x"));
+    for (const QString& name : needText)
+        EXPECT_TRUE(replace.findChild<QPushButton*>(name)->isEnabled()) << name.toStdString();
+    EXPECT_TRUE(replace.findChild<QPushButton*>(QStringLiteral("BTN_Cancel"))->isEnabled());
+}
+
+} // namespace

@@ -265,6 +265,10 @@ protected:
     {
         auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(edit, nullptr);
+        // As a user types: into the field, which has the focus.
+        dialog->activateWindow();
+        edit->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }, 2000));
         edit->setText(name);
     }
 
