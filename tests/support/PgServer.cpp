@@ -2,6 +2,7 @@
 
 #include "connection/AliasFile.h"
 #include "connection/DataSources.h"
+#include "support/TestDataSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -222,24 +223,16 @@ void PgServer::writeAlias(const QString& aliasName, const QString& aliasFile) co
     alias.database = database();
     alias.host = socketDir();
     alias.port = m_port;
-    const QString path = aliasFile.isEmpty() ? DataSources::AliasFilePath() : aliasFile;
-    if (!AliasFile::Write(path, alias))
-        throw std::runtime_error("Cannot write the alias file " + path.toStdString());
+    WriteTestAlias(alias, aliasFile);
 }
 
 void PgServer::writeOdbcDsn(const QString& dsnName, const QString& odbcIni) const
 {
-    const QString path = odbcIni.isEmpty() ? QString::fromLocal8Bit(qgetenv("ODBCINI")) : odbcIni;
-    if (path.isEmpty())
-        throw std::runtime_error("No odbc.ini given and ODBCINI is not set");
-    QFile file(path);
-    if (!file.open(QIODevice::Append | QIODevice::Text))
-        throw std::runtime_error("Cannot write " + path.toStdString());
-    const QString block = QStringLiteral("\n[%1]\nDriver = %2\nServername = %3\nPort = %4\nDatabase = %5\n")
-                              .arg(dsnName, psqlOdbcDriver(), socketDir())
-                              .arg(m_port)
-                              .arg(database());
-    file.write(block.toUtf8());
+    AppendTestOdbcDsn(dsnName, odbcIni,
+                      QStringLiteral("Driver = %1\nServername = %2\nPort = %3\nDatabase = %4\n")
+                          .arg(psqlOdbcDriver(), socketDir())
+                          .arg(m_port)
+                          .arg(database()));
 }
 
 void PgServer::stop()

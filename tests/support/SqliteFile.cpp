@@ -2,6 +2,7 @@
 
 #include "connection/AliasFile.h"
 #include "connection/DataSources.h"
+#include "support/TestDataSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,20 +89,11 @@ void SqliteFile::writeAlias(const QString& aliasName, const QString& aliasFile) 
     alias.name = aliasName;
     alias.driver = QStringLiteral("SQLITE");
     alias.database = m_path;
-    const QString file = aliasFile.isEmpty() ? DataSources::AliasFilePath() : aliasFile;
-    if (!AliasFile::Write(file, alias))
-        throw std::runtime_error("Cannot write the alias file " + file.toStdString());
+    WriteTestAlias(alias, aliasFile);
 }
 
 void SqliteFile::writeOdbcDsn(const QString& dsnName, const QString& odbcIni) const
 {
-    const QString path = odbcIni.isEmpty() ? QString::fromLocal8Bit(qgetenv("ODBCINI")) : odbcIni;
-    if (path.isEmpty())
-        throw std::runtime_error("No odbc.ini given and ODBCINI is not set");
-    QFile file(path);
-    if (!file.open(QIODevice::Append | QIODevice::Text))
-        throw std::runtime_error("Cannot write " + path.toStdString());
-    file.write(QStringLiteral("\n[%1]\nDriver = %2\nDatabase = %3\n")
-                   .arg(dsnName, sqliteOdbcDriver(), m_path)
-                   .toUtf8());
+    AppendTestOdbcDsn(dsnName, odbcIni,
+                      QStringLiteral("Driver = %1\nDatabase = %2\n").arg(sqliteOdbcDriver(), m_path));
 }
