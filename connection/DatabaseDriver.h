@@ -55,8 +55,16 @@ public:
 
     /// Runs a row-returning statement and fetches all its rows; WrapperError when it returns none.
     virtual FetchedResult fetch(const QString& sql, const QVariantList& values, bool wantLive) = 0;
-    /// Runs a statement without rows; the rows it changed, or -1 when the engine cannot tell.
-    virtual int execute(const QString& sql, const QVariantList& values) = 0;
+    /// Runs a statement without rows; the rows it changed (by the statement itself, not by
+    /// triggers), or -1 when the engine cannot tell. When the statement did return rows after all
+    /// and rows is given, they are fetched there rather than dropped.
+    virtual int execute(const QString& sql, const QVariantList& values, FetchedResult* rows = nullptr) = 0;
+    /// Whether a statement returns rows, when the engine can tell without running it.
+    virtual std::optional<bool> returnsRows(const QString& sql) const
+    {
+        Q_UNUSED(sql);
+        return std::nullopt;
+    }
     /// Runs one keyed INSERT, UPDATE or DELETE in its own transaction and commits it only when it
     /// touched exactly one row; returns the number of rows it touched (rolled back unless 1). With
     /// returned given, the statement ends in a RETURNING clause and the row's values land there.
@@ -68,4 +76,7 @@ public:
     virtual bool bindsRealsAsText() const = 0;
     /// An identifier quoted for this engine.
     virtual QString quoteIdentifier(const QString& name) const = 0;
+    /// A result column's name as it must stand in a statement: bare where the engine reads the
+    /// bare name as this column, quoted otherwise.
+    virtual QString nameForSql(const QString& name) const = 0;
 };

@@ -4,6 +4,7 @@
 #include "connection/FieldValue.h"
 #include "connection/RowStore.h"
 #include "connection/SimpleSelect.h"
+#include "connection/SqlLexer.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -192,6 +193,13 @@ QString QtSqlDriver::quoteIdentifier(const QString& name) const
     return m_db.driver()->escapeIdentifier(name, QSqlDriver::FieldName);
 }
 
+QString QtSqlDriver::nameForSql(const QString& name) const
+{
+    // Bare names fold to lower case in PostgreSQL; elsewhere a quoted name in its reported case
+    // is read exactly, so only an all-lower-case plain name goes bare.
+    return IsBareSqlName(name, true) ? name : quoteIdentifier(name);
+}
+
 void QtSqlDriver::run(QSqlQuery& query, const QString& sql, const QVariantList& values) const
 {
     query.setForwardOnly(true);
@@ -231,6 +239,11 @@ FetchedResult QtSqlDriver::fetch(const QString& sql, const QVariantList& values,
     run(query, sql, values);
     if (!query.isSelect())
         throw WrapperError(QStringLiteral("The statement returns no rows"));
+    return fetchFrom(query, sql, wantLive);
+}
+
+FetchedResult QtSqlDriver::fetchFrom(QSqlQuery& query, const QString& sql, bool wantLive) const
+{
     const QSqlRecord record = query.record();
     const int columns = record.count();
     FetchedResult result;
@@ -368,10 +381,14 @@ std::optional<LiveTarget> QtSqlDriver::liveTarget(const QString& sql, const QLis
     return target;
 }
 
-int QtSqlDriver::execute(const QString& sql, const QVariantList& values)
+int QtSqlDriver::execute(const QString& sql, const QVariantList& values, FetchedResult* rows)
 {
     QSqlQuery query(m_db);
     run(query, sql, values);
+    if (rows && query.isSelect()) {
+        *rows = fetchFrom(query, sql, false);
+        return -1;
+    }
     return query.numRowsAffected();
 }
 

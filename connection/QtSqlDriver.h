@@ -34,16 +34,19 @@ public:
     QString bindableText(const QString& sql, const QList<ParameterMarker>& markers) const override;
     QString placeholder(int index) const override;
     FetchedResult fetch(const QString& sql, const QVariantList& values, bool wantLive) override;
-    int execute(const QString& sql, const QVariantList& values) override;
+    int execute(const QString& sql, const QVariantList& values, FetchedResult* rows = nullptr) override;
     int runKeyedChange(const QString& sql, const QVariantList& values,
                        QList<std::optional<QByteArray>>* returned) override;
     bool supportsReturning() const override { return m_isPostgres; }
     bool bindsRealsAsText() const override { return true; }
     QString quoteIdentifier(const QString& name) const override;
+    QString nameForSql(const QString& name) const override;
 
 private:
     void run(QSqlQuery& query, const QString& sql, const QVariantList& values) const;
     [[noreturn]] void raise(const QSqlQuery& query) const;
+    /// Fetches every row of an executed row-returning query.
+    FetchedResult fetchFrom(QSqlQuery& query, const QString& sql, bool wantLive) const;
     std::optional<LiveTarget> liveTarget(const QString& sql, const QList<ColumnInfo>& columns) const;
     QStringList keyColumnsOf(const QString& table) const;
     QStringList columnsOf(const QString& table) const;

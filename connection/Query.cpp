@@ -15,6 +15,7 @@ namespace {
 
 const QString kNotOpen = QStringLiteral("The query is not open");
 const QString kReadOnly = QStringLiteral("Cannot modify a read-only result");
+const QString kEmptyStatement = QStringLiteral("The statement is empty: there is no SQL to execute.");
 
 /// Statements whose count of changed rows means something; for others the count is -1.
 bool changesRows(const QString& keyword)
@@ -231,13 +232,46 @@ QVariantList Query::boundParameters() const
 
 // ---- Running
 
+void Query::refuseEmpty() const
+{
+    // Some engines accept a text without a statement and do nothing; that is never what was meant.
+    if (IsEmptySql(sqlText()))
+        throw EngineError(QString(), 0, kEmptyStatement);
+}
+
 void Query::open()
 {
     close();
+    refuseEmpty();
     DatabaseDriver& driver = m_connection.driver();
     const QVariantList values = boundParameters();
-    FetchedResult result = driver.fetch(driver.bindableText(sqlText(), d->markers), values, m_requestLive);
+    install(driver.fetch(driver.bindableText(sqlText(), d->markers), values, m_requestLive));
+}
 
+void Query::openReplacing(const QStringList& lines, const QStringList& values)
+{
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (IsEmptySql(text))
+        throw EngineError(QString(), 0, kEmptyStatement);
+    const QList<ParameterMarker> markers = ParameterScanner::Scan(text);
+    QVariantList bound;
+    for (qsizetype k = 0; k < markers.size(); ++k) {
+        if (k >= values.size())
+            throw WrapperError(QStringLiteral("No value for parameter '%1'").arg(markers[k].name));
+        bound.append(values[k]);
+    }
+    DatabaseDriver& driver = m_connection.driver();
+    FetchedResult result = driver.fetch(driver.bindableText(text, markers), bound, m_requestLive);
+    // Only now is the old result given up.
+    setSql(lines);
+    for (int k = 0; k < paramCount(); ++k)
+        setParamAsString(k, values[k]);
+    install(std::move(result));
+}
+
+void Query::install(FetchedResult&& result)
+{
+    DatabaseDriver& driver = m_connection.driver();
     d->rows = std::move(result.rows);
     QList<FieldType> types;
     for (int c = 0; c < result.columns.size(); ++c) {
@@ -271,10 +305,25 @@ void Query::execSQL()
 {
     close();
     m_rowsAffected = -1;
+    refuseEmpty();
     DatabaseDriver& driver = m_connection.driver();
     const QVariantList values = boundParameters();
-    const int touched = driver.execute(driver.bindableText(sqlText(), d->markers), values);
+    FetchedResult rows;
+    const int touched = driver.execute(driver.bindableText(sqlText(), d->markers), values, &rows);
+    if (rows.rows) {
+        // It returned rows after all: they are kept as the open result, read-only.
+        install(std::move(rows));
+        return;
+    }
     m_rowsAffected = changesRows(FirstSqlKeyword(sqlText())) && touched >= 0 ? touched : -1;
+}
+
+std::optional<bool> Query::returnsRows() const
+{
+    if (IsEmptySql(sqlText()))
+        return std::nullopt;
+    const DatabaseDriver& driver = m_connection.driver();
+    return driver.returnsRows(driver.bindableText(sqlText(), d->markers));
 }
 
 void Query::close()

@@ -14,6 +14,7 @@
 
 class Connection;
 class RowStore;
+struct FetchedResult;
 
 /// A query object on the one connection (QRY_Grid, QRY_Report).
 ///
@@ -67,10 +68,18 @@ public:
     void copyParamsFrom(const Query& other);
 
     // Running
-    /// Runs a row-returning statement; throws EngineError, or WrapperError for an unset parameter.
+    /// Runs a row-returning statement; throws EngineError (also for a text without a statement),
+    /// or WrapperError for an unset parameter.
     void open();
-    /// Runs a statement without rows; afterwards rowsAffected() is the count or -1.
+    /// Runs a statement without rows; afterwards rowsAffected() is the count or -1. When the
+    /// statement returned rows after all, they are the open result (read-only) and the count -1.
     void execSQL();
+    /// Whether the statement returns rows, when the engine can tell without running it.
+    std::optional<bool> returnsRows() const;
+    /// Runs lines as the new statement, with values for its parameters by position, and only when
+    /// it opens replaces the statement and the open result; on failure it throws and the query
+    /// stays exactly as it was.
+    void openReplacing(const QStringList& lines, const QStringList& values);
     int rowsAffected() const { return m_rowsAffected; }
     void close();
     bool isActive() const;
@@ -164,6 +173,8 @@ private:
     };
     void notify(Pending kind, int record = -1);
     QVariantList boundParameters() const;
+    void refuseEmpty() const;
+    void install(FetchedResult&& result);
     int storeColumn(int position) const;
     void checkRecord(int record) const;
     const std::optional<QByteArray>* editedCell(int record, int column) const;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace {
 
 bool isWordStart(QChar c)
@@ -36,16 +38,42 @@ qsizetype quotedEnd(QStringView sql, qsizetype from, QChar quote, bool backslash
     return sql.size();
 }
 
+/// The tokens so far as the lexer needs them: the last one can be looked at and taken back (the E
+/// of an E'...' string is lexed as a word first). Everything before it is handed on for good.
+class TokenSink
+{
+public:
+    explicit TokenSink(const std::function<void(const SqlToken&)>& visit) : m_visit(visit) {}
+    ~TokenSink() { flush(); }
+    TokenSink(const TokenSink&) = delete;
+    TokenSink& operator=(const TokenSink&) = delete;
+
+    void push(const SqlToken& token)
+    {
+        flush();
+        m_last = token;
+    }
+    const SqlToken* last() const { return m_last ? &*m_last : nullptr; }
+    void removeLast() { m_last.reset(); }
+    void flush()
+    {
+        if (m_last)
+            m_visit(*m_last);
+        m_last.reset();
+    }
+
+private:
+    const std::function<void(const SqlToken&)>& m_visit;
+    std::optional<SqlToken> m_last;
+};
+
 /// Whether a "$" at position i would still belong to the word, number or marker just before it.
 /// The closing "$" of a dollar-quoted string does not: another string may follow at once.
-bool continuesWord(const QList<SqlToken>& tokens, qsizetype i)
+bool continuesWord(const SqlToken* last, qsizetype i)
 {
-    if (tokens.isEmpty())
-        return false;
-    const SqlToken& last = tokens.last();
-    return last.begin + last.length == i &&
-           (last.kind == SqlTokenKind::Word || last.kind == SqlTokenKind::Number ||
-            last.kind == SqlTokenKind::Parameter);
+    return last && last->begin + last->length == i &&
+           (last->kind == SqlTokenKind::Word || last->kind == SqlTokenKind::Number ||
+            last->kind == SqlTokenKind::Parameter);
 }
 
 /// Length of the opening "$tag$" at from, or 0 when there is none.
@@ -66,10 +94,17 @@ qsizetype dollarTagLength(QStringView sql, qsizetype from)
 QList<SqlToken> TokenizeSql(QStringView sql)
 {
     QList<SqlToken> tokens;
+    ForEachSqlToken(sql, [&tokens](const SqlToken& token) { tokens.append(token); });
+    return tokens;
+}
+
+void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>& visit)
+{
+    TokenSink tokens(visit);
     const qsizetype n = sql.size();
     qsizetype i = 0;
     auto push = [&tokens](SqlTokenKind kind, qsizetype begin, qsizetype end) {
-        tokens.append(SqlToken{kind, begin, end - begin});
+        tokens.push(SqlToken{kind, begin, end - begin});
     };
     while (i < n) {
         const QChar c = sql[i];
@@ -80,7 +115,7 @@ QList<SqlToken> TokenizeSql(QStringView sql)
                 ++i;
             push(SqlTokenKind::Space, start, i);
         } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
-            while (i < n && sql[i] != QLatin1Char('\n'))
+            while (i < n && sql[i] != QLatin1Char('\n') && sql[i] != QLatin1Char('\r'))
                 ++i;
             push(SqlTokenKind::Comment, start, i);
         } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
@@ -89,17 +124,20 @@ QList<SqlToken> TokenizeSql(QStringView sql)
             push(SqlTokenKind::Comment, start, i);
         } else if (c == QLatin1Char('\'')) {
             // E'...' strings take backslash escapes; the E is the word token just before.
-            const bool escapes = !tokens.isEmpty() && tokens.last().kind == SqlTokenKind::Word &&
-                                 tokens.last().length == 1 && tokens.last().begin + 1 == i &&
-                                 sql[i - 1].toUpper() == QLatin1Char('E');
+            const SqlToken* last = tokens.last();
+            const bool escapes = last && last->kind == SqlTokenKind::Word && last->length == 1 &&
+                                 last->begin + 1 == i && sql[i - 1].toUpper() == QLatin1Char('E');
             if (escapes)
                 tokens.removeLast();
             i = quotedEnd(sql, i, c, escapes);
             push(SqlTokenKind::String, escapes ? start - 1 : start, i);
-        } else if (c == QLatin1Char('"')) {
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('`')) {
             i = quotedEnd(sql, i, c, false);
             push(SqlTokenKind::QuotedIdentifier, start, i);
-        } else if (c == QLatin1Char('$') && !continuesWord(tokens, i) && dollarTagLength(sql, i) > 0) {
+        } else if (c == QLatin1Char('[')) {
+            i = quotedEnd(sql, i, QLatin1Char(']'), false);
+            push(SqlTokenKind::QuotedIdentifier, start, i);
+        } else if (c == QLatin1Char('$') && !continuesWord(tokens.last(), i) && dollarTagLength(sql, i) > 0) {
             const QStringView tag = sql.mid(i, dollarTagLength(sql, i));
             const qsizetype close = sql.indexOf(tag, i + tag.size());
             i = close < 0 ? n : close + tag.size();
@@ -131,7 +169,6 @@ QList<SqlToken> TokenizeSql(QStringView sql)
             push(SqlTokenKind::Symbol, start, i);
         }
     }
-    return tokens;
 }
 
 QString FirstSqlKeyword(QStringView sql)
@@ -152,4 +189,47 @@ QString FirstSqlKeyword(QStringView sql)
         }
     }
     return QString();
+}
+
+bool IsEmptySql(QStringView sql)
+{
+    for (const SqlToken& token : TokenizeSql(sql)) {
+        if (IsSignificantToken(token.kind))
+            return false;
+    }
+    return true;
+}
+
+bool IsBareSqlName(QStringView name, bool foldsToLower)
+{
+    if (name.contains(u'('))
+        return true;
+    if (name.isEmpty() || !(name[0].isLetter() || name[0] == u'_') || name[0].unicode() > 127)
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() > 127 || !(c.isLetterOrNumber() || c == u'_'))
+            return false;
+        if (foldsToLower && c.isUpper())
+            return false;
+    }
+    // The words that cannot name a column bare in the engines we reach.
+    // clang-format off
+    static constexpr const char16_t* kReserved[] = {
+        u"ALL", u"ALTER", u"AND", u"ANY", u"AS", u"ASC", u"BETWEEN", u"BY", u"CASE", u"CAST",
+        u"CHECK", u"COLLATE", u"COLUMN", u"CONSTRAINT", u"CREATE", u"CROSS", u"CURRENT_DATE",
+        u"CURRENT_TIME", u"CURRENT_TIMESTAMP", u"CURRENT_USER", u"DEFAULT", u"DELETE", u"DESC",
+        u"DISTINCT", u"DO", u"DROP", u"ELSE", u"END", u"EXCEPT", u"EXISTS", u"FALSE", u"FETCH",
+        u"FOR", u"FOREIGN", u"FROM", u"FULL", u"GRANT", u"GROUP", u"HAVING", u"IN", u"INDEX",
+        u"INNER", u"INSERT", u"INTERSECT", u"INTO", u"IS", u"JOIN", u"KEY", u"LEFT", u"LIKE",
+        u"LIMIT", u"NATURAL", u"NOT", u"NULL", u"OFFSET", u"ON", u"OR", u"ORDER", u"OUTER",
+        u"PRIMARY", u"REFERENCES", u"RETURNING", u"RIGHT", u"SELECT", u"SESSION_USER", u"SET",
+        u"SOME", u"TABLE", u"THEN", u"TO", u"TRUE", u"UNION", u"UNIQUE", u"UPDATE", u"USER",
+        u"USING", u"VALUES", u"WHEN", u"WHERE", u"WINDOW", u"WITH",
+    };
+    // clang-format on
+    for (const char16_t* word : kReserved) {
+        if (name.compare(QStringView(word), Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    return true;
 }

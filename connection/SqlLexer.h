@@ -3,15 +3,17 @@
 #include <QList>
 #include <QStringView>
 
+#include <functional>
+
 /// The kinds of token the engine wrapper tells apart in SQL text.
 enum class SqlTokenKind
 {
     Word,             ///< keyword or plain identifier
-    QuotedIdentifier, ///< "..." (doubled quotes inside)
+    QuotedIdentifier, ///< "...", [...] or `...` (a doubled closing mark stays inside)
     String,           ///< '...', E'...' or $tag$...$tag$
     Number,
     Parameter, ///< ":name" (never part of a "::" cast)
-    Comment,   ///< -- to the end of the line, or /* ... */
+    Comment,   ///< -- to the end of its line (the line break not included), or /* ... */
     Space,
     Symbol, ///< any other character, or "::"
 };
@@ -27,5 +29,35 @@ struct SqlToken
 /// identifier or comment runs to the end of the text.
 QList<SqlToken> TokenizeSql(QStringView sql);
 
+/// The same tokens handed to visit one by one, in order, without holding them all.
+void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>& visit);
+
+/// Literals, quoted identifiers and comments: nothing inside them may ever be changed.
+inline bool IsProtectedToken(SqlTokenKind kind)
+{
+    return kind == SqlTokenKind::String || kind == SqlTokenKind::QuotedIdentifier ||
+           kind == SqlTokenKind::Comment;
+}
+
+/// A "--" comment, which ends at its line break.
+inline bool IsLineComment(QStringView sql, const SqlToken& token)
+{
+    return token.kind == SqlTokenKind::Comment && sql.mid(token.begin, 2) == u"--";
+}
+
+/// Tokens that carry meaning: neither blanks nor comments.
+inline bool IsSignificantToken(SqlTokenKind kind)
+{
+    return kind != SqlTokenKind::Space && kind != SqlTokenKind::Comment;
+}
+
 /// The first word of the statement, upper-cased, skipping blanks, comments and opening parentheses.
 QString FirstSqlKeyword(QStringView sql);
+
+/// True when the text holds nothing but blanks and comments.
+bool IsEmptySql(QStringView sql);
+
+/// Whether a name can stand bare in a statement: a plain identifier that is no reserved word.
+/// With foldsToLower the engine reads bare names in lower case, so upper-case letters need quotes.
+/// A name holding "(" is an expression's own text (count(*)) and reads as itself.
+bool IsBareSqlName(QStringView name, bool foldsToLower);

@@ -3,6 +3,7 @@
 #include "connection/EngineError.h"
 #include "connection/FieldValue.h"
 #include "connection/RowStore.h"
+#include "connection/SqlLexer.h"
 
 #include <QFile>
 #include <QSet>
@@ -108,6 +109,12 @@ QString SqliteDriver::quoteIdentifier(const QString& name) const
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
+QString SqliteDriver::nameForSql(const QString& name) const
+{
+    // SQLite reads bare names without regard to case.
+    return IsBareSqlName(name, false) ? name : quoteIdentifier(name);
+}
+
 void SqliteDriver::bindAll(sqlite3_stmt* statement, const QVariantList& values) const
 {
     // Placeholders are "?N", so index N takes value N-1 in every statement of a batch.
@@ -156,8 +163,11 @@ FetchedResult SqliteDriver::fetch(const QString& sql, const QVariantList& values
     if (!st.get() || sqlite3_column_count(st.get()) == 0)
         throw WrapperError(QStringLiteral("The statement returns no rows"));
     bindAll(st.get(), values);
+    return fetchPrepared(st.get(), wantLive);
+}
 
-    sqlite3_stmt* s = st.get();
+FetchedResult SqliteDriver::fetchPrepared(sqlite3_stmt* s, bool wantLive) const
+{
     const int columns = sqlite3_column_count(s);
     FetchedResult result;
     QList<bool> typeFromData;
@@ -267,12 +277,12 @@ std::optional<LiveTarget> SqliteDriver::liveTarget(sqlite3_stmt* s) const
     return target;
 }
 
-int SqliteDriver::execute(const QString& sql, const QVariantList& values)
+int SqliteDriver::execute(const QString& sql, const QVariantList& values, FetchedResult* rows)
 {
     const QByteArray text = sql.toUtf8();
     const char* tail = text.constData();
     const char* end = text.constData() + text.size();
-    const sqlite3_int64 before = sqlite3_total_changes64(m_db);
+    sqlite3_int64 changed = 0;
     // Every statement of the text runs, not only the first.
     while (tail < end) {
         Statement st;
@@ -281,13 +291,32 @@ int SqliteDriver::execute(const QString& sql, const QVariantList& values)
         if (!st.get())
             break;
         bindAll(st.get(), values);
+        const sqlite3_int64 before = sqlite3_total_changes64(m_db);
+        if (rows && sqlite3_column_count(st.get()) > 0) {
+            *rows = fetchPrepared(st.get(), false);
+            continue;
+        }
         int rc;
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE)
             raise();
+        // The statement's own count: rows its triggers changed are in the total, not in this.
+        // A statement that changed nothing leaves the count of the one before it.
+        if (sqlite3_total_changes64(m_db) != before)
+            changed += sqlite3_changes64(m_db);
     }
-    return int(sqlite3_total_changes64(m_db) - before);
+    return int(changed);
+}
+
+std::optional<bool> SqliteDriver::returnsRows(const QString& sql) const
+{
+    const QByteArray text = sql.toUtf8();
+    Statement st;
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), st.out(), nullptr) != SQLITE_OK ||
+        !st.get())
+        return std::nullopt;
+    return sqlite3_column_count(st.get()) > 0;
 }
 
 int SqliteDriver::runKeyedChange(const QString& sql, const QVariantList& values,

@@ -20,12 +20,14 @@ public:
     QString bindableText(const QString& sql, const QList<ParameterMarker>& markers) const override;
     QString placeholder(int index) const override;
     FetchedResult fetch(const QString& sql, const QVariantList& values, bool wantLive) override;
-    int execute(const QString& sql, const QVariantList& values) override;
+    int execute(const QString& sql, const QVariantList& values, FetchedResult* rows = nullptr) override;
+    std::optional<bool> returnsRows(const QString& sql) const override;
     int runKeyedChange(const QString& sql, const QVariantList& values,
                        QList<std::optional<QByteArray>>* returned) override;
     bool supportsReturning() const override { return true; }
     bool bindsRealsAsText() const override { return false; }
     QString quoteIdentifier(const QString& name) const override;
+    QString nameForSql(const QString& name) const override;
 
     sqlite3* handle() const { return m_db; }
 
@@ -33,6 +35,8 @@ private:
     [[noreturn]] void raise() const;
     void bindAll(sqlite3_stmt* statement, const QVariantList& values) const;
     std::optional<LiveTarget> liveTarget(sqlite3_stmt* statement) const;
+    /// Steps a prepared and bound statement into a result.
+    FetchedResult fetchPrepared(sqlite3_stmt* statement, bool wantLive) const;
     void run(const char* sql) const;
 
     sqlite3* m_db = nullptr;

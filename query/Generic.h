@@ -15,18 +15,18 @@ class QWidget;
 /// Upper-cases the letters a to z only; every other character is left as it is.
 QString UpperCaseLetters(QStringView text);
 
-/// The full normaliser: re-spaces the text word by word (a word ends at a blank), sets the
-/// operators "=", "<=", ">=" and "!=" apart, lets a lone "(" join the next word, and upper-cases
-/// every word that holds no quote character. Each word of the result is followed by one blank.
+/// The full normaliser: re-spaces the text word by word, sets the "=" operators apart, lets a
+/// lone "(" join the next word, and upper-cases the letters outside string literals, quoted
+/// identifiers and comments, which stay exactly as typed; a "--" comment keeps its line break.
 /// Every word is kept, in time linear in the text. A text starting with a blank yields "".
+/// See NormalizeSqlText.
 QString NormalizeSQL(QStringView text);
 
-/// The simple normaliser: split at blanks, words without a quote character upper-cased, each
-/// followed by one blank. The input is not trimmed: a leading blank yields "".
+/// The simple normaliser: the same words without the "=" and "(" rules. The input is not
+/// trimmed: a leading blank yields "".
 QString UpperCaseSQLWords(QStringView text);
 
-/// True when the first word of the trimmed text holds "SELECT" (in any letter case). A text
-/// without a blank has no first word and is never row-returning.
+/// The row-road test, by the text alone: see ReturnsRows.
 bool IsSelectStatement(QStringView text);
 
 /// The elapsed time between two local instants, field by field with borrows (a month counts as

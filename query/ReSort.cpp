@@ -1,9 +1,9 @@
 #include "query/ReSort.h"
 
+#include "connection/Connection.h"
+#include "connection/DatabaseDriver.h"
 #include "connection/Query.h"
 #include "query/query.h"
-
-#include <QRegularExpression>
 
 namespace {
 
@@ -22,35 +22,45 @@ private:
 
 } // namespace
 
-QStringList ReSortedSql(const QStringList& lines, const SortRequest& request)
+QStringList ReSortedSql(const QStringList& lines, const SortRequest& request, const NameForSql& nameForSql)
 {
+    // Line breaks stay as they are: one may stand inside a string literal.
     QString text;
     for (const QString& line : lines)
-        text += line + QStringLiteral("\r\n");
-    const qsizetype cut = FindTopLevelOrderBy(text);
-    if (cut >= 0)
-        text.truncate(cut);
-    text += OrderByClause(request);
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
-    return text.split(lineBreak);
+        text += line + QLatin1Char('\n');
+    const SortPlace place = FindSortPlace(text);
+    const QString clause = OrderByClause(request, nameForSql);
+    QString out;
+    if (place.orderBy >= 0 || place.tail >= 0) {
+        out = text.left(place.orderBy >= 0 ? place.orderBy : place.tail) + clause;
+        if (place.tail >= 0)
+            out += QLatin1Char(' ') + text.mid(place.tail, place.end - place.tail);
+    } else {
+        // The clause on a line of its own, so that a "--" comment before it cannot take it in.
+        out = text.left(place.end);
+        if (!out.endsWith(QLatin1Char('\n')))
+            out += QLatin1Char('\n');
+        out += clause;
+    }
+    while (out.endsWith(QLatin1Char('\n')))
+        out.chop(1);
+    return out.split(QLatin1Char('\n'));
 }
 
 void ReSort(TFRM_Query& window, const SortRequest& request)
 {
     Query& query = window.QRY_Grid();
     const int noted = window.columnCount();
+    const DatabaseDriver& driver = query.connection().driver();
     {
         const ControlsDisabled quiet(query);
         QStringList values;
         for (int i = 0; i < query.paramCount(); ++i)
             values.append(query.paramAsText(i));
-        const QStringList lines = ReSortedSql(query.sql(), request);
-        query.close();
-        query.clearSql();
-        query.setSql(lines);
-        for (int i = 0; i < values.size() && i < query.paramCount(); ++i)
-            query.setParamAsString(i, values[i]);
-        query.open();
+        const QStringList lines = ReSortedSql(
+            query.sql(), request, [&driver](const QString& name) { return driver.nameForSql(name); });
+        // A statement the engine refuses leaves the result as it was.
+        query.openReplacing(lines, values);
         for (int p = noted; p < query.fieldCount(); ++p)
             query.setVisible(p, false);
     }

@@ -11,9 +11,12 @@ class TFRM_Query;
 /// order and the first record is current.
 ///
 /// At least one role of the request must be filled. When the engine refuses the new statement
-/// its error is raised (EngineError) and the dataset stays closed.
+/// its error is raised (EngineError) and the result stays as it was: statement, rows, columns.
 void ReSort(TFRM_Query& window, const SortRequest& request);
 
-/// The statement text after the re-sort: the lines each followed by CR LF, cut at the top-level
-/// ORDER BY, then the clause. Split at its line breaks it gives the new SQL lines.
-QStringList ReSortedSql(const QStringList& lines, const SortRequest& request);
+/// The statement's lines after the re-sort: its own top-level ORDER BY is replaced by the clause
+/// (field names as nameForSql gives them), what follows it (LIMIT, OFFSET, FETCH, FOR) stays
+/// behind the clause, a last ";" and what follows it go. Without an ORDER BY the clause goes
+/// before that tail, or on a line of its own at the end.
+QStringList ReSortedSql(const QStringList& lines, const SortRequest& request,
+                        const NameForSql& nameForSql = {});

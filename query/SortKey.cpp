@@ -1,92 +1,101 @@
 #include "query/SortKey.h"
 
+#include "connection/SqlLexer.h"
+
 #include <QStringList>
 
-namespace {
+#include <algorithm>
 
-bool isWordChar(QChar c)
+QString SortKey::text(const NameForSql& nameForSql) const
 {
-    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#';
+    return (nameForSql ? nameForSql(fieldName) : fieldName) +
+           (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
 }
 
-/// Skips blanks and comments from i; returns the first position of anything else.
-qsizetype skipSpace(QStringView s, qsizetype i)
-{
-    const qsizetype n = s.size();
-    while (i < n) {
-        if (s[i].isSpace()) {
-            ++i;
-        } else if (s[i] == u'-' && i + 1 < n && s[i + 1] == u'-') {
-            while (i < n && s[i] != u'\n' && s[i] != u'\r')
-                ++i;
-        } else if (s[i] == u'/' && i + 1 < n && s[i + 1] == u'*') {
-            const qsizetype close = s.indexOf(u"*/", i + 2);
-            i = close < 0 ? n : close + 2;
-        } else {
-            break;
-        }
-    }
-    return i;
-}
-
-/// True when the word at i is keyword (any letter case) standing alone.
-bool wordAt(QStringView s, qsizetype i, QStringView keyword)
-{
-    if (i + keyword.size() > s.size())
-        return false;
-    if (i > 0 && isWordChar(s[i - 1]))
-        return false;
-    if (s.sliced(i, keyword.size()).compare(keyword, Qt::CaseInsensitive) != 0)
-        return false;
-    const qsizetype after = i + keyword.size();
-    return after == s.size() || !isWordChar(s[after]);
-}
-
-} // namespace
-
-QString SortKey::text() const
-{
-    return fieldName + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
-}
-
-QString OrderByClause(const SortRequest& request)
+QString OrderByClause(const SortRequest& request, const NameForSql& nameForSql)
 {
     QStringList keys;
     for (const std::optional<SortKey>& key : request) {
         if (key)
-            keys.append(key->text());
+            keys.append(key->text(nameForSql));
     }
     return QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
 }
 
-qsizetype FindTopLevelOrderBy(QStringView s)
+namespace {
+
+bool isWord(QStringView sql, const SqlToken& token, QStringView word)
 {
-    const qsizetype n = s.size();
+    return token.kind == SqlTokenKind::Word &&
+           sql.mid(token.begin, token.length).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+bool isTailWord(QStringView sql, const SqlToken& token)
+{
+    return isWord(sql, token, u"LIMIT") || isWord(sql, token, u"OFFSET") || isWord(sql, token, u"FETCH") ||
+           isWord(sql, token, u"FOR");
+}
+
+} // namespace
+
+SortPlace FindSortPlace(QStringView sql)
+{
+    SortPlace place;
+    place.end = sql.size();
     int depth = 0;
-    qsizetype i = 0;
-    while (i < n) {
-        const QChar c = s[i];
-        if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
-            // Quoted: runs to the closing mark; a doubled mark inside reopens it at once.
-            const QChar close = c == u'[' ? QChar(u']') : c;
-            const qsizetype end = s.indexOf(close, i + 1);
-            i = end < 0 ? n : end + 1;
-        } else if ((c == u'-' && i + 1 < n && s[i + 1] == u'-') ||
-                   (c == u'/' && i + 1 < n && s[i + 1] == u'*')) {
-            i = skipSpace(s, i);
-        } else if (c == u'(') {
+    std::optional<SqlToken> previous; // the significant token before, at depth 0
+    std::optional<SqlToken> semicolon;
+    qsizetype firstTail = -1;
+    qsizetype tailAfterOrder = -1;
+    ForEachSqlToken(sql, [&](const SqlToken& token) {
+        if (!IsSignificantToken(token.kind))
+            return;
+        const QStringView text = sql.mid(token.begin, token.length);
+        // Anything after a ";" means it was not the statement's last character after all.
+        semicolon.reset();
+        if (text == u"(") {
             ++depth;
-            ++i;
-        } else if (c == u')') {
+        } else if (text == u")") {
             depth = std::max(0, depth - 1);
-            ++i;
-        } else if (depth == 0 && (c == u'o' || c == u'O') && wordAt(s, i, u"ORDER")) {
-            if (wordAt(s, skipSpace(s, i + 5), u"BY"))
-                return i;
-            i += 5;
-        } else {
-            ++i;
+        } else if (depth == 0) {
+            if (place.orderBy < 0 && previous && isWord(sql, *previous, u"ORDER") &&
+                isWord(sql, token, u"BY")) {
+                place.orderBy = previous->begin;
+            } else if (isTailWord(sql, token)) {
+                if (firstTail < 0)
+                    firstTail = token.begin;
+                if (place.orderBy >= 0 && tailAfterOrder < 0)
+                    tailAfterOrder = token.begin;
+            } else if (text == u";") {
+                semicolon = token;
+            }
         }
-    }
-    return -1;
+        previous = token;
+    });
+    if (semicolon)
+        place.end = semicolon->begin;
+    place.tail = place.orderBy >= 0 ? tailAfterOrder : firstTail;
+    if (place.tail >= place.end)
+        place.tail = -1;
+    return place;
+}
+
+qsizetype FindTopLevelOrderBy(QStringView sql)
+{
+    qsizetype found = -1;
+    int depth = 0;
+    std::optional<SqlToken> previous;
+    ForEachSqlToken(sql, [&](const SqlToken& token) {
+        if (found >= 0 || !IsSignificantToken(token.kind))
+            return;
+        const QStringView text = sql.mid(token.begin, token.length);
+        if (text == u"(")
+            ++depth;
+        else if (text == u")")
+            depth = std::max(0, depth - 1);
+        else if (depth == 0 && previous && isWord(sql, *previous, u"ORDER") && isWord(sql, token, u"BY"))
+            found = previous->begin;
+        previous = token;
+    });
+    return found;
 }

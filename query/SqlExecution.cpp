@@ -51,9 +51,11 @@ QString SqlExecution::JoinLines(const QStringList& editorLines)
     for (const QString& line : editorLines)
         size += line.size() + 1;
     text.reserve(size);
+    // Line breaks, not blanks: a "--" comment ends at its line, and a literal spanning lines
+    // keeps its own. The normaliser turns the others into blanks.
     for (const QString& line : editorLines) {
         text += line;
-        text += QLatin1Char(' ');
+        text += QLatin1Char('\n');
     }
     qsizetype from = 0;
     qsizetype to = text.size();
@@ -81,7 +83,23 @@ SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& edito
         const BusyCursor busy(m_ctx.desktop);
         m_statement = NormalizeSQL(JoinLines(editorLines));
     }
-    return IsSelectStatement(m_statement) ? runRows(window, mainWindowTopLeft) : runCommand(window);
+    return takesRowRoad(window.QRY_Grid()) ? runRows(window, mainWindowTopLeft)
+                                           : runCommand(window, mainWindowTopLeft);
+}
+
+bool SqlExecution::takesRowRoad(Query& query) const
+{
+    // The engine's own answer where it can give one before running anything.
+    try {
+        query.close();
+        query.clearSql();
+        query.addSql(m_statement);
+        if (const std::optional<bool> known = query.returnsRows())
+            return *known;
+    } catch (const std::exception&) {
+        // No answer: the text decides, and running it reports what is wrong.
+    }
+    return IsSelectStatement(m_statement);
 }
 
 SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& mainWindowTopLeft)
@@ -110,9 +128,6 @@ SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& ma
         if (!opened && !tryOpen(query, false, &failure))
             std::rethrow_exception(failure);
 
-        window.EDT_TotalRecords->setText(QString::number(query.recordCount()));
-        window.EDT_TimeElapsed->setText(ElapsedTimeText(start, QDateTime::currentDateTime()));
-        placeWindow(window, mainWindowTopLeft);
     } catch (const EngineError& e) {
         busy.reset();
         emptyFields(window);
@@ -124,7 +139,17 @@ SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& ma
         m_ctx.desktop.messageBox(BoxKind::Plain, kError, BoxButtons::Ok, &window);
         return Outcome::Failed;
     }
+    busy.reset();
+    return showResult(window, start, mainWindowTopLeft);
+}
 
+SqlExecution::Outcome SqlExecution::showResult(TFRM_Query& window, const QDateTime& start,
+                                               const QPoint& mainWindowTopLeft)
+{
+    const BusyCursor busy(m_ctx.desktop);
+    window.EDT_TotalRecords->setText(QString::number(window.QRY_Grid().recordCount()));
+    window.EDT_TimeElapsed->setText(ElapsedTimeText(start, QDateTime::currentDateTime()));
+    placeWindow(window, mainWindowTopLeft);
     m_ctx.desktop.suspendBusy();
     window.exec();
     m_ctx.desktop.resumeBusy();
@@ -135,10 +160,11 @@ SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& ma
     return Outcome::ResultShown;
 }
 
-SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window)
+SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window, const QPoint& mainWindowTopLeft)
 {
     std::optional<BusyCursor> busy(std::in_place, m_ctx.desktop);
     int affected = -1;
+    const QDateTime start = QDateTime::currentDateTime();
     try {
         Query& query = window.QRY_Grid();
         query.close();
@@ -156,6 +182,12 @@ SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window)
         busy.reset();
         m_ctx.desktop.messageBox(BoxKind::Plain, kError, BoxButtons::Ok, &window);
         return Outcome::Failed;
+    }
+    if (window.QRY_Grid().isActive()) {
+        // The statement returned rows after all: they are shown, never dropped.
+        window.DSC_Grid->setDataSet(&window.QRY_Grid());
+        busy.reset();
+        return showResult(window, start, mainWindowTopLeft);
     }
     busy.reset();
     const QString text =

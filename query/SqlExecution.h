@@ -5,6 +5,8 @@
 #include <QStringList>
 
 struct AppContext;
+class QDateTime;
+class Query;
 class TFRM_Query;
 
 /// Runs the editor's SQL (the "Execute SQL" command): builds one statement from the editor's
@@ -36,12 +38,15 @@ public:
     /// The parameter values entered in the last row-returning execution, by position.
     const QStringList& paramList() const { return m_paramList; }
 
-    /// One text from the lines, each followed by a blank, trimmed (codes 0 to 32) at both ends.
+    /// One text from the lines, each followed by a line break, trimmed (codes 0 to 32) at both ends.
     static QString JoinLines(const QStringList& editorLines);
 
 private:
     Outcome runRows(TFRM_Query& window, const QPoint& mainWindowTopLeft);
-    Outcome runCommand(TFRM_Query& window);
+    Outcome runCommand(TFRM_Query& window, const QPoint& mainWindowTopLeft);
+    /// Fills the two fields, places and shows the result window of the open query.
+    Outcome showResult(TFRM_Query& window, const QDateTime& start, const QPoint& mainWindowTopLeft);
+    bool takesRowRoad(Query& query) const;
     void placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft);
     void emptyFields(TFRM_Query& window);
 

@@ -1,100 +1,214 @@
 #include "query/SqlNormalizer.h"
 
-#include <QtGlobal>
+#include "connection/SqlLexer.h"
+
+#include <QList>
 
 #include <algorithm>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
 constexpr char16_t kBlank = u' ';
-/// The block copy may write this far past the output it keeps.
-constexpr qsizetype kSlack = 16;
 
-bool isTrimmable(char16_t c)
+bool isSeparator(char16_t c)
 {
     return c <= 32;
-}
-bool isQuote(char16_t c)
-{
-    return c == u'\'' || c == u'"';
 }
 bool isOperatorLead(char16_t c)
 {
     return c == u'<' || c == u'>' || c == u'!';
 }
-char16_t upperLetter(char16_t c)
+bool isOperatorTail(char16_t c)
 {
-    return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+    return c == u'=' || c == u'>';
 }
 
-qsizetype countEquals(const char16_t* src, qsizetype n)
+/// A literal, quoted identifier or comment: copied as it stands.
+struct Span
 {
-    qsizetype count = 0;
-    qsizetype i = 0;
-#if defined(__SSE2__)
-    const __m128i equal = _mm_set1_epi16(short(u'='));
-    while (i + 8 <= n) {
-        // 16-bit lane counters: flushed before they can overflow.
-        __m128i lanes = _mm_setzero_si128();
-        const qsizetype stop = std::min(n - 7, i + 8 * 0x7FFF);
-        for (; i < stop; i += 8) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-            lanes = _mm_sub_epi16(lanes, _mm_cmpeq_epi16(v, equal));
-        }
-        alignas(16) quint16 parts[8];
-        _mm_store_si128(reinterpret_cast<__m128i*>(parts), lanes);
-        for (quint16 p : parts)
-            count += p;
-    }
-#endif
-    for (; i < n; ++i)
-        count += src[i] == u'=';
-    return count;
-}
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    bool lineComment = false;
+};
 
-/// The state of one normalisation; see NormalizeSqlText.
-class SqlNormalizer final
+/// A word: input from begin to end, cut only at separators outside spans.
+struct Word
+{
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    bool endsWithLineComment = false;
+};
+
+class SqlWords final
 {
 public:
-    explicit SqlNormalizer(QStringView text);
-    QString run();
+    explicit SqlWords(QStringView text);
 
-    /// Copies ordinary text block by block up to the next character where a rule acts.
-    void copyOrdinary();
-    void handleOne();
-    void handleBlank();
-    void handleParen();
-    void handleEquals();
-    void handleQuote();
-    /// Skips the blank at the cursor, if any, and the codes 0 to 32 after it.
-    void skipSeparator();
-    qsizetype pieceStart() const { return std::max(m_boundary, m_lastBlank + 1); }
-    /// The piece under the cursor starts with a "(" glued on from the word before.
-    bool hasParenPrefix() const { return m_parenPrefix && m_lastBlank < m_boundary; }
-    void setBoundary(qsizetype at, bool parenPrefix = false)
-    {
-        m_boundary = at;
-        m_parenPrefix = parenPrefix;
-    }
+    /// Splits the words at their operators and glues a lone "(" to the next word.
+    QString normalized();
+    /// The words as they are.
+    QString upperCased();
 
+private:
+    QList<Word> split() const;
+    /// Appends text[begin, end) with the letters a to z outside spans upper-cased.
+    void emit(qsizetype begin, qsizetype end);
+    void endPiece(bool lineBreak) { m_out += lineBreak ? QLatin1Char('\n') : QChar(kBlank); }
+    /// The first "=" outside spans in [begin, end), or -1.
+    qsizetype findEquals(qsizetype begin, qsizetype end);
+    /// Moves the span cursor to the first span that ends after at.
+    void seekSpan(qsizetype at);
+
+    QStringView m_text;
     const char16_t* m_src;
-    qsizetype m_end;
-    qsizetype m_in = 0;
+    QList<Span> m_spans;
+    qsizetype m_span = 0;
     QString m_out;
-    char16_t* m_dst = nullptr;
-    qsizetype m_o = 0;
-    /// No piece starts before this output position.
-    qsizetype m_boundary = 0;
-    /// The output position of the last blank copied by the block copy, -1 before any.
-    qsizetype m_lastBlank = -1;
-    /// The "(" at m_boundary was glued on from the word before and has no counterpart in the
-    /// input at the same place.
-    bool m_parenPrefix = false;
 };
+
+SqlWords::SqlWords(QStringView text) : m_text(text), m_src(text.utf16())
+{
+    ForEachSqlToken(text, [this](const SqlToken& token) {
+        if (IsProtectedToken(token.kind))
+            m_spans.append(Span{token.begin, token.begin + token.length, IsLineComment(m_text, token)});
+    });
+    m_out.reserve(text.size() + text.size() / 8 + 16);
+}
+
+void SqlWords::seekSpan(qsizetype at)
+{
+    // Pieces are visited twice (the "=" search runs ahead of the copy), so the cursor may go back.
+    if (m_span > 0 && m_span <= m_spans.size() && m_spans[m_span - 1].end > at) {
+        m_span = std::lower_bound(m_spans.begin(), m_spans.end(), at,
+                                  [](const Span& span, qsizetype pos) { return span.end <= pos; }) -
+                 m_spans.begin();
+    }
+    while (m_span < m_spans.size() && m_spans[m_span].end <= at)
+        ++m_span;
+}
+
+QList<Word> SqlWords::split() const
+{
+    QList<Word> words;
+    const qsizetype n = m_text.size();
+    qsizetype span = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        // No span starts with a separator, so the blanks between words are all outside spans.
+        while (i < n && isSeparator(m_src[i]))
+            ++i;
+        if (i >= n)
+            break;
+        Word word{i, i, false};
+        while (i < n) {
+            if (span < m_spans.size() && m_spans[span].begin == i) {
+                word.endsWithLineComment = m_spans[span].lineComment;
+                i = m_spans[span++].end;
+                continue;
+            }
+            if (isSeparator(m_src[i]))
+                break;
+            word.endsWithLineComment = false;
+            ++i;
+        }
+        word.end = i;
+        words.append(word);
+    }
+    return words;
+}
+
+void SqlWords::emit(qsizetype begin, qsizetype end)
+{
+    seekSpan(begin);
+    qsizetype i = begin;
+    while (i < end) {
+        if (m_span < m_spans.size() && m_spans[m_span].begin <= i) {
+            const qsizetype stop = std::min(end, m_spans[m_span].end);
+            m_out.append(m_text.sliced(i, stop - i));
+            i = stop;
+            seekSpan(i);
+            continue;
+        }
+        const qsizetype stop = m_span < m_spans.size() ? std::min(end, m_spans[m_span].begin) : end;
+        for (; i < stop; ++i) {
+            const char16_t c = m_src[i];
+            m_out += QChar((c >= u'a' && c <= u'z') ? char16_t(c - 32) : c);
+        }
+    }
+}
+
+qsizetype SqlWords::findEquals(qsizetype begin, qsizetype end)
+{
+    seekSpan(begin);
+    qsizetype i = begin;
+    while (i < end) {
+        if (m_span < m_spans.size() && m_spans[m_span].begin <= i) {
+            i = m_spans[m_span].end;
+            seekSpan(i);
+            continue;
+        }
+        const qsizetype stop = m_span < m_spans.size() ? std::min(end, m_spans[m_span].begin) : end;
+        for (; i < stop; ++i) {
+            if (m_src[i] == u'=')
+                return i;
+        }
+    }
+    return -1;
+}
+
+QString SqlWords::upperCased()
+{
+    for (const Word& word : split()) {
+        emit(word.begin, word.end);
+        endPiece(word.endsWithLineComment);
+    }
+    return std::move(m_out);
+}
+
+QString SqlWords::normalized()
+{
+    const QList<Word> words = split();
+    bool paren = false; // a lone "(" waiting in front of this word
+    for (qsizetype w = 0; w < words.size(); ++w) {
+        const Word& word = words[w];
+        const bool hasNext = w + 1 < words.size();
+        qsizetype begin = word.begin;
+        const qsizetype end = word.end;
+        while (begin < end) {
+            const qsizetype q = findEquals(begin, end);
+            if (q < 0 || (end - begin == 1 && !paren)) {
+                if (!paren && end - begin == 1 && m_src[begin] == u'(' && hasNext) {
+                    paren = true; // joins the next word
+                    break;
+                }
+                if (paren)
+                    m_out += QLatin1Char('(');
+                paren = false;
+                emit(begin, end);
+                endPiece(word.endsWithLineComment);
+                break;
+            }
+            qsizetype opBegin = q;
+            if (q > begin && (isOperatorLead(m_src[q - 1]) || m_src[q - 1] == u':'))
+                --opBegin;
+            qsizetype opEnd = q + 1;
+            while (opEnd < end && isOperatorTail(m_src[opEnd]))
+                ++opEnd;
+            if (opBegin > begin || paren) {
+                if (paren)
+                    m_out += QLatin1Char('(');
+                paren = false;
+                emit(begin, opBegin);
+                endPiece(false);
+            }
+            emit(opBegin, opEnd);
+            const bool last = opEnd == end;
+            endPiece(last && word.endsWithLineComment);
+            begin = opEnd;
+        }
+    }
+    return std::move(m_out);
+}
 
 } // namespace
 
@@ -103,170 +217,12 @@ QString NormalizeSqlText(QStringView text)
     // A text starting with a blank has an empty first word, where the join stops: nothing.
     if (text.isEmpty() || text.front() == kBlank)
         return {};
-    return SqlNormalizer(text).run();
+    return SqlWords(text).normalized();
 }
 
-SqlNormalizer::SqlNormalizer(QStringView text)
-    : m_src(reinterpret_cast<const char16_t*>(text.utf16())), m_end(text.size())
+QString UpperCaseSqlWordsText(QStringView text)
 {
-    // The text after the first blank is trimmed at its end once; with no blank the whole text is
-    // one word, control characters included.
-    const qsizetype firstBlank = text.indexOf(QChar(kBlank));
-    if (firstBlank >= 0) {
-        while (m_end > firstBlank + 1 && isTrimmable(m_src[m_end - 1]))
-            --m_end;
-    }
-    // Each "=" can add a blank on both sides, and the last word gains its blank.
-    m_out.resize(m_end + 2 * countEquals(m_src, m_end) + 1 + kSlack);
-    m_dst = reinterpret_cast<char16_t*>(m_out.data());
-}
-
-QString SqlNormalizer::run()
-{
-    while (m_in < m_end) {
-        copyOrdinary();
-        if (m_in < m_end)
-            handleOne();
-    }
-    // The last piece gains its blank unless it already ends with one (an operator, a lone "(").
-    if (m_o == 0 || m_dst[m_o - 1] != kBlank)
-        m_dst[m_o++] = kBlank;
-    m_out.truncate(m_o);
-    return std::move(m_out);
-}
-
-void SqlNormalizer::copyOrdinary()
-{
-#if defined(__SSE2__)
-    const __m128i sign = _mm_set1_epi16(short(0x8000));
-    const __m128i upTo32 = _mm_set1_epi16(short(0x8000 + 33));
-    const __m128i below32 = _mm_set1_epi16(short(0x8000 + 32));
-    const __m128i blank = _mm_set1_epi16(short(kBlank));
-    const __m128i equal = _mm_set1_epi16(short(u'='));
-    const __m128i paren = _mm_set1_epi16(short(u'('));
-    const __m128i apostrophe = _mm_set1_epi16(short(u'\''));
-    const __m128i quote = _mm_set1_epi16(short(u'"'));
-    const __m128i beforeA = _mm_set1_epi16(short(u'a' - 1));
-    const __m128i afterZ = _mm_set1_epi16(short(u'z' + 1));
-    const __m128i caseBit = _mm_set1_epi16(32);
-    // Locals: the block stores may alias anything, members would be reloaded after each.
-    const char16_t* const src = m_src;
-    char16_t* const dst = m_dst;
-    const qsizetype end = m_end;
-    qsizetype in = m_in;
-    qsizetype o = m_o;
-    qsizetype lastBlank = m_lastBlank;
-    while (in + 9 <= end) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + in));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + in + 1));
-        const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + o),
-                         _mm_sub_epi16(v, _mm_and_si128(lower, caseBit)));
-        const __m128i isBlank = _mm_cmpeq_epi16(v, blank);
-        // Unsigned comparisons through the sign flip: control characters, and a blank that is
-        // followed by a trimmable character.
-        const __m128i control = _mm_cmplt_epi16(_mm_xor_si128(v, sign), below32);
-        const __m128i runOfBlanks =
-            _mm_and_si128(isBlank, _mm_cmplt_epi16(_mm_xor_si128(next, sign), upTo32));
-        __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, equal), _mm_cmpeq_epi16(v, paren));
-        hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi16(v, apostrophe), _mm_cmpeq_epi16(v, quote)));
-        hit = _mm_or_si128(hit, _mm_or_si128(control, runOfBlanks));
-        const unsigned mask = unsigned(_mm_movemask_epi8(hit));
-        unsigned blanks = unsigned(_mm_movemask_epi8(isBlank));
-        // Two mask bits per character; only the blanks before the first hit were copied for good.
-        const int stop = mask ? __builtin_ctz(mask) : 16;
-        blanks &= (1u << stop) - 1;
-        if (blanks)
-            lastBlank = o + (31 - __builtin_clz(blanks)) / 2;
-        in += stop / 2;
-        o += stop / 2;
-        if (mask)
-            break;
-    }
-    m_in = in;
-    m_o = o;
-    m_lastBlank = lastBlank;
-#endif
-}
-
-void SqlNormalizer::handleOne()
-{
-    const char16_t c = m_src[m_in];
-    if (c == kBlank) {
-        handleBlank();
-    } else if (c == u'=') {
-        handleEquals();
-    } else if (c == u'(') {
-        handleParen();
-    } else if (isQuote(c)) {
-        handleQuote();
-    } else {
-        m_dst[m_o++] = upperLetter(c);
-        ++m_in;
-    }
-}
-
-void SqlNormalizer::skipSeparator()
-{
-    if (m_in < m_end && m_src[m_in] == kBlank) {
-        ++m_in;
-        while (m_in < m_end && isTrimmable(m_src[m_in]))
-            ++m_in;
-    }
-}
-
-void SqlNormalizer::handleBlank()
-{
-    m_dst[m_o++] = kBlank;
-    skipSeparator();
-    setBoundary(m_o);
-}
-
-void SqlNormalizer::handleParen()
-{
-    const bool alone = pieceStart() == m_o && (m_in + 1 == m_end || m_src[m_in + 1] == kBlank);
-    m_dst[m_o++] = u'(';
-    ++m_in;
-    if (!alone)
-        return;
-    // A word that is exactly "(" joins the next word; with nothing after it, it stays a word.
-    skipSeparator();
-    if (m_in >= m_end) {
-        m_dst[m_o++] = kBlank;
-        return;
-    }
-    setBoundary(m_o - 1, true);
-}
-
-void SqlNormalizer::handleEquals()
-{
-    const qsizetype before = m_o - pieceStart();
-    if (before > 0 && isOperatorLead(m_dst[m_o - 1])) {
-        const char16_t lead = m_dst[m_o - 1];
-        if (before > 1) {
-            m_dst[m_o - 1] = kBlank;
-            m_dst[m_o++] = lead;
-        }
-    } else if (before > 0) {
-        m_dst[m_o++] = kBlank;
-    }
-    m_dst[m_o++] = u'=';
-    m_dst[m_o++] = kBlank;
-    ++m_in;
-    // The rest of the word is the next piece; when it is empty the word's blank is used up.
-    skipSeparator();
-    setBoundary(m_o);
-}
-
-void SqlNormalizer::handleQuote()
-{
-    // The piece stays as typed: copy it again from the input up to where it ends.
-    const qsizetype start = pieceStart() + (hasParenPrefix() ? 1 : 0);
-    const qsizetype shift = m_o - m_in;
-    qsizetype end = m_in;
-    while (end < m_end && m_src[end] != kBlank && m_src[end] != u'=')
-        ++end;
-    std::copy(m_src + (start - shift), m_src + end, m_dst + start);
-    m_o = end + shift;
-    m_in = end;
+    if (text.isEmpty() || text.front() == kBlank)
+        return {};
+    return SqlWords(text).upperCased();
 }

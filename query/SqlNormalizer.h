@@ -3,18 +3,20 @@
 #include <QString>
 #include <QStringView>
 
-/// The full statement normaliser behind NormalizeSQL, in one pass over the text. A text that starts
-/// with a blank (an empty first word) gives the empty text.
+/// The statement normalisers behind NormalizeSQL and UpperCaseSQLWords.
 ///
-/// The rules work on words (a word runs to the next blank; what follows a blank is trimmed of
-/// codes 0 to 32): a word is split at each "=" into the part before the operator ("=", or "<=",
-/// ">=", "!=" when the "=" follows "<", ">" or "!"), the operator and the rest, which is taken as
-/// the next word; a word that is exactly "(" is glued to the next word; each piece is upper-cased
-/// (a to z) unless it holds a quote character, and followed by one blank.
+/// Both see the text through the SQL lexer: string literals, quoted identifiers and comments are
+/// copied exactly as typed, line breaks and blanks inside them included. Outside them, a run of
+/// codes 0 to 32 separates words and becomes one blank, or one line break after a "--" comment
+/// so that the comment never reaches into the next line; the letters a to z are upper-cased.
+/// A text that starts with a blank (an empty first word) gives the empty text.
 ///
-/// Ordinary text, where the output is the input upper-cased, is copied eight characters at a time;
-/// only the characters where the rules act ("=", "(", quotes, control characters and a blank
-/// followed by another blank or control character) are handled one by one. Inside a piece the
-/// output mirrors the input, so the piece under the cursor starts after the last blank written
-/// or the last place where a rule acted, whichever is later.
+/// The full normaliser also splits a word at each "=" outside literals into the part before the
+/// operator, the operator and the rest, which is taken as the next word. The operator is the "="
+/// with one "<", ">", "!" or ":" right before it, and any "=" or ">" right after it, so "<=",
+/// ">=", "!=", "==", "=>", ":=" and "<=>" stay whole. A word that is exactly
+/// "(" joins the next word. Each piece is followed by its separator, so the text ends with one.
 QString NormalizeSqlText(QStringView text);
+
+/// The simple normaliser: the words as above, without the "=" and "(" rules.
+QString UpperCaseSqlWordsText(QStringView text);

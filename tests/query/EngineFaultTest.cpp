@@ -179,8 +179,9 @@ TEST_P(EngineFaultTest, AnUpdateCutOffLeavesTheTableAsItWas)
     if (c.fault == Fault::ServerStopped) {
         ASSERT_TRUE(PgServer::instance().startAgain()) << PgServer::instance().failure().toStdString();
     }
-    EXPECT_EQ(PgServer::instance().psql(QStringLiteral("SELECT string_agg(name, ',' ORDER BY id) FROM fault_t")),
-              QStringLiteral("one,two,three"));
+    EXPECT_EQ(
+        PgServer::instance().psql(QStringLiteral("SELECT string_agg(name, ',' ORDER BY id) FROM fault_t")),
+        QStringLiteral("one,two,three"));
     startup->queryTool().BBN_ChangeDataSource->click();
     logIn();
     EXPECT_FALSE(startup->login().isVisible());

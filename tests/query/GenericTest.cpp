@@ -28,35 +28,49 @@ TEST_P(NormalizeSqlCases, GivesTheNormalisedText)
 
 INSTANTIATE_TEST_SUITE_P(
     Generic, NormalizeSqlCases,
-    ::testing::Values(TextCase{"select * from emp where sal>=1000 and name='x'",
-                               "SELECT * FROM EMP WHERE SAL >= 1000 AND NAME = 'x' "},
-                      TextCase{"update t set a=1 where b!=2", "UPDATE T SET A = 1 WHERE B != 2 "},
-                      TextCase{"( select * from t )", "(SELECT * FROM T ) "},
-                      TextCase{"name = 'John Smith'", "NAME = 'John Smith' "},
-                      TextCase{"'a b c'", "'a B c' "}, TextCase{"'a=b'", "'a = b' "},
-                      // runs of blanks and other control characters after a blank collapse
-                      TextCase{"a   b \t\r\n c", "A B C "},
-                      // a word without "=" is never split
-                      TextCase{"a<b a<>b", "A<B A<>B "},
-                      // "=" at the start, the end, alone, doubled and repeated
-                      TextCase{"=a", "= A "}, TextCase{"a=", "A = "}, TextCase{"=", "= "},
-                      TextCase{"==", "= = "}, TextCase{"a=b=c", "A = B = C "}, TextCase{"a<=", "A <= "},
-                      TextCase{"<=", "<= "}, TextCase{">=5", ">= 5 "}, TextCase{"x<>=y", "X< >= Y "},
-                      TextCase{"a<=b=c", "A <= B = C "}, TextCase{"!=x", "!= X "},
-                      // "(" joins the next word, also when it comes out of an "=" split
-                      TextCase{"where x =( 1 )", "WHERE X = (1 ) "}, TextCase{"( ( a", "(( A "},
-                      TextCase{"(=a", "( = A "},
-                      // a trailing "(" stays
-                      TextCase{"count (", "COUNT ( "}, TextCase{"(", "( "},
-                      // only a to z change case
-                      TextCase{"sélect ärger ß", "SéLECT äRGER ß "},
-                      TextCase{"select \"Mixed\" from t", "SELECT \"Mixed\" FROM T "},
-                      // a parameter marker keeps its name, upper-cased
-                      TextCase{"select * from t where id=:id", "SELECT * FROM T WHERE ID = :ID "},
-                      // nothing before the first blank: nothing at all
-                      TextCase{"", ""}, TextCase{" select 1", ""},
-                      // trailing control characters of the remaining text are trimmed
-                      TextCase{"a b\t\n", "A B "}));
+    ::testing::Values(
+        TextCase{"select * from emp where sal>=1000 and name='x'",
+                 "SELECT * FROM EMP WHERE SAL >= 1000 AND NAME = 'x' "},
+        TextCase{"update t set a=1 where b!=2", "UPDATE T SET A = 1 WHERE B != 2 "},
+        TextCase{"( select * from t )", "(SELECT * FROM T ) "},
+        TextCase{"name = 'John Smith'", "NAME = 'John Smith' "},
+        // nothing inside literals, quoted names and comments changes
+        TextCase{"'a b c'", "'a b c' "}, TextCase{"'a=b'", "'a=b' "},
+        TextCase{"insert into dept values (91, 'São Paulo centro', 'k=v  a b')",
+                 "INSERT INTO DEPT VALUES (91, 'São Paulo centro', 'k=v  a b') "},
+        TextCase{"select \"Full  Name\", [a=b], `x y` from t", "SELECT \"Full  Name\", [a=b], `x y` FROM T "},
+        TextCase{"select e'it\\'s a=b', $q$ don't = x $q$, 'a\nb'",
+                 "SELECT e'it\\'s a=b', $q$ don't = x $q$, 'a\nb' "},
+        TextCase{"select 1 /* keep  this=that */ from t", "SELECT 1 /* keep  this=that */ FROM T "},
+        TextCase{"lower(name)='x'||upper(y)", "LOWER(NAME) = 'x'||UPPER(Y) "},
+        // a line comment keeps its line break, so it never takes the next line in
+        TextCase{"delete from dept -- only the new one\nwhere deptno = 92",
+                 "DELETE FROM DEPT -- only the new one\nWHERE DEPTNO = 92 "},
+        TextCase{"-- first line\nselect 1 -- it's */ here", "-- first line\nSELECT 1 -- it's */ here\n"},
+        // runs of blanks and other control characters after a blank collapse
+        TextCase{"a   b \t\r\n c", "A B C "},
+        // a word without "=" is never split
+        TextCase{"a<b a<>b", "A<B A<>B "},
+        // "=" at the start, the end, alone, doubled and repeated
+        TextCase{"=a", "= A "}, TextCase{"a=", "A = "}, TextCase{"=", "= "}, TextCase{"==", "== "},
+        TextCase{"a=b=c", "A = B = C "}, TextCase{"a<=", "A <= "},
+        // operators that hold "=" stay whole
+        TextCase{"a==b f(x=>1) v:=2 a<=>b", "A == B F(X => 1) V := 2 A <=> B "}, TextCase{"<=", "<= "},
+        TextCase{">=5", ">= 5 "}, TextCase{"x<>=y", "X< >= Y "}, TextCase{"a<=b=c", "A <= B = C "},
+        TextCase{"!=x", "!= X "},
+        // "(" joins the next word, also when it comes out of an "=" split
+        TextCase{"where x =( 1 )", "WHERE X = (1 ) "}, TextCase{"( ( a", "(( A "}, TextCase{"(=a", "( = A "},
+        // a trailing "(" stays
+        TextCase{"count (", "COUNT ( "}, TextCase{"(", "( "},
+        // only a to z change case
+        TextCase{"sélect ärger ß", "SéLECT äRGER ß "},
+        TextCase{"select \"Mixed\" from t", "SELECT \"Mixed\" FROM T "},
+        // a parameter marker keeps its name, upper-cased
+        TextCase{"select * from t where id=:id", "SELECT * FROM T WHERE ID = :ID "},
+        // nothing before the first blank: nothing at all
+        TextCase{"", ""}, TextCase{" select 1", ""},
+        // trailing control characters of the remaining text are trimmed
+        TextCase{"a b\t\n", "A B "}));
 
 class UpperCaseSqlWordsCases : public ::testing::TestWithParam<TextCase>
 {
@@ -70,7 +84,8 @@ TEST_P(UpperCaseSqlWordsCases, GivesTheUpperCasedWords)
 INSTANTIATE_TEST_SUITE_P(Generic, UpperCaseSqlWordsCases,
                          ::testing::Values(TextCase{"select * from t", "SELECT * FROM T "},
                                            TextCase{"a=b  c", "A=B C "}, TextCase{"( select", "( SELECT "},
-                                           TextCase{"name='x y' z", "name='x y' Z "},
+                                           TextCase{"name='x y' z", "NAME='x y' Z "},
+                                           TextCase{"a -- b c\nd", "A -- b c\nD "},
                                            TextCase{" leading blank", ""}, TextCase{"", ""},
                                            TextCase{"SELECT * FROM T ", "SELECT * FROM T "}));
 
@@ -96,11 +111,26 @@ TEST_P(IsSelectStatementCases, TestsTheFirstWord)
 
 INSTANTIATE_TEST_SUITE_P(
     Generic, IsSelectStatementCases,
-    ::testing::Values(SelectCase{"select * from t", true}, SelectCase{"SELECT*FROM T", true},
-                      SelectCase{"SELECT*FROM*T", false}, SelectCase{"insert into t values (1)", false},
-                      SelectCase{"(SELECT * FROM T ) ", true}, SelectCase{"  \t select x ", true},
-                      SelectCase{"SELECT ", false}, SelectCase{"xselectx a", true},
-                      SelectCase{"update t set a = (select 1)", false}, SelectCase{"", false}));
+    ::testing::Values(
+        SelectCase{"select * from t", true}, SelectCase{"SELECT*FROM T", true},
+        SelectCase{"SELECT*FROM*T", true}, SelectCase{"insert into t values (1)", false},
+        SelectCase{"(SELECT * FROM T ) ", true}, SelectCase{"  \t select x ", true},
+        SelectCase{"SELECT ", true}, SelectCase{"xselectx a", true},
+        SelectCase{"update t set a = (select 1)", false}, SelectCase{"", false},
+        // what the first word alone misses
+        SelectCase{"WITH X AS (SELECT 1) SELECT * FROM X", true},
+        SelectCase{"with recursive r(n) as (values (1) union all select n+1 from r) table r", true},
+        SelectCase{"WITH X AS (SELECT 1 AS A) DELETE FROM T WHERE A IN (SELECT A FROM X)", false},
+        SelectCase{"WITH X AS (SELECT 1) UPDATE T SET A = 1 RETURNING A", true},
+        SelectCase{"/* note */ select 1", true}, SelectCase{"-- note\n  ( (select 1))", true},
+        SelectCase{"VALUES (1)", true}, SelectCase{"EXPLAIN QUERY PLAN SELECT 1", true},
+        SelectCase{"SHOW search_path", true}, SelectCase{"PRAGMA table_info(emp)", true},
+        SelectCase{"PRAGMA foreign_keys = ON", false},
+        SelectCase{"insert into t values (1) returning id", true},
+        SelectCase{"insert into t select a from u where b in (select c from v returning)", false},
+        SelectCase{"delete from t where 'returning' = x", false},
+        SelectCase{"-- select\ndelete from t", false}, SelectCase{"/* only a comment */", false},
+        SelectCase{"\"select\" x", false}));
 
 TEST(Generic, NormalizeKeepsEveryWordOfALongStatement)
 {

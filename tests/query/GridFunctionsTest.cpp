@@ -325,15 +325,56 @@ TEST_F(GridFunctionsTest, SortOfTheOrdersTableAndOfALowerCaseOrderBy)
     EXPECT_EQ(window->gridModel().index(0, 1).data().toString(), QStringLiteral("50.0"));
 }
 
-TEST_F(GridFunctionsTest, SortTheEngineRefusesShowsItsErrorAndLeavesTheGridEmpty)
+TEST_F(GridFunctionsTest, SortKeepsTheLimitAndDropsTheSemicolon)
 {
-    prepare(QStringLiteral("SELECT NAME AS \"Full Name\", CITY FROM P"));
+    prepare(QStringLiteral("SELECT ID, NAME FROM P ORDER BY ID LIMIT 2 ; -- two"));
+    func->CBX_SortBy->setCurrentIndex(1);
+    func->RGB_SortBy->setItemIndex(1);
+    func->BBN_OkClick();
+    ASSERT_TRUE(query().isActive());
+    EXPECT_EQ(query().sql(), QStringList({"SELECT ID, NAME FROM P  ORDER BY NAME DESC LIMIT 2 "}));
+    EXPECT_EQ(window->gridModel().rowCount(), 2);
+    EXPECT_EQ(window->gridModel().index(0, 1).data().toString(), QStringLiteral("SMITH"));
+    EXPECT_EQ(window->gridModel().index(1, 1).data().toString(), QStringLiteral("JOHN SMITH"));
+}
+
+TEST_F(GridFunctionsTest, SortByANameThatNeedsQuotes)
+{
+    prepare(QStringLiteral("SELECT NAME AS \"Full Name\", CITY AS \"order\" FROM P"));
+    func->CBX_SortBy->setCurrentIndex(0);
+    func->RGB_SortBy->setItemIndex(1);
+    func->CBX_ThenBy->setCurrentIndex(1);
+    func->BBN_OkClick();
+    EXPECT_TRUE(desktop.boxes.empty());
+    ASSERT_TRUE(query().isActive());
+    EXPECT_EQ(query().sql().last(), QStringLiteral(" ORDER BY \"Full Name\" DESC, \"order\" ASC"));
+    EXPECT_EQ(query().valueText(0, 0), QStringLiteral("SMITH"));
+}
+
+TEST_F(GridFunctionsTest, SortTheEngineRefusesShowsItsErrorAndKeepsTheResult)
+{
+    prepare(QStringLiteral("SELECT NAME, CITY FROM P WHERE ID < 4"));
+    const QStringList before = query().sql();
+    window->DBG_Grid->horizontalHeader()->moveSection(1, 0);
+    const auto fieldNames = [this] {
+        QStringList names;
+        for (int p = 0; p < query().fieldCount(); ++p)
+            names << query().field(p).name;
+        return names;
+    };
+    const QStringList fieldsBefore = fieldNames();
+    // The table goes away under the open result: the re-sorted statement cannot run.
+    file->exec(QStringLiteral("DROP TABLE P"));
     func->CBX_SortBy->setCurrentIndex(0);
     func->CBX_TextToFind->setEditText(QStringLiteral("Oslo"));
-    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+    desktop.expectBox(BoxKind::Error, QStringLiteral("no such table: P"), BoxAnswer::Ok);
     func->BBN_OkClick();
-    EXPECT_FALSE(query().isActive());
-    EXPECT_EQ(window->gridModel().rowCount(), 0);
+    ASSERT_TRUE(query().isActive());
+    EXPECT_EQ(query().sql(), before);
+    EXPECT_EQ(window->gridModel().rowCount(), 3);
+    EXPECT_EQ(query().valueText(2, query().findField(QStringLiteral("NAME"))),
+              QStringLiteral("Anna Smithers"));
+    EXPECT_EQ(fieldNames(), fieldsBefore) << "the columns stay as they were";
     EXPECT_EQ(stored(Section::Search, Search::Directions), QStringLiteral("<none>"));
     EXPECT_EQ(history(), QStringLiteral("||||"));
 }

@@ -25,8 +25,8 @@ int EntriesInSection(const QString& section)
 {
     sqlite3* db = nullptr;
     int count = -1;
-    if (sqlite3_open_v2(QFile::encodeName(SettingsStore::defaultPath()).constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(SettingsStore::defaultPath()).constData(), &db,
+                        SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* st = nullptr;
         const QByteArray name = section.toUtf8();
         if (sqlite3_prepare_v2(db, "SELECT count(*) FROM entries WHERE section = ?1 COLLATE NOCASE", -1, &st,
@@ -39,7 +39,6 @@ int EntriesInSection(const QString& section)
     sqlite3_close(db);
     return count;
 }
-
 
 using Outcome = SqlExecution::Outcome;
 
@@ -73,7 +72,9 @@ TEST_F(HostileStatementTest, AMillionWordsAreAllSent)
     });
     EXPECT_EQ(outcome, Outcome::ResultShown);
     EXPECT_EQ(values, QStringList({QStringLiteral("first"), QStringLiteral("last")}));
-    EXPECT_EQ(execution->statement().count(u' '), words.size()) << "each word followed by one blank";
+    // Inside the comment the editor's line breaks stay as they are.
+    EXPECT_EQ(execution->statement().count(u' ') + execution->statement().count(u'\n'), words.size())
+        << "each word followed by one blank or its line break";
 }
 
 TEST_F(HostileStatementTest, TenThousandParametersKeepEveryValue)

@@ -11,73 +11,107 @@
 
 namespace {
 
-QString Trimmed(const QString& t)
+/// A text with, for each character, whether it stands inside a literal or quoted name. Only the
+/// quote forms of the random alphabet are known here: '...' and "..." with doubled marks inside.
+struct Masked
 {
-    qsizetype from = 0;
-    qsizetype to = t.size();
-    while (from < to && t[from].unicode() <= 32)
-        ++from;
-    while (to > from && t[to - 1].unicode() <= 32)
-        --to;
-    return t.mid(from, to - from);
-}
+    QString text;
+    QList<bool> quoted;
+
+    static Masked of(const QString& input)
+    {
+        Masked m{input, QList<bool>(input.size(), false)};
+        for (qsizetype i = 0; i < input.size();) {
+            const QChar c = input[i];
+            if (c != u'\'' && c != u'"') {
+                ++i;
+                continue;
+            }
+            qsizetype j = i + 1;
+            for (;;) {
+                if (j >= input.size())
+                    break;
+                if (input[j] == c) {
+                    if (j + 1 < input.size() && input[j + 1] == c) {
+                        j += 2;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                ++j;
+            }
+            for (qsizetype k = i; k < j; ++k)
+                m.quoted[k] = true;
+            i = j;
+        }
+        return m;
+    }
+    qsizetype size() const { return text.size(); }
+    bool plain(qsizetype i, QChar c) const { return !quoted[i] && text[i] == c; }
+    bool separator(qsizetype i) const { return !quoted[i] && text[i].unicode() <= 32; }
+    Masked mid(qsizetype from, qsizetype n = -1) const
+    {
+        return Masked{text.mid(from, n), quoted.mid(from, n)};
+    }
+    Masked operator+(const Masked& other) const { return Masked{text + other.text, quoted + other.quoted}; }
+};
 
 bool IsLead(QChar c)
 {
-    return c == u'<' || c == u'>' || c == u'!';
+    return c == u'<' || c == u'>' || c == u'!' || c == u':';
 }
 
+/// The normaliser's rules as a word table and a remaining text that rests are put back into:
+/// slow and plain, to hold the real one against.
 QString ReferenceNormalize(const QString& input)
 {
-    const QString marker = QStringLiteral(" ");
-    QStringList slots;
-    QString s = input;
-    for (;;) {
-        QString w;
-        const qsizetype blank = s.indexOf(QLatin1Char(' '));
-        if (blank < 0) {
-            w = s;
-            s.clear();
-        } else {
-            w = s.left(blank);
-            s = Trimmed(s.mid(blank + 1));
-        }
-        slots.append(w);
-        const qsizetype q = w.indexOf(QLatin1Char('='));
+    if (input.isEmpty() || input[0] == u' ')
+        return {};
+    const Masked blank{QStringLiteral(" "), {false}};
+    QList<Masked> slots;
+    QList<bool> glued;
+    Masked s = Masked::of(input);
+    const auto trimmed = [](Masked m) {
+        qsizetype from = 0;
+        qsizetype to = m.size();
+        while (from < to && m.separator(from))
+            ++from;
+        while (to > from && m.separator(to - 1))
+            --to;
+        return m.mid(from, to - from);
+    };
+    s = trimmed(s);
+    while (s.size() > 0) {
+        qsizetype cut = 0;
+        while (cut < s.size() && !s.separator(cut))
+            ++cut;
+        Masked w = s.mid(0, cut);
+        s = trimmed(s.mid(cut));
+        qsizetype q = -1;
+        for (qsizetype i = 0; i < w.size() && q < 0; ++i)
+            if (w.plain(i, u'='))
+                q = i;
         if (q >= 0 && w.size() > 1) {
-            if (q == 0) {
-                s = w.mid(1) + QLatin1Char(' ') + s;
-                slots.last() = QStringLiteral("=");
-            } else {
-                const QString op = IsLead(w[q - 1]) ? w.mid(q - 1, 2) : QStringLiteral("=");
-                if (q != w.size() - 1)
-                    s = w.mid(q + 1) + QLatin1Char(' ') + s;
-                const QString before = w.left(q + 1 - op.size());
-                if (!before.isEmpty()) {
-                    slots.last() = before;
-                    slots.append(op);
-                } else {
-                    slots.last() = op;
-                }
-            }
+            const qsizetype opBegin = q > 0 && IsLead(w.text[q - 1]) ? q - 1 : q;
+            qsizetype opEnd = q + 1;
+            while (opEnd < w.size() && (w.plain(opEnd, u'=') || w.plain(opEnd, u'>')))
+                ++opEnd;
+            if (opEnd < w.size())
+                s = w.mid(opEnd) + blank + s;
+            if (opBegin > 0)
+                slots.append(w.mid(0, opBegin));
+            slots.append(w.mid(opBegin, opEnd - opBegin));
+        } else if (w.size() == 1 && w.plain(0, u'(') && s.size() > 0) {
+            s = w + s;
+        } else {
+            slots.append(w);
         }
-        if (slots.last() == QStringLiteral("(")) {
-            if (s.isEmpty())
-                break; // a trailing "(" stays a word
-            slots.last() = marker;
-            s = QLatin1Char('(') + s;
-        }
-        if (s.isEmpty())
-            break;
     }
     QString out;
-    for (const QString& slot : std::as_const(slots)) {
-        if (slot.isEmpty())
-            break;
-        if (slot == marker)
-            continue;
-        const bool quoted = slot.contains(QLatin1Char('\'')) || slot.contains(QLatin1Char('"'));
-        out += quoted ? slot : UpperCaseLetters(slot);
+    for (const Masked& slot : std::as_const(slots)) {
+        for (qsizetype i = 0; i < slot.size(); ++i)
+            out += slot.quoted[i] ? slot.text[i] : UpperCaseLetters(QString(slot.text[i]))[0];
         out += QLatin1Char(' ');
     }
     return out;
@@ -89,6 +123,8 @@ TEST(NormalizeSql, ReferenceAgreesWithTheDocumentedExamples)
               QStringLiteral("SELECT * FROM EMP WHERE SAL >= 1000 AND NAME = 'x' "));
     EXPECT_EQ(ReferenceNormalize(QStringLiteral("( select * from t )")),
               QStringLiteral("(SELECT * FROM T ) "));
+    EXPECT_EQ(ReferenceNormalize(QStringLiteral("x='a b=c' or y=\"q\"\"=r\"")),
+              QStringLiteral("X = 'a b=c' OR Y = \"q\"\"=r\" "));
 }
 
 TEST(NormalizeSql, AgreesWithTheRulesOnRandomStatements)

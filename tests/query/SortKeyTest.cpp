@@ -88,28 +88,53 @@ TEST_P(ReSortedSqlCases, CutsTheOldOrderAndAppendsTheClause)
     EXPECT_EQ(ReSortedSql(lines, GetParam().request), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(SortKey, ReSortedSqlCases,
-                         ::testing::Values(
-                             // an uncut statement gains the clause as a line of its own
-                             ReSortCase{{"SELECT * FROM EMP"},
-                                        {Asc("NAME"), std::nullopt, std::nullopt},
-                                        {"SELECT * FROM EMP", " ORDER BY NAME ASC"}},
-                             // the cut leaves the blank before it: two blanks before ORDER
-                             ReSortCase{{"SELECT * FROM EMP ORDER BY ID"},
-                                        {Desc("NAME"), std::nullopt, std::nullopt},
-                                        {"SELECT * FROM EMP  ORDER BY NAME DESC"}},
-                             ReSortCase{{"select * from emp order by id"},
-                                        {Desc("NAME"), std::nullopt, std::nullopt},
-                                        {"select * from emp  ORDER BY NAME DESC"}},
-                             ReSortCase{{"SELECT * FROM ORDERS "},
-                                        {Asc("AMOUNT"), std::nullopt, std::nullopt},
-                                        {"SELECT * FROM ORDERS ", " ORDER BY AMOUNT ASC"}},
-                             ReSortCase{{"SELECT *", "FROM T", "ORDER BY A", "LIMIT 5"},
-                                        {std::nullopt, Desc("B"), std::nullopt},
-                                        {"SELECT *", "FROM T", " ORDER BY B DESC"}},
-                             ReSortCase{
-                                 {"SELECT * FROM (SELECT * FROM T ORDER BY A) X "},
-                                 {Asc("B"), std::nullopt, std::nullopt},
-                                 {"SELECT * FROM (SELECT * FROM T ORDER BY A) X ", " ORDER BY B ASC"}}));
+INSTANTIATE_TEST_SUITE_P(
+    SortKey, ReSortedSqlCases,
+    ::testing::Values(
+        // an uncut statement gains the clause as a line of its own
+        ReSortCase{{"SELECT * FROM EMP"},
+                   {Asc("NAME"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM EMP", " ORDER BY NAME ASC"}},
+        // the cut leaves the blank before it: two blanks before ORDER
+        ReSortCase{{"SELECT * FROM EMP ORDER BY ID"},
+                   {Desc("NAME"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM EMP  ORDER BY NAME DESC"}},
+        ReSortCase{{"select * from emp order by id"},
+                   {Desc("NAME"), std::nullopt, std::nullopt},
+                   {"select * from emp  ORDER BY NAME DESC"}},
+        ReSortCase{{"SELECT * FROM ORDERS "},
+                   {Asc("AMOUNT"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM ORDERS ", " ORDER BY AMOUNT ASC"}},
+        // what follows the old ORDER BY stays behind the new one
+        ReSortCase{{"SELECT *", "FROM T", "ORDER BY A", "LIMIT 5"},
+                   {std::nullopt, Desc("B"), std::nullopt},
+                   {"SELECT *", "FROM T", " ORDER BY B DESC LIMIT 5"}},
+        ReSortCase{{"SELECT * FROM EMP ORDER BY SAL DESC LIMIT 5 OFFSET 2 ;  -- top"},
+                   {Asc("NAME"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM EMP  ORDER BY NAME ASC LIMIT 5 OFFSET 2 "}},
+        ReSortCase{{"SELECT * FROM T FETCH FIRST 3 ROWS ONLY"},
+                   {Asc("A"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM T  ORDER BY A ASC FETCH FIRST 3 ROWS ONLY"}},
+        ReSortCase{{"SELECT * FROM T WHERE A = 1 FOR UPDATE"},
+                   {Asc("A"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM T WHERE A = 1  ORDER BY A ASC FOR UPDATE"}},
+        // a last ";" goes; a line comment cannot take the clause in
+        ReSortCase{{"SELECT * FROM T ; "},
+                   {Asc("A"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM T ", " ORDER BY A ASC"}},
+        ReSortCase{{"SELECT * FROM T -- all"},
+                   {Asc("A"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM T -- all", " ORDER BY A ASC"}},
+        // limits inside parentheses and literals are not the statement's
+        ReSortCase{{"SELECT * FROM (SELECT * FROM T LIMIT 2) X WHERE B <> 'limit 1'"},
+                   {Asc("A"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM (SELECT * FROM T LIMIT 2) X WHERE B <> 'limit 1'", " ORDER BY A ASC"}},
+        // a line break inside a literal stays exactly as it was
+        ReSortCase{{"SELECT 'a\r", "b' AS X FROM T ORDER BY 1"},
+                   {Asc("X"), std::nullopt, std::nullopt},
+                   {"SELECT 'a\r", "b' AS X FROM T  ORDER BY X ASC"}},
+        ReSortCase{{"SELECT * FROM (SELECT * FROM T ORDER BY A) X "},
+                   {Asc("B"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM (SELECT * FROM T ORDER BY A) X ", " ORDER BY B ASC"}}));
 
 } // namespace

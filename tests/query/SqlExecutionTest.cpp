@@ -193,17 +193,17 @@ TEST_P(ExecutionRoads, SyntaxErrorShowsTheEngineMessageAfterThreeAttempts)
     EXPECT_EQ(desktop.busyDepth, 0);
 }
 
-TEST_P(ExecutionRoads, EmptyEditorTakesTheCommandRoad)
+TEST_P(ExecutionRoads, EmptyEditorOrOnlyCommentsIsRefusedWithAMessage)
 {
-    // The engine decides: SQLite runs an empty text as nothing at all, PostgreSQL refuses it.
-    if (GetParam() == Engine::Sample)
-        desktop.expectBox(BoxKind::Information, QStringLiteral("SQL executed successfully"), BoxAnswer::Ok);
-    else
-        desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
-    EXPECT_EQ(execute(QStringLiteral("   \n\t\n")),
-              GetParam() == Engine::Sample ? Outcome::CommandDone : Outcome::Failed);
+    // SQLite would run an empty text as nothing at all and report success.
+    const QString refusal = QStringLiteral("The statement is empty: there is no SQL to execute.");
+    desktop.expectBox(BoxKind::Error, refusal, BoxAnswer::Ok);
+    EXPECT_EQ(execute(QStringLiteral("   \n\t\n")), Outcome::Failed);
     EXPECT_TRUE(execution->statement().isEmpty());
+    desktop.expectBox(BoxKind::Error, refusal, BoxAnswer::Ok);
+    EXPECT_EQ(execute(QStringLiteral("-- delete from emp\n/* nothing */")), Outcome::Failed);
     EXPECT_FALSE(shown);
+    EXPECT_EQ(desktop.boxes.size(), 2u);
 }
 
 TEST_P(ExecutionRoads, CommandWithUnsetParameterIsRefusedBeforeItRuns)
@@ -238,20 +238,20 @@ protected:
     void SetUp() override { open(); }
 };
 
-TEST_F(ExecutionTest, SelectWithoutABlankTakesTheCommandRoad)
+TEST_F(ExecutionTest, SelectWithoutABlankTakesTheRowRoad)
 {
-    // "SELECT*FROM*EMP" has no first word, so it is executed; SQLite refuses it.
+    // "SELECT*FROM*EMP" starts with the word SELECT; SQLite refuses it after the three attempts.
     desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
     EXPECT_EQ(execute(QStringLiteral("SELECT*FROM*EMP")), Outcome::Failed);
     EXPECT_FALSE(shown);
 }
 
-TEST_F(ExecutionTest, LinesAreJoinedWholeWithBlanks)
+TEST_F(ExecutionTest, LinesAreJoinedWholeWithLineBreaks)
 {
     const QString longName = QStringLiteral("x").repeated(5000);
     EXPECT_EQ(SqlExecution::JoinLines({QStringLiteral("  select"), QStringLiteral("*"),
                                        longName + QStringLiteral("\t"), QString()}),
-              QStringLiteral("select * ") + longName);
+              QStringLiteral("select\n*\n") + longName);
     EXPECT_EQ(SqlExecution::JoinLines({}), QString());
 }
 
