@@ -10,25 +10,18 @@
 #include "query/ReSort.h"
 #include "query/SortKey.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
 
 bool isWordChar(QChar c)
 {
-    return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#';
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
 }
 
 bool standsAlone(const QString& s, qsizetype at, qsizetype length)
 {
     return (at == 0 || !isWordChar(s[at - 1])) && (at + length == s.size() || !isWordChar(s[at + length]));
-}
-
-QString unified(QString text)
-{
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r"));
-    return text.replace(lineBreak, QStringLiteral("\n"));
 }
 
 } // namespace
@@ -88,15 +81,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (flags & 8)
         request[2] = SortKey{QStringLiteral("CITY"), false};
     const QString clause = OrderByClause(request);
-    const QString resorted = QStringList(ReSortedSql(lines, request)).join(QStringLiteral("\r\n"));
-    QString joined;
-    for (const QString& line : lines)
-        joined += line + QStringLiteral("\r\n");
-    const qsizetype cut = FindTopLevelOrderBy(joined);
-    const QString kept = cut < 0 ? joined : joined.left(cut);
-    FUZZ_CHECK(unified(resorted) == unified(kept + clause), detail);
-    if (cut >= 0)
-        FUZZ_CHECK(FindTopLevelOrderBy(unified(resorted)) == unified(kept).size() + 1,
-                   detail + QStringLiteral("\n") + Escaped(resorted));
+    const QString resorted = QStringList(ReSortedSql(lines, request)).join(u'\n');
+    const QString joined = lines.join(u'\n') + u'\n';
+    const SortPlace place = FindSortPlace(joined);
+    const qsizetype keptEnd = place.orderBy >= 0 ? place.orderBy : place.tail >= 0 ? place.tail : place.end;
+    // Everything before the old clause (or the tail, or the end) stays as it was.
+    FUZZ_CHECK(resorted.startsWith(joined.left(keptEnd)), detail + QStringLiteral("\n") + Escaped(resorted));
+    // What followed the old clause stays behind the new one.
+    if (place.tail >= 0) {
+        QString tail = joined.mid(place.tail, place.end - place.tail);
+        while (tail.endsWith(u'\n'))
+            tail.chop(1);
+        FUZZ_CHECK(resorted.endsWith(tail), detail + QStringLiteral("\n") + Escaped(resorted));
+    }
+    // The statement's own ORDER BY is now the new clause, unless an unterminated literal or
+    // comment before it takes it in.
+    const qsizetype found = FindTopLevelOrderBy(resorted);
+    FUZZ_CHECK(found < 0 || (found > 0 && QStringView(resorted).sliced(found - 1).startsWith(clause)),
+               detail + QStringLiteral("\n") + Escaped(resorted));
     return 0;
 }

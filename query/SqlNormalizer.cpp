@@ -14,9 +14,10 @@ bool isSeparator(char16_t c)
 {
     return c <= 32;
 }
+/// Characters of operators that end in "=": "<=", "!=", "~=", "*=", "||=", ":=" and the like.
 bool isOperatorLead(char16_t c)
 {
-    return c == u'<' || c == u'>' || c == u'!';
+    return QStringView(u"<>!:~@#%^&|?+-*/").contains(QChar(c));
 }
 bool isOperatorTail(char16_t c)
 {
@@ -189,7 +190,7 @@ QString SqlWords::normalized()
                 break;
             }
             qsizetype opBegin = q;
-            if (q > begin && (isOperatorLead(m_src[q - 1]) || m_src[q - 1] == u':'))
+            while (opBegin > begin && isOperatorLead(m_src[opBegin - 1]))
                 --opBegin;
             qsizetype opEnd = q + 1;
             while (opEnd < end && isOperatorTail(m_src[opEnd]))

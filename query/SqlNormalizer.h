@@ -13,8 +13,9 @@
 ///
 /// The full normaliser also splits a word at each "=" outside literals into the part before the
 /// operator, the operator and the rest, which is taken as the next word. The operator is the "="
-/// with one "<", ">", "!" or ":" right before it, and any "=" or ">" right after it, so "<=",
-/// ">=", "!=", "==", "=>", ":=" and "<=>" stay whole. A word that is exactly
+/// with the operator characters right before it (< > ! : ~ @ # % ^ & | ? + - * /) and any "=" or
+/// ">" right after it, so "<=", ">=", "!=", "==", "=>", ":=", "~=", "<=>" and "||=" stay whole. A word that
+/// is exactly
 /// "(" joins the next word. Each piece is followed by its separator, so the text ends with one.
 QString NormalizeSqlText(QStringView text);
 

@@ -55,9 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"=a", "= A "}, TextCase{"a=", "A = "}, TextCase{"=", "= "}, TextCase{"==", "== "},
         TextCase{"a=b=c", "A = B = C "}, TextCase{"a<=", "A <= "},
         // operators that hold "=" stay whole
-        TextCase{"a==b f(x=>1) v:=2 a<=>b", "A == B F(X => 1) V := 2 A <=> B "}, TextCase{"<=", "<= "},
-        TextCase{">=5", ">= 5 "}, TextCase{"x<>=y", "X< >= Y "}, TextCase{"a<=b=c", "A <= B = C "},
-        TextCase{"!=x", "!= X "},
+        TextCase{"a==b f(x=>1) v:=2 a<=>b p~=q s||=t", "A == B F(X => 1) V := 2 A <=> B P ~= Q S ||= T "},
+        TextCase{"<=", "<= "}, TextCase{">=5", ">= 5 "}, TextCase{"x<>=y", "X <>= Y "},
+        TextCase{"a<=b=c", "A <= B = C "}, TextCase{"!=x", "!= X "},
         // "(" joins the next word, also when it comes out of an "=" split
         TextCase{"where x =( 1 )", "WHERE X = (1 ) "}, TextCase{"( ( a", "(( A "}, TextCase{"(=a", "( = A "},
         // a trailing "(" stays

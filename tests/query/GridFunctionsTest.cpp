@@ -472,4 +472,26 @@ TEST_F(ReSortOnPostgres, ParameterisedStatementKeepsItsValue)
     EXPECT_EQ(names, QStringList({"Cy", "Ann"}));
 }
 
+TEST_F(ReSortOnPostgres, QuotedMixedCaseNamesAndALimitSort)
+{
+    QStringList names;
+    QStringList sql;
+    execute(QStringLiteral("select name as \"Full Name\", city as \"City\" from people order by id limit 2;"),
+            [&](TFRM_Query& w) {
+                func->Prepare(w);
+                func->CBX_SortBy->setCurrentIndex(0);
+                func->RGB_SortBy->setItemIndex(1);
+                func->BBN_OkClick();
+                sql = query().sql();
+                for (int r = 0; r < w.gridModel().rowCount(); ++r)
+                    names << w.gridModel().index(r, 0).data().toString();
+            });
+    EXPECT_TRUE(desktop.boxes.empty());
+    EXPECT_EQ(sql,
+              QStringList(
+                  {"SELECT NAME AS \"Full Name\", CITY AS \"City\" FROM PEOPLE  ORDER BY \"Full Name\" DESC "
+                   "LIMIT 2"}));
+    EXPECT_EQ(names, QStringList({"Cy", "Bob"})) << "the limit applies to the new order";
+}
+
 } // namespace

@@ -59,7 +59,7 @@ struct Masked
 
 bool IsLead(QChar c)
 {
-    return c == u'<' || c == u'>' || c == u'!' || c == u':';
+    return QStringLiteral("<>!:~@#%^&|?+-*/").contains(c);
 }
 
 /// The normaliser's rules as a word table and a remaining text that rests are put back into:
@@ -93,7 +93,9 @@ QString ReferenceNormalize(const QString& input)
             if (w.plain(i, u'='))
                 q = i;
         if (q >= 0 && w.size() > 1) {
-            const qsizetype opBegin = q > 0 && IsLead(w.text[q - 1]) ? q - 1 : q;
+            qsizetype opBegin = q;
+            while (opBegin > 0 && IsLead(w.text[opBegin - 1]))
+                --opBegin;
             qsizetype opEnd = q + 1;
             while (opEnd < w.size() && (w.plain(opEnd, u'=') || w.plain(opEnd, u'>')))
                 ++opEnd;
@@ -132,13 +134,14 @@ TEST(NormalizeSql, AgreesWithTheRulesOnRandomStatements)
     // Characters where the rules act, mixed with ordinary ones; long enough statements reach the
     // block copy, short ones its tail.
     const QStringList alphabet = {
-        QStringLiteral("a"),      QStringLiteral("b"),      QStringLiteral("z"),   QStringLiteral("Q"),
-        QStringLiteral("1"),      QStringLiteral("="),      QStringLiteral("<"),   QStringLiteral(">"),
-        QStringLiteral("!"),      QStringLiteral("("),      QStringLiteral(")"),   QStringLiteral(" "),
-        QStringLiteral(" "),      QStringLiteral(" "),      QStringLiteral("\t"),  QStringLiteral("\n"),
-        QStringLiteral("'"),      QStringLiteral("\""),     QStringLiteral("é"),   QStringLiteral(":"),
-        QStringLiteral("select"), QStringLiteral("where"),  QStringLiteral("x=1"), QStringLiteral("( "),
-        QStringLiteral("\u4E2D"), QStringLiteral("\uFF41"), QStringLiteral(","),   QStringLiteral("*")};
+        QStringLiteral("a"),   QStringLiteral("b"),  QStringLiteral("z"),      QStringLiteral("Q"),
+        QStringLiteral("1"),   QStringLiteral("="),  QStringLiteral("<"),      QStringLiteral(">"),
+        QStringLiteral("!"),   QStringLiteral("("),  QStringLiteral("~"),      QStringLiteral("|"),
+        QStringLiteral(")"),   QStringLiteral(" "),  QStringLiteral(" "),      QStringLiteral(" "),
+        QStringLiteral("\t"),  QStringLiteral("\n"), QStringLiteral("'"),      QStringLiteral("\""),
+        QStringLiteral("é"),   QStringLiteral(":"),  QStringLiteral("select"), QStringLiteral("where"),
+        QStringLiteral("x=1"), QStringLiteral("( "), QStringLiteral("\u4E2D"), QStringLiteral("\uFF41"),
+        QStringLiteral(","),   QStringLiteral("*")};
     std::mt19937 random(20240501);
     std::uniform_int_distribution<int> pick(0, int(alphabet.size()) - 1);
     std::uniform_int_distribution<int> length(0, 60);

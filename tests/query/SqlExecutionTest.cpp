@@ -229,6 +229,60 @@ TEST_P(ExecutionRoads, LiveResultWhenGrantedReadOnlyOtherwise)
     EXPECT_FALSE(liveJoin);
 }
 
+TEST_P(ExecutionRoads, LiteralsAndCommentsReachTheEngineAsTyped)
+{
+    const auto scalar = [this](const QString& sql) {
+        QString value;
+        execute(sql, [&](TFRM_Query&) { value = query().valueText(0, 0); });
+        return value;
+    };
+    const QString before = scalar(QStringLiteral("select count(*) from dept"));
+    desktop.expectBox(BoxKind::Information,
+                      QStringLiteral("SQL executed successfully\r1 rows were affected."), BoxAnswer::Ok);
+    desktop.expectBox(BoxKind::Information,
+                      QStringLiteral("SQL executed successfully\r1 rows were affected."), BoxAnswer::Ok);
+    EXPECT_EQ(execute(QStringLiteral("-- a new department\ninsert into dept (deptno, dname)\n"
+                                     "values (91, 'São Paulo centro') -- it's 91")),
+              Outcome::CommandDone);
+    EXPECT_EQ(execute(QStringLiteral("insert into dept (deptno, dname) values (92, 'k=v  a b')")),
+              Outcome::CommandDone);
+    EXPECT_EQ(scalar(QStringLiteral("select dname from dept where deptno = 91")),
+              QStringLiteral("São Paulo centro"));
+    EXPECT_EQ(scalar(QStringLiteral("select dname from dept where deptno=92")), QStringLiteral("k=v  a b"));
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from dept where dname = 'k=v  a b'")),
+              QStringLiteral("1"));
+
+    // The comment ends at its line: only the one row goes.
+    desktop.expectBox(BoxKind::Information,
+                      QStringLiteral("SQL executed successfully\r1 rows were affected."), BoxAnswer::Ok);
+    EXPECT_EQ(execute(QStringLiteral("delete from dept -- only the new one\nwhere deptno = 92")),
+              Outcome::CommandDone);
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from dept")), QString::number(before.toInt() + 1));
+}
+
+TEST_P(ExecutionRoads, EveryRowReturningShapeShowsItsRows)
+{
+    const auto rowsOf = [this](const QString& sql) {
+        int rows = -1;
+        EXPECT_EQ(execute(sql, [&](TFRM_Query& w) { rows = w.EDT_TotalRecords->text().toInt(); }),
+                  Outcome::ResultShown)
+            << sql.toStdString();
+        return rows;
+    };
+    const int depts = rowsOf(QStringLiteral("select * from dept"));
+    EXPECT_EQ(rowsOf(QStringLiteral("with x as (select deptno from dept) select * from x")), depts);
+    EXPECT_EQ(rowsOf(QStringLiteral("/* note */ select * from dept")), depts);
+    EXPECT_EQ(rowsOf(QStringLiteral("-- note\nselect deptno from dept")), depts);
+    EXPECT_EQ(rowsOf(QStringLiteral("values (1), (2)")), 2);
+    EXPECT_GT(rowsOf(QStringLiteral("explain select * from dept")), 0);
+    QString returned;
+    EXPECT_EQ(execute(QStringLiteral("insert into dept (deptno, dname) values (93, 'X') returning deptno"),
+                      [&](TFRM_Query&) { returned = query().valueText(0, 0); }),
+              Outcome::ResultShown);
+    EXPECT_EQ(returned, QStringLiteral("93"));
+    EXPECT_EQ(rowsOf(QStringLiteral("select * from dept")), depts + 1) << "the insert ran once";
+}
+
 INSTANTIATE_TEST_SUITE_P(Query, ExecutionRoads, ::testing::Values(Engine::Sample, Engine::Postgres),
                          EngineName);
 
@@ -244,6 +298,30 @@ TEST_F(ExecutionTest, SelectWithoutABlankTakesTheRowRoad)
     desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
     EXPECT_EQ(execute(QStringLiteral("SELECT*FROM*EMP")), Outcome::Failed);
     EXPECT_FALSE(shown);
+}
+
+TEST_F(ExecutionTest, SqliteDecidesTheRoadAndCountsOnlyTheStatementsOwnRows)
+{
+    QStringList columns;
+    EXPECT_EQ(execute(QStringLiteral("PRAGMA table_info(emp)"),
+                      [&](TFRM_Query&) { columns << query().valueText(0, 1); }),
+              Outcome::ResultShown);
+    EXPECT_EQ(columns, QStringList{QStringLiteral("EMPNO")});
+    desktop.expectBox(BoxKind::Information, BoxAnswer::Ok);
+    desktop.expectBox(BoxKind::Information, BoxAnswer::Ok);
+    execute(QStringLiteral("create table audit (n integer)"));
+    execute(QStringLiteral("create trigger dept_audit after insert on dept begin "
+                           "insert into audit values (1); insert into audit values (2); end"));
+    desktop.expectBox(BoxKind::Information,
+                      QStringLiteral("SQL executed successfully\r1 rows were affected."), BoxAnswer::Ok);
+    EXPECT_EQ(execute(QStringLiteral("insert into dept (deptno, dname) values (94, 'T')")),
+              Outcome::CommandDone);
+    // A statement the text alone would send down the command road still shows its rows.
+    int rows = 0;
+    EXPECT_EQ(execute(QStringLiteral("select 1 union all select 2"),
+                      [&](TFRM_Query& w) { rows = w.gridModel().rowCount(); }),
+              Outcome::ResultShown);
+    EXPECT_EQ(rows, 2);
 }
 
 TEST_F(ExecutionTest, LinesAreJoinedWholeWithLineBreaks)

@@ -1,0 +1,69 @@
+// The one SQL lexer: what it protects, where a line comment ends, and which names stand bare.
+
+#include "connection/SqlLexer.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+namespace {
+
+/// The text of each protected token.
+QStringList Protected(const QString& sql)
+{
+    QStringList out;
+    ForEachSqlToken(sql, [&](const SqlToken& t) {
+        if (IsProtectedToken(t.kind))
+            out << sql.mid(t.begin, t.length);
+    });
+    return out;
+}
+
+TEST(SqlLexer, KnowsEveryQuoteAndCommentForm)
+{
+    EXPECT_EQ(
+        Protected(QStringLiteral("select 'it''s', E'a\\'b', $x$ a'b $x$, \"q\"\"n\", [a]]b], `c d` from t")),
+        QStringList({"'it''s'", "E'a\\'b'", "$x$ a'b $x$", "\"q\"\"n\"", "[a]]b]", "`c d`"}));
+    // A line comment ends at either line break, which it does not take.
+    EXPECT_EQ(Protected(QStringLiteral("a -- one\rb -- two\r\nc /* x\n -- y */ d")),
+              QStringList({"-- one", "-- two", "/* x\n -- y */"}));
+    EXPECT_EQ(Protected(QStringLiteral("select 'open")), QStringList{"'open"});
+}
+
+TEST(SqlLexer, TokensCoverTheTextWhetherListedOrVisited)
+{
+    const QString sql = QStringLiteral("select e'x', :p::int, $$a$$'b' -- c\n/* d */ from [t]");
+    QList<SqlToken> visited;
+    ForEachSqlToken(sql, [&](const SqlToken& t) { visited.append(t); });
+    const QList<SqlToken> listed = TokenizeSql(sql);
+    ASSERT_EQ(visited.size(), listed.size());
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < listed.size(); ++i) {
+        EXPECT_EQ(listed[i].begin, at);
+        EXPECT_EQ(visited[i].begin, listed[i].begin);
+        EXPECT_EQ(visited[i].kind, listed[i].kind);
+        at += listed[i].length;
+    }
+    EXPECT_EQ(at, sql.size());
+}
+
+TEST(SqlLexer, EmptyMeansNothingButBlanksAndComments)
+{
+    EXPECT_TRUE(IsEmptySql(u""));
+    EXPECT_TRUE(IsEmptySql(u" \n\t-- x\n/* y */ "));
+    EXPECT_FALSE(IsEmptySql(u"-- x\n;"));
+    EXPECT_FALSE(IsEmptySql(u"''"));
+}
+
+TEST(SqlLexer, BareNames)
+{
+    EXPECT_TRUE(IsBareSqlName(u"ENAME", false));
+    EXPECT_FALSE(IsBareSqlName(u"ENAME", true)) << "would fold to ename";
+    EXPECT_TRUE(IsBareSqlName(u"ename", true));
+    EXPECT_TRUE(IsBareSqlName(u"_x1", true));
+    EXPECT_TRUE(IsBareSqlName(u"count(*)", true)) << "an expression reads as itself";
+    for (const char16_t* name : {u"Full Name", u"1st", u"", u"a-b", u"naïve", u"order", u"Select", u"user"})
+        EXPECT_FALSE(IsBareSqlName(QStringView(name), false)) << QString::fromUtf16(name).toStdString();
+}
+
+} // namespace
