@@ -32,7 +32,7 @@ public:
     }
     std::optional<QString> openFileName(const FileDialogRequest&, QWidget*) override { return std::nullopt; }
     std::optional<QString> saveFileName(const FileDialogRequest&, QWidget*) override { return std::nullopt; }
-    bool printDialog(QPrinter&, QWidget*) override { return false; }
+    bool printDialog(QPrinter&, QWidget*, const PrintDialogOptions&) override { return false; }
     bool printerSetup(QPrinter&, QWidget*) override { return false; }
     std::optional<QColor> colorDialog(const QColor&, QWidget*) override { return std::nullopt; }
     std::optional<FontChoice> fontDialog(const FontDialogRequest&, QWidget*) override { return std::nullopt; }

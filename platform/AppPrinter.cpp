@@ -1,12 +1,13 @@
 #include "platform/AppPrinter.h"
 
+#include "platform/PrintFileNames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QStandardPaths>
 
 #include <memory>
 
@@ -65,8 +66,5 @@ void SelectPrinter(QPrinter& printer, const QString& name)
 
 QString DefaultPdfOutputPath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    return QDir(folder).filePath(QStringLiteral("VEMRA.pdf"));
+    return QDir(PrintoutFolder()).filePath(QStringLiteral("VEMRA.pdf"));
 }

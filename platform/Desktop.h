@@ -61,6 +61,14 @@ struct FontDialogRequest
     bool existingOnly = true;  ///< only fonts that exist
 };
 
+/// Choices a print dialog offers besides the printer and the copies.
+struct PrintDialogOptions
+{
+    bool printToFile = true;
+    bool pageRange = true;
+    bool selection = false;
+};
+
 struct FontChoice
 {
     QFont font;
@@ -86,7 +94,8 @@ public:
     virtual std::optional<QString> openFileName(const FileDialogRequest& request, QWidget* parent = nullptr) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request, QWidget* parent = nullptr) = 0;
     /// The platform's print dialog on the given printer; false when cancelled.
-    virtual bool printDialog(QPrinter& printer, QWidget* parent = nullptr) = 0;
+    virtual bool printDialog(QPrinter& printer, QWidget* parent = nullptr,
+                             const PrintDialogOptions& options = {}) = 0;
     /// The platform's printer or page setup dialog; false when cancelled.
     virtual bool printerSetup(QPrinter& printer, QWidget* parent = nullptr) = 0;
     virtual std::optional<QColor> colorDialog(const QColor& initial, QWidget* parent = nullptr) = 0;

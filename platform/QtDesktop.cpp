@@ -157,11 +157,14 @@ std::optional<QString> QtDesktop::fileName(const FileDialogRequest& request, boo
     }
 }
 
-bool QtDesktop::printDialog(QPrinter& printer, QWidget* parent)
+bool QtDesktop::printDialog(QPrinter& printer, QWidget* parent, const PrintDialogOptions& options)
 {
     NormalCursor normal(*this);
     QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("PrintDialog"));
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, options.printToFile);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, options.pageRange);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, options.selection);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -17,7 +17,8 @@ public:
                                     int maxLength, QWidget* parent = nullptr) override;
     std::optional<QString> openFileName(const FileDialogRequest& request, QWidget* parent = nullptr) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request, QWidget* parent = nullptr) override;
-    bool printDialog(QPrinter& printer, QWidget* parent = nullptr) override;
+    bool printDialog(QPrinter& printer, QWidget* parent = nullptr,
+                     const PrintDialogOptions& options = {}) override;
     bool printerSetup(QPrinter& printer, QWidget* parent = nullptr) override;
     std::optional<QColor> colorDialog(const QColor& initial, QWidget* parent = nullptr) override;
     std::optional<FontChoice> fontDialog(const FontDialogRequest& request,

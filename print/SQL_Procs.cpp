@@ -5,6 +5,7 @@
 #include "connection/Query.h"
 #include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
+#include "platform/PrintFileNames.h"
 #include "print/QueryRowSource.h"
 #include "print/ResultReportDefinition.h"
 #include "print/ResultReportPlan.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPrinter>
 
@@ -26,6 +28,7 @@ namespace {
 const QString kNotActive = QStringLiteral("The Query passed to the print routine is not ACTIVE");
 const QString kSqlError = QStringLiteral("SQL Error in Print module");
 const QString kTotalRecords = QStringLiteral("Total Records: ");
+const QString kPdfSuffix = QStringLiteral("pdf");
 
 /// The positions of the fields the grid shows, in the grid's order, as many as the report takes.
 QList<int> reportedFields(const Query& dataset, int shownFieldCount)
@@ -67,11 +70,62 @@ void applyPageSettings(ReportDefinition& layout, const GenericReport& settings)
     layout.showProgress = settings.ShowPreview;
 }
 
-QString outputFailure(const QPrinter& printer)
+/// The report's page record brought to a page the preview's page setup chose.
+void takePage(GenericPage& record, const ReportPageSetup& page)
+{
+    record.LeftMargin = page.leftMargin * kReportPixelsPerInch;
+    record.RightMargin = page.rightMargin * kReportPixelsPerInch;
+    record.TopMargin = page.topMargin * kReportPixelsPerInch;
+    record.BottomMargin = page.bottomMargin * kReportPixelsPerInch;
+    record.Orientation = page.orientation;
+    record.PageWidth = page.paperPixels().width();
+}
+
+/// The width and line rules for the record's page: column widths into the record, used slots
+/// placed. Returns how many slots are used.
+int placeColumns(ReportDefinition& layout, GenericPage& page, const QList<ReportColumnInput>& columns)
+{
+    const ResultReportPlan plan = PlanResultReport(page, columns);
+    page.ColumnFieldNames.fill(QString());
+    page.ColumnWidths.fill(0);
+    for (int i = 0; i < int(columns.size()); ++i) {
+        page.ColumnFieldNames[std::size_t(i)] = columns[i].fieldName;
+        page.ColumnWidths[std::size_t(i)] = plan.columnWidths[i];
+    }
+    PlaceColumnSlots(layout, plan);
+    return plan.usedSlots();
+}
+
+/// What each column prints: its heading text and the report source's field its cells show.
+struct ColumnBinding
+{
+    QString heading;
+    QString field;
+};
+
+void bindColumns(ReportDefinition& layout, int usedSlots, const QList<ColumnBinding>& bindings)
+{
+    namespace E = ResultReportElements;
+    for (int k = 0; k < usedSlots && k < int(bindings.size()); ++k) {
+        ReportElement* heading = layout.findElement(E::Heading(k + 1));
+        ReportElement* cell = layout.findElement(E::Cell(k + 1));
+        cell->fieldName = bindings[k].field;
+        heading->text = bindings[k].heading;
+        heading->enabled = cell->enabled = true;
+    }
+}
+
+QString outputFailure(const QPrinter& printer, const QString& file)
 {
     if (printer.outputFormat() == QPrinter::PdfFormat)
-        return QStringLiteral("The report could not be written to the file \"%1\".").arg(printer.outputFileName());
+        return QStringLiteral("The report could not be written to the file \"%1\".")
+            .arg(QDir::toNativeSeparators(file));
     return QStringLiteral("The report could not be sent to the printer \"%1\".").arg(printer.printerName());
+}
+
+QString reportFileBase(const GenericReport& settings)
+{
+    return SafeFileBaseName(settings.Title, QStringLiteral("Query Result"));
 }
 
 /// Shows the print options modally above the window that asked for the report, which may be a
@@ -123,8 +177,6 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
     page.RowNumberWidth = settings.ShowRowNumber ? kRowNumberWidth : 0;
     layout.findElement(E::RowNumber)->enabled = settings.ShowRowNumber;
     layout.dateFormat = ctx.shortDateFormat;
-    page.ColumnFieldNames.fill(QString());
-    page.ColumnWidths.fill(0);
 
     // Widths, headings and cells all follow the dataset's fields in the grid's order.
     const QList<int> fields = reportedFields(dataset, shownFieldCount);
@@ -138,12 +190,7 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
             columns.append({field.name, field.displayWidth, stored});
         }
     }
-    const ResultReportPlan plan = PlanResultReport(page, columns);
-    for (int i = 0; i < int(columns.size()); ++i) {
-        page.ColumnFieldNames[std::size_t(i)] = columns[i].fieldName;
-        page.ColumnWidths[std::size_t(i)] = plan.columnWidths[i];
-    }
-    PlaceColumnSlots(layout, plan);
+    const int usedSlots = placeColumns(layout, page, columns);
     layout.findElement(E::Title)->text = settings.Title;
 
     if (!form.QRY_Report) {
@@ -166,32 +213,66 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
 
     layout.findElement(E::RecordCount)->text = kTotalRecords + QString::number(report.recordCount());
     const QueryRowSource source(report);
+    // Every column, also those the page has no room for now: another page may have.
+    QList<ColumnBinding> bindings;
     {
         const SettingsStore store;
-        for (int k = 0; k < plan.usedSlots(); ++k) {
-            const Field& field = dataset.field(fields[k]);
+        for (int position : fields) {
+            const Field& field = dataset.field(position);
             const int reportField = sameFieldIn(report, field);
-            ReportElement* heading = layout.findElement(E::Heading(k + 1));
-            ReportElement* cell = layout.findElement(E::Cell(k + 1));
-            cell->fieldName = reportField >= 0 ? source.fieldName(reportField) : QString();
-            heading->text =
-                store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(field.name), field.name);
-            heading->enabled = cell->enabled = true;
+            bindings.append({store.ReadText(Schema::Section::QryFields,
+                                            Schema::QryFields::NameKey(field.name), field.name),
+                             reportField >= 0 ? source.fieldName(reportField) : QString()});
         }
     }
+    bindColumns(layout, usedSlots, bindings);
 
     busy.reset();
     ReportEngine engine(layout, source);
-    const ReportOutcome outcome =
-        settings.ShowPreview ? engine.preview(ctx.printer, owner) : engine.print(ctx.printer, owner);
+    engine.setPageChangeRule([&](ReportDefinition& definition) {
+        takePage(page, definition.page);
+        ResetColumnSlots(definition);
+        bindColumns(definition, placeColumns(definition, page, columns), bindings);
+        layout = definition;
+    });
+
+    const bool toFile = ctx.printer.outputFormat() == QPrinter::PdfFormat;
+    if (settings.ShowPreview) {
+        // The preview's print dialog offers a file that is not there yet.
+        if (toFile)
+            ctx.printer.setOutputFileName(
+                FreeFileName(PrintoutFolder(), reportFileBase(settings), kPdfSuffix));
+        if (engine.preview(ctx.printer, owner) == ReportOutcome::Failed)
+            desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer, ctx.printer.outputFileName()),
+                               BoxButtons::Ok, owner);
+        return;
+    }
+    if (!toFile) {
+        if (engine.print(ctx.printer, owner) == ReportOutcome::Failed)
+            desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer, QString()), BoxButtons::Ok, owner);
+        return;
+    }
+
+    // A direct print to a file never writes over one: it takes a new name and says which.
+    const QString folder = PrintoutFolder();
+    const std::optional<QString> file = ReserveFreeFile(folder, reportFileBase(settings), kPdfSuffix);
+    if (!file) {
+        desktop.messageBox(
+            BoxKind::Error,
+            outputFailure(ctx.printer, FreeFileName(folder, reportFileBase(settings), kPdfSuffix)),
+            BoxButtons::Ok, owner);
+        return;
+    }
+    ctx.printer.setOutputFileName(*file);
+    const ReportOutcome outcome = engine.print(ctx.printer, owner);
+    if (outcome == ReportOutcome::Done) {
+        desktop.messageBox(
+            BoxKind::Information,
+            QStringLiteral("The report was written to the file \"%1\".").arg(QDir::toNativeSeparators(*file)),
+            BoxButtons::Ok, owner);
+        return;
+    }
+    QFile::remove(*file);
     if (outcome == ReportOutcome::Failed)
-        desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer), BoxButtons::Ok, owner);
-    // With no printer installed the report goes to a file nobody chose; say where.
-    else if (outcome == ReportOutcome::Done && !settings.ShowPreview &&
-             ctx.printer.outputFormat() == QPrinter::PdfFormat &&
-             ctx.printer.outputFileName() == DefaultPdfOutputPath())
-        desktop.messageBox(BoxKind::Information,
-                           QStringLiteral("The report was written to the file \"%1\".")
-                               .arg(QDir::toNativeSeparators(ctx.printer.outputFileName())),
-                           BoxButtons::Ok, owner);
+        desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer, *file), BoxButtons::Ok, owner);
 }

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
+#include "platform/PrintFileNames.h"
 #include "print/PlainTextLayout.h"
 
 #include <QFontMetricsF>
@@ -13,6 +14,16 @@
 #include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextLayout>
+
+#include <algorithm>
+
+namespace {
+
+/// The unprintable border of a real printer, given to a file printer.
+constexpr double kFileBorderInches = 0.25;
+const QString kPdfSuffix = QStringLiteral("pdf");
+
+} // namespace
 
 QStringList EditorDisplayLines(const QPlainTextEdit& editor)
 {
@@ -42,10 +53,18 @@ QStringList EditorDisplayLines(const QPlainTextEdit& editor)
 bool PrintPlainText(QPrinter& printer, const QStringList& lines, const QFont& font, const QColor& color)
 {
     printer.setDocName(kSqlPrintoutDocName);
-    // No margins beyond what the printer cannot print on.
+    // No margins beyond what the printer cannot print on; a file has no such border of its own
+    // and gets the one a real printer has.
     printer.setFullPage(false);
-    const QPageLayout page = printer.pageLayout();
-    printer.setPageMargins(page.minimumMargins(), page.units());
+    QPageLayout page = printer.pageLayout();
+    page.setUnits(QPageLayout::Point);
+    QMarginsF border = page.minimumMargins();
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        const double least = kFileBorderInches * 72;
+        border = QMarginsF(std::max(border.left(), least), std::max(border.top(), least),
+                           std::max(border.right(), least), std::max(border.bottom(), least));
+    }
+    printer.setPageMargins(border, QPageLayout::Point);
 
     QPainter painter;
     if (!painter.begin(&printer))
@@ -69,7 +88,13 @@ void PrintSQL(AppContext& ctx, const QPlainTextEdit& editor, QWidget* parent)
     QPrinter& printer = ctx.printer;
     const QString noted = SelectedPrinterName(printer);
     const auto selectAgain = qScopeGuard([&] { SelectPrinter(printer, noted); });
-    if (!ctx.desktop.printDialog(printer, parent))
+    // A file the dialog offers is one that is not there yet, and never the report's.
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        printer.setOutputFileName(FreeFileName(
+            PrintoutFolder(), SafeFileBaseName(kSqlPrintoutDocName, kSqlPrintoutDocName), kPdfSuffix));
+    PrintDialogOptions options;
+    options.selection = true;
+    if (!ctx.desktop.printDialog(printer, parent, options))
         return;
     // The dialog offers a page range and the selection; the whole text is printed all the same.
     printer.setPrintRange(QPrinter::AllPages);

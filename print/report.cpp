@@ -30,6 +30,9 @@ constexpr int kPanelWidth = 337;
 constexpr int kMainPanelHeight = 129;
 constexpr int kPropertiesPanelHeight = 241;
 constexpr int kMaxCopies = 100;
+// What lets the properties fit their panel in the common styles.
+constexpr int kTightMargin = 6;
+constexpr int kTightSpacing = 4;
 
 const QString kTrue = QStringLiteral("TRUE");
 const QString kFalse = QStringLiteral("FALSE");
@@ -90,7 +93,7 @@ void TFRM_Report::FormCreate()
 void TFRM_Report::buildMainPanel()
 {
     PNL_Main = named(new QFrame(this), QStringLiteral("PNL_Main"));
-    PNL_Main->setMinimumSize(kPanelWidth, kMainPanelHeight);
+    PNL_Main->setFixedSize(kPanelWidth, kMainPanelHeight);
     EDT_Title = named(new QLineEdit, QStringLiteral("EDT_Title"));
     BBN_Ok = named(new QPushButton(QStringLiteral("OK")), QStringLiteral("BBN_Ok"));
     BBN_Ok->setDefault(true);
@@ -122,7 +125,8 @@ void TFRM_Report::buildMainPanel()
 void TFRM_Report::buildPropertiesPanel()
 {
     PNL_Properties = named(new QFrame(this), QStringLiteral("PNL_Properties"));
-    PNL_Properties->setMinimumSize(kPanelWidth, kPropertiesPanelHeight);
+    // Fixed: the window is the two panels, whatever the style makes of their contents' sizes.
+    PNL_Properties->setFixedSize(kPanelWidth, kPropertiesPanelHeight);
     PNL_Properties->setFrameShape(QFrame::StyledPanel);
 
     GBX_Margin = named(new QGroupBox(QStringLiteral(" Margin ")), QStringLiteral("GBX_Margin"));
@@ -131,6 +135,8 @@ void TFRM_Report::buildPropertiesPanel()
     EDT_Left = named(new QLineEdit, QStringLiteral("EDT_Left"));
     EDT_Right = named(new QLineEdit, QStringLiteral("EDT_Right"));
     auto* margins = new QGridLayout(GBX_Margin);
+    margins->setContentsMargins(kTightMargin, kTightMargin, kTightMargin, kTightMargin);
+    margins->setVerticalSpacing(kTightSpacing);
     const struct
     {
         const char* label;
@@ -158,11 +164,14 @@ void TFRM_Report::buildPropertiesPanel()
     BTN_DefaultSettings->setAutoDefault(false);
 
     auto* form = new QFormLayout;
+    form->setVerticalSpacing(kTightSpacing);
     form->addRow(QStringLiteral("&Space Between Columns"), EDT_Space);
     form->addRow(QStringLiteral("Number of &Copies"), SPN_Copies);
     form->addRow(QStringLiteral("Show &Preview"), CBX_ShowPreview);
     form->addRow(QStringLiteral("Show Row &Number"), CBX_ShowRowNumber);
     auto* layout = new QVBoxLayout(PNL_Properties);
+    layout->setContentsMargins(kTightMargin, kTightMargin, kTightMargin, kTightMargin);
+    layout->setSpacing(kTightSpacing);
     layout->addWidget(GBX_Margin);
     layout->addLayout(form);
     layout->addWidget(BTN_DefaultSettings);

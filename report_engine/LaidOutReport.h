@@ -26,7 +26,7 @@ struct PlacedItem
     int font = -1; ///< index into LaidOutReport::fonts
     Qt::Alignment alignment = Qt::AlignLeft;
     QColor color = Qt::black;
-    /// Fixed-width text is cut at its rectangle; text sized to itself is not.
+    /// Fixed-width text holds only the characters that fit its rectangle whole.
     bool clip = true;
 };
 
@@ -39,6 +39,8 @@ struct LaidOutPage
 /// A report laid out once, ready to be painted onto any device any number of times.
 struct LaidOutReport
 {
+    /// The page it was laid out for.
+    ReportPageSetup page;
     QSizeF paper;
     PageOrientation orientation = PageOrientation::Portrait;
     QString title;

@@ -5,11 +5,12 @@
 #include "report_engine/ReportLayout.h"
 #include "report_engine/ReportPainter.h"
 
+#include <QPageLayout>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrintPreviewDialog>
-#include <QScreen>
 #include <QPrinter>
+#include <QScreen>
 
 #include <memory>
 
@@ -25,11 +26,31 @@ bool isPreviewPainting(QPrinter& printer)
     return engine && engine->type() == QPaintEngine::Picture;
 }
 
-int paintedCopies(QPrinter& printer, int copies)
+/// Pages and copies as the printer's settings ask; the preview shows each page once.
+QList<int> printedSequence(QPrinter& printer, const LaidOutReport& report)
 {
-    if (isPreviewPainting(printer) || printer.supportsMultipleCopies())
-        return 1;
-    return copies;
+    const int pages = int(report.pages.size());
+    if (isPreviewPainting(printer))
+        return PrintedPageSequence(pages, 0, 0, 1);
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    const int copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
+    return PrintedPageSequence(pages, range ? printer.fromPage() : 0, range ? printer.toPage() : 0, copies);
+}
+
+/// The report's page as the printer's page layout now has it.
+ReportPageSetup pageOf(const QPrinter& printer, const ReportPageSetup& current)
+{
+    const QPageLayout layout = printer.pageLayout();
+    const QMarginsF margins = layout.margins(QPageLayout::Inch);
+    ReportPageSetup page = current;
+    page.paper = layout.pageSize();
+    page.orientation = layout.orientation() == QPageLayout::Portrait ? PageOrientation::Portrait
+                                                                     : PageOrientation::Landscape;
+    page.leftMargin = margins.left();
+    page.rightMargin = margins.right();
+    page.topMargin = margins.top();
+    page.bottomMargin = margins.bottom();
+    return page;
 }
 
 } // namespace
@@ -48,6 +69,9 @@ const LaidOutReport& ReportEngine::layout(QWidget* parent)
             progress = std::make_unique<ProgressWindow>(m_definition.title, parent);
             options.progress = progress->callback(kLayoutLabel);
         }
+        if (!m_laidOutAt.isValid())
+            m_laidOutAt = QDateTime::currentDateTime();
+        options.now = m_laidOutAt;
         m_layout = LayoutReport(m_definition, m_source, options);
     }
     return *m_layout;
@@ -59,6 +83,21 @@ void ReportEngine::preparePrinter(QPrinter& printer) const
     ApplyReportPaper(printer, *m_layout);
     printer.setDocName(m_layout->title);
     printer.setCopyCount(m_layout->copies);
+    // A range chosen for an earlier report is no choice for this one.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
+}
+
+void ReportEngine::followPageOf(const QPrinter& printer, QWidget* parent)
+{
+    const ReportPageSetup page = pageOf(printer, m_definition.page);
+    if (page.samePage(m_definition.page))
+        return;
+    m_definition.page = page;
+    if (m_pageChangeRule)
+        m_pageChangeRule(m_definition);
+    m_layout.reset();
+    layout(parent);
 }
 
 ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
@@ -78,14 +117,19 @@ ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
         dialog.resize(screen->availableGeometry().size() * 0.85);
     dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+        // Asked again after every change of the page setup or orientation in the preview.
+        followPageOf(*target, &dialog);
+        const LaidOutReport& pages = *m_layout;
+        if (pages.isEmpty())
+            return;
         QPainter painter(target);
         std::unique_ptr<ProgressWindow> progress;
         ReportProgress callback;
         if (m_definition.showProgress) {
-            progress = std::make_unique<ProgressWindow>(report.title, &dialog);
+            progress = std::make_unique<ProgressWindow>(pages.title, &dialog);
             callback = progress->callback(kPageLabel);
         }
-        PaintReportPages(painter, *target, report, paintedCopies(*target, report.copies), callback);
+        PaintReportPages(painter, *target, pages, printedSequence(*target, pages), callback);
     });
     dialog.exec();
     return ReportOutcome::Done;
@@ -109,7 +153,7 @@ ReportOutcome ReportEngine::print(QPrinter& printer, QWidget* parent)
         progress = std::make_unique<ProgressWindow>(report.title, parent);
         callback = progress->callback(kPageLabel);
     }
-    if (!PaintReportPages(painter, printer, report, paintedCopies(printer, report.copies), callback)) {
+    if (!PaintReportPages(painter, printer, report, printedSequence(printer, report), callback)) {
         printer.abort();
         return ReportOutcome::Cancelled;
     }

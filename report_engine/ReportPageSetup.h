@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QPageSize>
 #include <QSizeF>
 #include <QtGlobal>
+
+#include <cmath>
 
 enum class PageOrientation : quint8
 {
@@ -9,13 +12,15 @@ enum class PageOrientation : quint8
     Landscape = 1,
 };
 
-/// Paper and margins of a report. The paper is always US Letter; lengths are inches.
+/// Paper and margins of a report. The paper is US Letter unless a page setup chose another;
+/// lengths are inches.
 struct ReportPageSetup
 {
     static constexpr double kPixelsPerInch = 96.0;
     static constexpr double kLetterWidthInches = 8.5;
     static constexpr double kLetterHeightInches = 11.0;
 
+    QPageSize paper = QPageSize(QPageSize::Letter);
     PageOrientation orientation = PageOrientation::Portrait;
     double leftMargin = 0;
     double rightMargin = 0;
@@ -28,7 +33,17 @@ struct ReportPageSetup
     /// The paper in report pixels for the orientation.
     QSizeF paperPixels() const
     {
-        const QSizeF portrait(kLetterWidthInches * kPixelsPerInch, kLetterHeightInches * kPixelsPerInch);
+        const QSizeF portrait = paper.size(QPageSize::Point) / 72.0 * kPixelsPerInch;
         return orientation == PageOrientation::Portrait ? portrait : portrait.transposed();
+    }
+
+    /// Same paper, orientation and margins (to a ten-thousandth of an inch, what survives a
+    /// round trip through a page setup dialog's units).
+    bool samePage(const ReportPageSetup& other) const
+    {
+        const auto near = [](double a, double b) { return std::abs(a - b) < 1e-4; };
+        return paper.isEquivalentTo(other.paper) && orientation == other.orientation &&
+               near(leftMargin, other.leftMargin) && near(rightMargin, other.rightMargin) &&
+               near(topMargin, other.topMargin) && near(bottomMargin, other.bottomMargin);
     }
 };

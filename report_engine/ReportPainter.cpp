@@ -42,9 +42,9 @@ void PaintReportPage(QPainter& painter, const LaidOutReport& report, int pageInd
             painter.setPen(item.color);
             currentColor = item.color;
         }
-        int flags = int(item.alignment) | Qt::AlignTop | Qt::TextSingleLine;
-        if (!item.clip)
-            flags |= Qt::TextDontClip;
+        // Fixed-width text was cut to whole characters when laid out; a clip here would cut a
+        // letter in half wherever the device measures a hair wider.
+        const int flags = int(item.alignment) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
         painter.drawText(scaled(item.rect, scale), flags, item.text);
     }
 }
@@ -53,23 +53,41 @@ void ApplyReportPaper(QPagedPaintDevice& device, const LaidOutReport& report)
 {
     const auto orientation =
         report.orientation == PageOrientation::Portrait ? QPageLayout::Portrait : QPageLayout::Landscape;
-    device.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), orientation, QMarginsF(0, 0, 0, 0)));
+    const ReportPageSetup& page = report.page;
+    QPageLayout layout(page.paper, orientation,
+                       QMarginsF(page.leftMargin, page.topMargin, page.rightMargin, page.bottomMargin),
+                       QPageLayout::Inch);
+    layout.setMode(QPageLayout::FullPageMode);
+    device.setPageLayout(layout);
 }
 
-bool PaintReportPages(QPainter& painter, QPagedPaintDevice& device, const LaidOutReport& report, int copies,
-                      const ReportProgress& progress)
+QList<int> PrintedPageSequence(int pageCount, int fromPage, int toPage, int copies)
+{
+    int first = 1;
+    int last = pageCount;
+    if (fromPage > 0 || toPage > 0) {
+        first = std::max(1, fromPage);
+        last = std::min(pageCount, toPage > 0 ? toPage : pageCount);
+    }
+    QList<int> sequence;
+    for (int copy = 0; copy < std::max(1, copies); ++copy) {
+        for (int p = first; p <= last; ++p)
+            sequence.append(p - 1);
+    }
+    return sequence;
+}
+
+bool PaintReportPages(QPainter& painter, QPagedPaintDevice& device, const LaidOutReport& report,
+                      const QList<int>& sequence, const ReportProgress& progress)
 {
     const double scale = device.logicalDpiX() / ReportPageSetup::kPixelsPerInch;
-    const int pages = int(report.pages.size());
-    const int total = pages * std::max(1, copies);
-    bool first = true;
+    const int total = int(sequence.size());
     for (int n = 0; n < total; ++n) {
         if (progress && !progress(n, total))
             return false;
-        if (!first)
+        if (n > 0)
             device.newPage();
-        first = false;
-        PaintReportPage(painter, report, n % pages, scale);
+        PaintReportPage(painter, report, sequence[n], scale);
     }
     if (progress)
         progress(total, total);
@@ -90,7 +108,8 @@ bool WriteReportPdf(const LaidOutReport& report, const QString& path, const Repo
         QPainter painter;
         if (!painter.begin(&writer))
             return false;
-        done = PaintReportPages(painter, writer, report, 1, progress);
+        done = PaintReportPages(painter, writer, report,
+                                PrintedPageSequence(int(report.pages.size()), 0, 0, 1), progress);
         done = painter.end() && done;
     }
     if (!done)

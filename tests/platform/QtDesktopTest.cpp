@@ -535,6 +535,30 @@ TEST_F(QtDesktopTest, PrintDialogReportsConfirmOrCancel)
     EXPECT_TRUE(desktop.printDialog(printer));
 }
 
+TEST_F(QtDesktopTest, PrintDialogOffersTheChoicesAsked)
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const auto offered = [&](const PrintDialogOptions& options) {
+        QStringList shown;
+        WhenModal([&](QWidget* w) {
+            for (const char* name : {"printSelection", "printRange"}) {
+                auto* choice = w->findChild<QRadioButton*>(QString::fromLatin1(name));
+                if (choice && !choice->isHidden() && choice->isEnabled())
+                    shown.append(QString::fromLatin1(name));
+            }
+            qobject_cast<QDialog*>(w)->reject();
+        });
+        EXPECT_FALSE(desktop.printDialog(printer, nullptr, options));
+        return shown;
+    };
+    PrintDialogOptions withSelection;
+    withSelection.selection = true;
+    EXPECT_EQ(offered(withSelection),
+              (QStringList{QStringLiteral("printSelection"), QStringLiteral("printRange")}));
+    EXPECT_EQ(offered({}), QStringList{QStringLiteral("printRange")});
+}
+
 // --- busy cursor, minimising, ending ------------------------------------------------------------
 
 bool WaitCursorShown()

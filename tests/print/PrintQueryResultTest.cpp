@@ -1,27 +1,35 @@
 #include "platform/AppPrinter.h"
+#include "platform/PrintFileNames.h"
 #include "print/ModalScript.h"
 #include "print/SQL_Procs.h"
 #include "print/report.h"
 #include "report_engine/PdfTools.h"
-#include "support/GuiApp.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "support/GuiApp.h"
 #include "support/GuiTest.h"
 
 #include "app/AppContext.h"
 #include "connection/Connection.h"
 #include "connection/Query.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
 
@@ -40,12 +48,21 @@ protected:
         ctx.connection = &connection;
         form = std::make_unique<TFRM_Report>(ctx);
         ctx.report = form.get();
+        // No printer installed: everything goes to PDF files. This one stands for a file chosen
+        // in an earlier print dialog.
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(output());
+        printer.setOutputFileName(chosenBefore());
         printer.setPageOrientation(QPageLayout::Portrait);
     }
 
-    QString output() const { return dir.filePath(QStringLiteral("report.pdf")); }
+    QString chosenBefore() const { return dir.filePath(QStringLiteral("chosen-before.pdf")); }
+    /// The file the last direct print wrote, as its box named it.
+    QString output() const { return m_written; }
+    /// The PDF files in the folder printouts go to.
+    QStringList printouts() const
+    {
+        return QDir(PrintoutFolder()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+    }
 
     void openGrid(const QString& sql)
     {
@@ -74,7 +91,19 @@ protected:
         });
     }
 
+    /// A direct print to a file: its box names the file written.
     void print(int shown = 0, const QString& title = QStringLiteral("Query Result"))
+    {
+        desktop.expectBox(BoxKind::Information, BoxAnswer::Ok);
+        printWithoutFile(shown, title);
+        ASSERT_FALSE(desktop.boxes.empty());
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("^The report was written to the file \"(.*)\"\\.$"))
+                .match(desktop.boxes.back().text);
+        ASSERT_TRUE(m.hasMatch()) << qPrintable(desktop.boxes.back().text);
+        m_written = m.captured(1);
+    }
+    void printWithoutFile(int shown = 0, const QString& title = QStringLiteral("Query Result"))
     {
         PrintQueryResult(ctx, grid, title, shown);
         EXPECT_EQ(script.pending(), 0) << "every modal window expected came up";
@@ -98,6 +127,7 @@ protected:
     Query grid{connection};
     std::unique_ptr<TFRM_Report> form;
     ModalScript script;
+    QString m_written;
 };
 
 TEST_F(PrintQueryResultTest, PrintsASampleResultWithTitleHeadingsCellsAndFooter)
@@ -142,32 +172,9 @@ TEST_F(PrintQueryResultTest, PrintsASampleResultWithTitleHeadingsCellsAndFooter)
     EXPECT_EQ(settings.Page.ColumnFieldNames[1], QStringLiteral("ENAME"));
     EXPECT_DOUBLE_EQ(settings.Page.ColumnWidths[1], grid.field(1).displayWidth * 6.4);
     EXPECT_EQ(settings.Page.ColumnFieldNames[4], QString());
-    EXPECT_TRUE(desktop.boxes.empty());
+    EXPECT_EQ(desktop.boxes.size(), 1u);
     ASSERT_TRUE(form->QRY_Report);
     EXPECT_TRUE(form->QRY_Report->isActive()) << "the report query stays open until the next report";
-}
-
-TEST_F(PrintQueryResultTest, WithoutAPrinterTheReportSaysWhichFileItWentTo)
-{
-    // What the application printer falls back to when no printer is installed.
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(DefaultPdfOutputPath());
-    const QString file = printer.outputFileName();
-    ASSERT_TRUE(file.startsWith(QDir::homePath())) << "the test's own home, not the user's";
-    openGrid(QStringLiteral("SELECT EMPNO FROM EMP"));
-    confirmOptions();
-    desktop.expectBox(BoxKind::Information,
-                      QStringLiteral("The report was written to the file \"%1\".").arg(file), BoxAnswer::Ok);
-    print();
-    EXPECT_TRUE(QFileInfo(file).size() > 0);
-    EXPECT_EQ(desktop.boxes.size(), 1u);
-
-    // A file chosen in the print dialog is no surprise, and the preview shows where it goes.
-    desktop.boxes.clear();
-    printer.setOutputFileName(output());
-    confirmOptions();
-    print();
-    EXPECT_TRUE(desktop.boxes.empty());
 }
 
 TEST_F(PrintQueryResultTest, ColumnsFollowTheGridOrderWithTheirOwnWidthsAndHeadings)
@@ -300,10 +307,10 @@ TEST_F(PrintQueryResultTest, PreviewShowsThePagesAndReturnsWhenClosed)
         pages = preview->findChild<QPrintPreviewWidget*>()->pageCount();
         preview->close();
     });
-    print();
+    printWithoutFile();
     EXPECT_EQ(caption, QStringLiteral("Query Result"));
     EXPECT_GT(pages, 1);
-    EXPECT_FALSE(QFileInfo::exists(output())) << "previewing prints nothing";
+    EXPECT_TRUE(printouts().isEmpty()) << "previewing prints nothing";
 }
 
 TEST_F(PrintQueryResultTest, NothingHappensOnCancelOrForAClosedQuery)
@@ -319,8 +326,8 @@ TEST_F(PrintQueryResultTest, NothingHappensOnCancelOrForAClosedQuery)
 
     openGrid(QStringLiteral("SELECT DNAME FROM DEPT"));
     script.then([](QWidget* w) { qobject_cast<TFRM_Report*>(w)->BBN_Cancel->click(); });
-    print();
-    EXPECT_FALSE(QFileInfo::exists(output()));
+    printWithoutFile();
+    EXPECT_TRUE(printouts().isEmpty());
     EXPECT_EQ(desktop.boxes.size(), 1);
     EXPECT_FALSE(form->QRY_Report && form->QRY_Report->isActive());
 }
@@ -333,11 +340,11 @@ TEST_F(PrintQueryResultTest, AnEngineFailureOnTheRerunIsReportedAndNothingPrinte
     exec(QStringLiteral("DROP TABLE GONE"));
     confirmOptions();
     desktop.expectBox(BoxKind::Plain, QStringLiteral("SQL Error in Print module"), BoxAnswer::Ok);
-    print();
+    printWithoutFile();
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Plain);
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("SQL Error in Print module"));
-    EXPECT_FALSE(QFileInfo::exists(output()));
+    EXPECT_TRUE(printouts().isEmpty());
 }
 
 TEST_F(PrintQueryResultTest, RowsAllGoneOnTheRerunPrintNothing)
@@ -347,20 +354,261 @@ TEST_F(PrintQueryResultTest, RowsAllGoneOnTheRerunPrintNothing)
     openGrid(QStringLiteral("SELECT A FROM SHORT_LIVED"));
     exec(QStringLiteral("DELETE FROM SHORT_LIVED"));
     confirmOptions();
-    print();
+    printWithoutFile();
     EXPECT_TRUE(desktop.boxes.empty());
-    EXPECT_FALSE(QFileInfo::exists(output()));
+    EXPECT_TRUE(printouts().isEmpty()) << "the name taken for it is given back";
 }
 
-TEST_F(PrintQueryResultTest, APrinterThatCannotBeOpenedIsReported)
+TEST_F(PrintQueryResultTest, AFolderThatTakesNoFileIsReported)
 {
-    printer.setOutputFileName(dir.filePath(QStringLiteral("no/such/folder/report.pdf")));
     openGrid(QStringLiteral("SELECT DNAME FROM DEPT"));
+    const QString gone = dir.filePath(QStringLiteral("no/such/home"));
+    qputenv("HOME", gone.toUtf8());
     confirmOptions();
     desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
-    print();
+    printWithoutFile();
+    qputenv("HOME", home.path().toUtf8());
     ASSERT_EQ(desktop.boxes.size(), 1);
-    EXPECT_TRUE(desktop.boxes[0].text.contains(QStringLiteral("no/such/folder/report.pdf")));
+    EXPECT_EQ(
+        desktop.boxes[0].text,
+        QStringLiteral("The report could not be written to the file \"%1/Query Result.pdf\".").arg(gone));
+}
+
+} // namespace
+
+namespace {
+
+/// The preview's tool bar action with that text.
+QAction* previewAction(QWidget* preview, const QString& text)
+{
+    const QList<QAction*> actions = preview->findChildren<QAction*>();
+    for (QAction* action : actions) {
+        if (action->text().remove(u'&') == text)
+            return action;
+    }
+    ADD_FAILURE() << "no action " << qPrintable(text);
+    return nullptr;
+}
+
+/// From the modal window's own event loop, so that the script goes on answering what it opens.
+void triggerLater(QAction* action)
+{
+    if (action)
+        QTimer::singleShot(0, action, &QAction::trigger);
+}
+
+/// The OK button of a dialog, pressed as the user would (the dialog checks its fields first),
+/// from the dialog's own event loop: a question it asks is then answered by the script.
+void pressOk(QWidget* dialog)
+{
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_TRUE(buttons);
+    QTimer::singleShot(0, buttons->button(QDialogButtonBox::Ok), &QPushButton::click);
+}
+
+/// Every "Row n" of the text, counted.
+QMap<int, int> rowsIn(const QString& text)
+{
+    QMap<int, int> rows;
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("\\bRow (\\d+)\\b")).globalMatch(text);
+    while (it.hasNext())
+        ++rows[it.next().captured(1).toInt()];
+    return rows;
+}
+
+class ReportPreviewTest : public PrintQueryResultTest
+{
+protected:
+    void makeRows(int count)
+    {
+        exec(QStringLiteral("CREATE TABLE MANY (N INTEGER, NAME TEXT)"));
+        exec(QStringLiteral("WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C WHERE N < %1) "
+                            "INSERT INTO MANY SELECT N, 'Row ' || N FROM C")
+                 .arg(count));
+        openGrid(QStringLiteral("SELECT N, NAME FROM MANY ORDER BY N"));
+        ASSERT_EQ(grid.recordCount(), count);
+    }
+
+    /// Previews the report, optionally turns the page to landscape in the preview's page setup,
+    /// then prints from the preview into file; inDialog makes more choices in the print dialog.
+    void previewAndPrint(const QString& file, bool landscape, std::function<void(QWidget*)> inDialog = {})
+    {
+        confirmOptions({}, true);
+        script.then([this, landscape](QWidget* w) {
+            ASSERT_TRUE(qobject_cast<QPrintPreviewDialog*>(w));
+            pagesShown = w->findChild<QPrintPreviewWidget*>()->pageCount();
+            triggerLater(
+                previewAction(w, landscape ? QStringLiteral("Page setup") : QStringLiteral("Print")));
+        });
+        if (landscape) {
+            script.then([](QWidget* w) {
+                auto* turn = w->findChild<QRadioButton*>(QStringLiteral("landscape"));
+                ASSERT_TRUE(turn);
+                turn->click();
+                pressOk(w);
+            });
+            script.then([this](QWidget* w) {
+                pagesShown = w->findChild<QPrintPreviewWidget*>()->pageCount();
+                triggerLater(previewAction(w, QStringLiteral("Print")));
+            });
+        }
+        script.then([this, file, inDialog](QWidget* w) {
+            ASSERT_TRUE(qobject_cast<QPrintDialog*>(w)) << qPrintable(w->metaObject()->className());
+            auto* name = w->findChild<QLineEdit*>(QStringLiteral("filename"));
+            ASSERT_TRUE(name);
+            offered = name->text();
+            name->setText(file);
+            if (inDialog)
+                inDialog(w);
+            pressOk(w);
+        });
+        printWithoutFile();
+    }
+
+    /// Every row printed once, every page with its footer, on paper of that size.
+    void expectEveryRowAndFooter(const QString& file, int rows, const QString& paper)
+    {
+        EXPECT_TRUE(pdfInfo(file, QStringLiteral("Page size")).startsWith(paper));
+        const QStringList pages = pdfPages(file);
+        ASSERT_EQ(pages.size(), pdfPageCount(file));
+        QMap<int, int> expected;
+        for (int n = 1; n <= rows; ++n)
+            expected[n] = 1;
+        EXPECT_EQ(rowsIn(pages.join(QString())), expected);
+        for (int p = 0; p < pages.size(); ++p) {
+            SCOPED_TRACE(p);
+            EXPECT_TRUE(pages[p].contains(QStringLiteral("Page No: %1").arg(p + 1)));
+            EXPECT_TRUE(pages[p].contains(QStringLiteral("Total Records: %1").arg(rows)));
+        }
+    }
+
+    int pagesShown = 0;
+    QString offered;
+};
+
+TEST_F(PrintQueryResultTest, ADirectPrintToAFileNeverWritesOverOne)
+{
+    QDir(home.path()).mkpath(QStringLiteral("Documents"));
+    const QString documents = home.path() + QStringLiteral("/Documents");
+    ASSERT_EQ(PrintoutFolder(), documents);
+    const auto writeFile = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    const auto contents = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    writeFile(chosenBefore(), "a printout the user saved");
+    writeFile(documents + QStringLiteral("/Query Result.pdf"), "an earlier report");
+
+    openGrid(QStringLiteral("SELECT DNAME FROM DEPT ORDER BY DEPTNO"));
+    confirmOptions();
+    print();
+    EXPECT_EQ(output(), documents + QStringLiteral("/Query Result (2).pdf"));
+    EXPECT_TRUE(pdfText(output()).contains(QStringLiteral("ACCOUNTING")));
+    EXPECT_EQ(contents(chosenBefore()), "a printout the user saved");
+    EXPECT_EQ(contents(documents + QStringLiteral("/Query Result.pdf")), "an earlier report");
+
+    // The title names the file, made safe; the next report of that title takes the next number.
+    openGrid(QStringLiteral("SELECT LOC FROM DEPT ORDER BY DEPTNO"));
+    const auto titled = [](TFRM_Report& f) { f.EDT_Title->setText(QStringLiteral(" Sales: 2024/Q1? ")); };
+    confirmOptions(titled);
+    print();
+    EXPECT_EQ(output(), documents + QStringLiteral("/Sales_ 2024_Q1_.pdf"));
+    confirmOptions(titled);
+    print();
+    EXPECT_EQ(output(), documents + QStringLiteral("/Sales_ 2024_Q1_ (2).pdf"));
+    EXPECT_TRUE(
+        pdfText(documents + QStringLiteral("/Sales_ 2024_Q1_.pdf")).contains(QStringLiteral("NEW YORK")));
+
+    // Without a documents folder the home folder takes them.
+    QDir(documents).removeRecursively();
+    confirmOptions();
+    print();
+    EXPECT_EQ(output(), home.path() + QStringLiteral("/Query Result.pdf"));
+}
+
+TEST_F(ReportPreviewTest, PageSetupInThePreviewLaysTheReportOutForTheNewPage)
+{
+    makeRows(200);
+    const QString portrait = dir.filePath(QStringLiteral("portrait.pdf"));
+    previewAndPrint(portrait, false);
+    const int portraitPages = pagesShown;
+    EXPECT_EQ(pdfPageCount(portrait), portraitPages);
+    expectEveryRowAndFooter(portrait, 200, QStringLiteral("612 x 792"));
+
+    const QString landscape = dir.filePath(QStringLiteral("landscape.pdf"));
+    previewAndPrint(landscape, true);
+    EXPECT_GT(pagesShown, portraitPages) << "the preview shows the new pages at once";
+    EXPECT_EQ(pdfPageCount(landscape), pagesShown);
+    expectEveryRowAndFooter(landscape, 200, QStringLiteral("792 x 612"));
+    const GenericPage& page = form->printSettings().Page;
+    EXPECT_EQ(page.PageWidth, 1056);
+    EXPECT_EQ(page.Orientation, PageOrientation::Landscape);
+}
+
+TEST_F(ReportPreviewTest, AWiderPageTakesTheColumnsThatDidNotFit)
+{
+    SettingsStore().WriteNumber(QryFields, QStringLiteral("NAME->WIDTH"), 700);
+    makeRows(3);
+    const QString file = dir.filePath(QStringLiteral("wide.pdf"));
+    previewAndPrint(file, true);
+    const GenericPage& page = form->printSettings().Page;
+    EXPECT_EQ(page.ColumnWidths[1], 700);
+    // Portrait: 50 + (64 + 9.6) + (700 + 9.6) passes 720, so NAME went to line 2; landscape
+    // holds both on line 1.
+    EXPECT_EQ(form->RPT_Report.pageHeader.height, 65);
+    EXPECT_TRUE(pdfText(file).contains(QRegularExpression(QStringLiteral("\\n\\s*1\\s+1\\s+Row 1\\b"))));
+}
+
+TEST_F(ReportPreviewTest, APageRangeInThePreviewsPrintDialogIsHonouredWithTheCopies)
+{
+    makeRows(100);
+    const QString taken = PrintoutFolder() + QStringLiteral("/Query Result.pdf");
+    {
+        QFile f(taken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("kept");
+    }
+    const QString file = dir.filePath(QStringLiteral("range.pdf"));
+    bool askedToReplace = false;
+    previewAndPrint(file, false, [&](QWidget* dialog) {
+        dialog->findChild<QRadioButton*>(QStringLiteral("printRange"))->click();
+        dialog->findChild<QSpinBox*>(QStringLiteral("from"))->setValue(2);
+        dialog->findChild<QSpinBox*>(QStringLiteral("to"))->setValue(2);
+        dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(2);
+        // First the existing file: the dialog asks, and No leaves it alone.
+        dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(taken);
+        script.then([&](QWidget* question) {
+            askedToReplace = qobject_cast<QMessageBox*>(question) != nullptr;
+            qobject_cast<QMessageBox*>(question)->button(QMessageBox::No)->click();
+        });
+        script.then([file](QWidget* again) {
+            again->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(file);
+            pressOk(again);
+        });
+    });
+    EXPECT_EQ(offered, PrintoutFolder() + QStringLiteral("/Query Result (2).pdf")) << "a name not there yet";
+    EXPECT_TRUE(askedToReplace);
+    QFile kept(taken);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "kept");
+
+    const QStringList pages = pdfPages(file);
+    ASSERT_EQ(pages.size(), 2) << "page 2, twice";
+    for (const QString& page : pages) {
+        EXPECT_TRUE(page.contains(QStringLiteral("Page No: 2")));
+        EXPECT_FALSE(page.contains(QStringLiteral("Page No: 1")));
+    }
+    EXPECT_EQ(rowsIn(pages[0]), rowsIn(pages[1]));
+
+    // A later direct print is a whole report again.
+    confirmOptions();
+    print();
+    EXPECT_EQ(pdfPageCount(output()), pagesShown);
 }
 
 } // namespace

@@ -411,3 +411,42 @@ TEST_F(PrintSettingsTest, FormCreateHidesAndDisablesEveryColumnSlot)
 }
 
 } // namespace
+
+namespace {
+
+/// The widgets of a panel that stick out of it or are squeezed below what they need.
+QStringList misplacedIn(const QWidget* panel)
+{
+    QStringList wrong;
+    const QRect inside = panel->rect();
+    const QList<QWidget*> children = panel->findChildren<QWidget*>();
+    for (const QWidget* w : children) {
+        if (!w->isVisibleTo(panel) || w->parentWidget()->inherits("QComboBox") ||
+            w->parentWidget()->inherits("QAbstractSpinBox"))
+            continue;
+        const QRect r(w->mapTo(panel, QPoint(0, 0)), w->size());
+        const QSize needs = w->minimumSizeHint().expandedTo(w->minimumSize());
+        if (!inside.contains(r) || w->width() < needs.width() || w->height() < needs.height())
+            wrong.append(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                                   : w->objectName());
+    }
+    return wrong;
+}
+
+TEST_F(PrintSettingsTest, PanelsHaveTheirSizesAndHoldTheirControlsWhole)
+{
+    seed();
+    open();
+    TFRM_Report& f = form();
+    EXPECT_EQ(f.size(), QSize(337, 129));
+    EXPECT_EQ(misplacedIn(f.PNL_Main), QStringList());
+
+    click(f.BBN_Properties);
+    QApplication::processEvents();
+    EXPECT_EQ(f.size(), QSize(337, 129 + 241));
+    EXPECT_EQ(f.PNL_Main->geometry(), QRect(0, 0, 337, 129));
+    EXPECT_EQ(f.PNL_Properties->geometry(), QRect(0, 129, 337, 241));
+    EXPECT_EQ(misplacedIn(f.PNL_Properties), QStringList());
+}
+
+} // namespace

@@ -7,9 +7,12 @@
 #include "app/AppContext.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -178,6 +181,78 @@ TEST_F(SqlPrintoutTest, AnOutputThatCannotBeOpenedIsReported)
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);
     EXPECT_TRUE(desktop.boxes[0].text.contains(QStringLiteral("missing/folder/out.pdf")));
     expectSelectionRestored();
+}
+
+} // namespace
+
+namespace {
+
+/// The words pdftotext finds, with their boxes in points from the page's top-left corner.
+QList<QRectF> wordBoxes(const QString& path)
+{
+    const QString html =
+        runPdfTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    QList<QRectF> boxes;
+    const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\""));
+    QRegularExpressionMatchIterator it = word.globalMatch(html);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        boxes.append(QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                            QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+    }
+    return boxes;
+}
+
+TEST_F(SqlPrintoutTest, AFileGetsTheBorderARealPrinterHas)
+{
+    editor.setLineWrapMode(QPlainTextEdit::NoWrap);
+    QStringList text{QStringLiteral("SELECT *"), QStringLiteral("W").repeated(200)};
+    for (int i = 0; i < 80; ++i)
+        text.append(QStringLiteral("-- line %1").arg(i));
+    editor.setPlainText(text.join(u'\n'));
+    expectFileOutput();
+    PrintSQL(ctx, editor);
+    EXPECT_GE(pdfPageCount(output()), 2);
+    const QList<QRectF> words = wordBoxes(output());
+    ASSERT_GT(words.size(), 80);
+    const QStringList size = pdfInfo(output(), QStringLiteral("Page size")).split(u' ');
+    ASSERT_GE(size.size(), 3);
+    const double width = size[0].toDouble();
+    const double height = size[2].toDouble();
+    const double border = 0.25 * 72; // points
+    QRectF all = words.first();
+    for (const QRectF& box : words)
+        all = all.united(box);
+    EXPECT_GE(all.left(), border - 0.5);
+    EXPECT_GE(all.top(), border - 0.5);
+    EXPECT_LE(all.right(), width - border + 0.5) << "a long line breaks at the border, not the paper's edge";
+    EXPECT_LE(all.bottom(), height - border + 0.5);
+    EXPECT_GT(all.right(), width - 2 * border) << "and fills the width up to it";
+}
+
+TEST_F(SqlPrintoutTest, TheDialogOffersAFileOfItsOwnNotThereYetAndTheSelection)
+{
+    const QString documents = home.path() + QStringLiteral("/Documents");
+    QDir().mkpath(documents);
+    // The report's file was the last one the printer wrote.
+    printer.setOutputFileName(documents + QStringLiteral("/Query Result.pdf"));
+    editor.setPlainText(QStringLiteral("SELECT 1"));
+    QString offered;
+    desktop.expectPrintDialog(false, [&](QPrinter& p) { offered = p.outputFileName(); });
+    PrintSQL(ctx, editor);
+    EXPECT_EQ(offered, documents + QStringLiteral("/VEMRA SQL Printout.pdf"));
+    ASSERT_EQ(desktop.printDialogOptions.size(), 1u);
+    EXPECT_TRUE(desktop.printDialogOptions[0].selection);
+    EXPECT_TRUE(desktop.printDialogOptions[0].pageRange);
+    EXPECT_TRUE(desktop.printDialogOptions[0].printToFile);
+
+    QFile taken(offered);
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    desktop.expectPrintDialog(false, [&](QPrinter& p) { offered = p.outputFileName(); });
+    PrintSQL(ctx, editor);
+    EXPECT_EQ(offered, documents + QStringLiteral("/VEMRA SQL Printout (2).pdf"));
 }
 
 } // namespace

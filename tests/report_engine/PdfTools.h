@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
@@ -43,4 +44,15 @@ inline QString pdfInfo(const QString& path, const QString& field)
 inline int pdfPageCount(const QString& path)
 {
     return pdfInfo(path, QStringLiteral("Pages")).toInt();
+}
+
+/// Page `page` (from 1) of a PDF as a picture at dpi dots per inch; null when it failed.
+inline QImage pdfPageImage(const QString& path, int page, int dpi)
+{
+    const QString base = path + QStringLiteral("-page%1").arg(page);
+    const QString n = QString::number(page);
+    runPdfTool(QStringLiteral("pdftoppm"),
+               {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), n, QStringLiteral("-l"), n,
+                QStringLiteral("-singlefile"), QStringLiteral("-png"), path, base});
+    return QImage(base + QStringLiteral(".png"));
 }

@@ -325,3 +325,43 @@ TEST_F(ReportLayoutTest, ProgressSeesTheWholeAndCanCancel)
 }
 
 } // namespace
+
+namespace {
+
+/// A font's advance in report pixels, measured at print resolution.
+double printAdvance(const QFont& font, const QString& text)
+{
+    QImage device(1, 1, QImage::Format_Mono);
+    device.setDotsPerMeterX(qRound(1200 / 0.0254));
+    device.setDotsPerMeterY(qRound(1200 / 0.0254));
+    return QFontMetricsF(font, &device).horizontalAdvance(text) * 96 / 1200;
+}
+
+TEST_F(ReportLayoutTest, FixedWidthTextKeepsTheWholeCharactersThatFit)
+{
+    ReportDefinition def = sampleDefinition();
+    const QString accented = QStringLiteral("e\u0301").repeated(40); // e and a combining accent
+    TableRowSource source({QStringLiteral("NAME")});
+    source.addRow({QStringLiteral("short")});
+    source.addRow({QStringLiteral("W").repeated(40)});
+    source.addRow({accented});
+    const LaidOutReport report = LayoutReport(def, source);
+    const QList<PlacedItem> cells = itemsOf(report.pages[0], QStringLiteral("Cell"));
+    ASSERT_EQ(cells.size(), 3);
+    const QFont font = report.fonts.at(cells[0].font);
+
+    EXPECT_EQ(cells[0].text, QStringLiteral("short"));
+    const QString ws = cells[1].text;
+    ASSERT_FALSE(ws.isEmpty());
+    EXPECT_EQ(ws, QString(ws.size(), u'W'));
+    EXPECT_LE(printAdvance(font, ws), 100);
+    EXPECT_GT(printAdvance(font, ws + u'W'), 100) << "no whole letter more would fit";
+
+    const QString cut = cells[2].text;
+    ASSERT_FALSE(cut.isEmpty());
+    EXPECT_TRUE(accented.startsWith(cut));
+    EXPECT_EQ(cut.size() % 2, 0) << "never a letter without its accent";
+    EXPECT_LT(cut.size(), accented.size());
+}
+
+} // namespace

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -239,6 +241,58 @@ TEST_F(ReportOutputTest, TheProgressWindowKeepsEventsFlowingAndCanCancel)
     EXPECT_EQ(engine.writePdf(file(QStringLiteral("long.pdf"))), ReportOutcome::Cancelled);
     EXPECT_GE(ticks, 3) << "timers ran while the pages were written";
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("long.pdf"))));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ReportOutputTest, AClippedCellPrintsWholeLettersOnlyInThePictureAndTheText)
+{
+    // CITY is 4.5 letters W wide: the old clip cut the fifth W in half and kept all 30 in the
+    // text layer, where they ran over COUNTRY.
+    ReportDefinition def = listDefinition(QStringLiteral("Clipped"));
+    ReportElement& city = def.detail.elements[1];
+    ASSERT_EQ(city.fieldName, QStringLiteral("CITY"));
+    QImage fine(1, 1, QImage::Format_Mono);
+    fine.setDotsPerMeterX(qRound(1200 / 0.0254));
+    fine.setDotsPerMeterY(qRound(1200 / 0.0254));
+    const double w = QFontMetricsF(def.font, &fine).horizontalAdvance(QStringLiteral("W")) * 96 / 1200;
+    city.width = 4.5 * w;
+    TableRowSource source({QStringLiteral("COUNTRY"), QStringLiteral("CITY")});
+    source.addRow({QStringLiteral("Norway"), QStringLiteral("W").repeated(30)});
+    ReportEngine engine(def, source);
+    const QString path = file(QStringLiteral("clipped.pdf"));
+    ASSERT_EQ(engine.writePdf(path), ReportOutcome::Done);
+
+    const QString text = pdfText(path);
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("#1\\s+WWWW\\s+Norway\\b"))))
+        << qPrintable(text);
+    EXPECT_FALSE(text.contains(QStringLiteral("WWWWW")));
+
+    // On paper nothing is drawn in the last half letter of the cell.
+    const int dpi = 300;
+    const QImage page = pdfPageImage(path, 1, dpi).convertToFormat(QImage::Format_Grayscale8);
+    ASSERT_FALSE(page.isNull());
+    const double scale = dpi / 96.0;
+    const double cellLeft = (48 + city.left) * scale;
+    const double cellRight = cellLeft + city.width * scale;
+    const int top = int((48 + def.pageHeader.height + city.top) * scale);
+    const int bottom = int((48 + def.pageHeader.height + city.top + city.height) * scale);
+    int inkInLastHalf = 0;
+    int inkInCell = 0;
+    for (int y = top; y < bottom; ++y) {
+        const uchar* line = page.constScanLine(y);
+        for (int x = int(cellLeft); x < int(cellRight); ++x) {
+            if (line[x] < 128) {
+                ++inkInCell;
+                if (x >= cellRight - 0.4 * w * scale)
+                    ++inkInLastHalf;
+            }
+        }
+    }
+    EXPECT_GT(inkInCell, 0);
+    EXPECT_EQ(inkInLastHalf, 0);
 }
 
 } // namespace

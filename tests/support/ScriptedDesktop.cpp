@@ -227,9 +227,10 @@ std::optional<QString> ScriptedDesktop::saveFileName(const FileDialogRequest& re
     return path;
 }
 
-bool ScriptedDesktop::printDialog(QPrinter& printer, QWidget*)
+bool ScriptedDesktop::printDialog(QPrinter& printer, QWidget*, const PrintDialogOptions& options)
 {
     ++printDialogs;
+    printDialogOptions.push_back(options);
     if (m_printDialogs.empty()) {
         ADD_FAILURE() << "unexpected print dialog";
         return false;

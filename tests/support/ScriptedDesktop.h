@@ -78,6 +78,7 @@ public:
     std::vector<QColor> colorRequests;
     std::vector<FontDialogRequest> fontRequests;
     int printDialogs = 0;
+    std::vector<PrintDialogOptions> printDialogOptions;
     int printerSetups = 0;
 
     int busyDepth = 0; ///< current count of beginBusy() without endBusy()
@@ -94,7 +95,7 @@ public:
                                     int maxLength, QWidget* parent) override;
     std::optional<QString> openFileName(const FileDialogRequest& request, QWidget* parent) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request, QWidget* parent) override;
-    bool printDialog(QPrinter& printer, QWidget* parent) override;
+    bool printDialog(QPrinter& printer, QWidget* parent, const PrintDialogOptions& options) override;
     bool printerSetup(QPrinter& printer, QWidget* parent) override;
     std::optional<QColor> colorDialog(const QColor& initial, QWidget* parent) override;
     std::optional<FontChoice> fontDialog(const FontDialogRequest& request, QWidget* parent) override;
