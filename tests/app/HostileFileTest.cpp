@@ -239,8 +239,9 @@ TEST_F(HostileFileTest, ASaveOntoAFileSystemWithoutRoomForTheTextKeepsTheOldFile
         qsizetype characters;
         qsizetype roomLeft;
     };
-    for (const RoomCase& c : {RoomCase{"full, a short text", 60, 0}, RoomCase{"8 KB left, a 15 KB text", 15'000, 8'192},
-                              RoomCase{"8 KB left, a 100 KB text", 100'000, 8'192}}) {
+    for (const RoomCase& c :
+         {RoomCase{"full, a short text", 60, 0}, RoomCase{"8 KB left, a 15 KB text", 15'000, 8'192},
+          RoomCase{"8 KB left, a 100 KB text", 100'000, 8'192}}) {
         SCOPED_TRACE(c.name);
         // Fill the disk, then give back the room the case leaves.
         const QString filler = where + QStringLiteral("/filler");
@@ -257,7 +258,8 @@ TEST_F(HostileFileTest, ASaveOntoAFileSystemWithoutRoomForTheTextKeepsTheOldFile
         save(path);
         desktop.verify();
         EXPECT_EQ(ReadBytes(path), old);
-        EXPECT_EQ(QDir(where).entryList(QDir::Files), QStringList({QStringLiteral("filler"), QStringLiteral("kept.SQL")}));
+        EXPECT_EQ(QDir(where).entryList(QDir::Files),
+                  QStringList({QStringLiteral("filler"), QStringLiteral("kept.SQL")}));
         QFile::remove(filler);
     }
 }
