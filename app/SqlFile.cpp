@@ -11,6 +11,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <unistd.h>
+
 namespace {
 
 const QString kFilter = QStringLiteral("SQL files (*.SQL)|*.SQL");
@@ -92,10 +94,14 @@ QString SqlFile::Read(const QString& path)
 void SqlFile::Write(const QString& path, const QString& text)
 {
     QSaveFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered tail is written only as the file is committed, and a failure there
+    // does not stop the commit from replacing the old file with what did fit.
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw SqlFileError(QStringLiteral("Cannot create file %1").arg(path));
     const QByteArray bytes = Encode(text);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // A file system may report that it is full only when the data is synced.
+    // The temporary file is dropped when file goes out of scope uncommitted.
+    if (file.write(bytes) != bytes.size() || ::fsync(file.handle()) != 0 || !file.commit())
         throw SqlFileError(QStringLiteral("Failed to Save Stream"));
 }
 

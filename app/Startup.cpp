@@ -8,15 +8,16 @@
 #include "connection/Query.h"
 #include "print/SQL_Procs.h"
 #include "print/SqlPrintout.h"
+#include "print/report.h"
 #include "query/QRY_FUNC.h"
 #include "query/SqlExecution.h"
 #include "query/query.h"
-#include "print/report.h"
 #include "settings/Options.h"
+#include "settings/SettingsRescue.h"
 
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QLocale>
 
 namespace {
 
@@ -84,6 +85,9 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
     if (ctx.shortDateFormat.isEmpty())
         ctx.shortDateFormat = QLocale::system().dateFormat(QLocale::ShortFormat);
 
+    // Before anything reads a setting: a damaged store is reported once, and the run goes on.
+    RescueDamagedSettings(ctx.desktop, nullptr);
+
     // The login dialog's creation seeds the store and sets ProgramFolder before any other form reads them.
     m_login = std::make_unique<TFRM_Login>(ctx);
     ctx.login = m_login.get();
@@ -111,8 +115,9 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
     m_execution = std::make_unique<SqlExecution>(ctx);
     ConnectMainWindowCommands(ctx, *m_queryTool, *m_findReplace, *m_execution);
     // Every statement runs on the connection the login opened, under its data source name.
-    QObject::connect(m_login.get(), &TFRM_Login::loggedIn, m_query.get(),
-                     [&ctx](const QString& dataSource) { ctx.query->QRY_Grid().setDatabaseName(dataSource); });
+    QObject::connect(m_login.get(), &TFRM_Login::loggedIn, m_query.get(), [&ctx](const QString& dataSource) {
+        ctx.query->QRY_Grid().setDatabaseName(dataSource);
+    });
 }
 
 Startup::~Startup()

@@ -6,9 +6,9 @@
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
 #include "platform/Desktop.h"
+#include "platform/GeneralError.h"
 #include "platform/ToolbarGlyphs.h"
 #include "settings/SettingsSchema.h"
-#include "platform/GeneralError.h"
 #include "settings/SettingsStore.h"
 
 #include <QCloseEvent>
@@ -200,11 +200,13 @@ void TFRM_Login::loginSucceeded(const QString& dataSource)
     TFRM_QueryTool* main = m_ctx.queryTool;
     if (main)
         main->showConnection(facts.CurrentUserName, facts.CurrentDataSource);
-    {
+    // The connection is open: a store that cannot remember the login says so, and the user
+    // still gets to the main window.
+    RunGuarded(m_ctx.desktop, [&] {
         SettingsStore store;
         store.WriteText(Schema::Section::Login, Schema::Login::DataSource, dataSource);
         store.WriteText(Schema::Section::Login, Schema::Login::UserName, facts.CurrentUserName);
-    }
+    });
     if (main)
         main->ShowPlatformVersion();
 

@@ -1,5 +1,9 @@
 #include "query/CellPaintDelegate.h"
 
+#include <QLineEdit>
+
+#include <limits>
+
 CellPaintDelegate::CellPaintDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
 void CellPaintDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -14,6 +18,9 @@ QWidget* CellPaintDelegate::createEditor(QWidget* parent, const QStyleOptionView
                                          const QModelIndex& index) const
 {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    // A line editor's own limit is 32,767 characters: it would cut a longer value as it shows it.
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->setMaxLength(std::numeric_limits<int>::max());
     if (editor && m_editorCreated)
         m_editorCreated(editor);
     return editor;

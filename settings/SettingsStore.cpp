@@ -11,10 +11,10 @@
 #include <sqlite3.h>
 
 #include <cerrno>
-#include <optional>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,7 +28,10 @@ const char* const kSchemaSql = "CREATE TABLE IF NOT EXISTS entries ("
                                " section_fold TEXT NOT NULL, key_fold TEXT NOT NULL,"
                                " PRIMARY KEY (section_fold, key_fold)) WITHOUT ROWID";
 
-QByteArray fold(const QString& name) { return name.toCaseFolded().toUtf8(); }
+QByteArray fold(const QString& name)
+{
+    return name.toCaseFolded().toUtf8();
+}
 
 /// One use of a cached prepared statement: bound texts live as long as the scope, and the
 /// statement is reset (and its bindings cleared) on every way out.
@@ -56,7 +59,8 @@ public:
     bool ok() const { return m_rc == SQLITE_OK && m_stmt; }
     bool bind(int index, const QByteArray& text)
     {
-        return ok() && sqlite3_bind_text(m_stmt, index, text.constData(), int(text.size()), SQLITE_STATIC) == SQLITE_OK;
+        return ok() && sqlite3_bind_text(m_stmt, index, text.constData(), int(text.size()), SQLITE_STATIC) ==
+                           SQLITE_OK;
     }
     int step() { return ok() ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
     sqlite3_stmt* get() const { return m_stmt; }
@@ -73,13 +77,67 @@ const char* const kUpsertSql =
     " ON CONFLICT (section_fold, key_fold) DO UPDATE SET value = excluded.value"
     " WHERE value IS NOT excluded.value";
 
-bool execAll(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool execAll(sqlite3* db, const char* sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+/// The run's store in memory: an SQLite memory database shared by every store object of the run,
+/// kept alive by one connection of its own between the handlers that open and close theirs.
+class MemoryStore final
+{
+public:
+    ~MemoryStore() { sqlite3_close_v2(m_keeper); }
+
+    void start(const QString& forPath)
+    {
+        static int runs = 0;
+        stop();
+        m_uri = "file:vemra-settings-" + QByteArray::number(++runs) + "?mode=memory&cache=shared";
+        if (sqlite3_open_v2(m_uri.constData(), &m_keeper,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
+                            nullptr) != SQLITE_OK) {
+            stop();
+            return;
+        }
+        m_forPath = forPath;
+    }
+    void stop()
+    {
+        sqlite3_close_v2(m_keeper);
+        m_keeper = nullptr;
+        m_forPath.clear();
+    }
+    bool serves(const QString& path) const { return m_keeper && path == m_forPath; }
+    const QByteArray& uri() const { return m_uri; }
+
+private:
+    sqlite3* m_keeper = nullptr;
+    QString m_forPath;
+    QByteArray m_uri;
+};
+
+MemoryStore& memoryStore()
+{
+    static MemoryStore store;
+    return store;
+}
 
 } // namespace
 
-SettingsStore::SettingsStore() : SettingsStore(defaultPath()) {}
+SettingsStore::SettingsStore()
+{
+    const QString path = defaultPath();
+    if (memoryStore().serves(path))
+        openMemory(memoryStore().uri());
+    else
+        open(path);
+}
 
-SettingsStore::SettingsStore(const QString& filePath) { open(filePath); }
+SettingsStore::SettingsStore(const QString& filePath)
+{
+    open(filePath);
+}
 
 SettingsStore::~SettingsStore()
 {
@@ -90,10 +148,39 @@ SettingsStore::~SettingsStore()
 
 QString SettingsStore::rootFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/VEMRA/");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/VEMRA/");
 }
 
-QString SettingsStore::defaultPath() { return rootFolder() + QStringLiteral("settings.sqlite3"); }
+QString SettingsStore::defaultPath()
+{
+    return rootFolder() + QStringLiteral("settings.sqlite3");
+}
+
+void SettingsStore::useMemoryForRun()
+{
+    memoryStore().start(defaultPath());
+}
+
+void SettingsStore::useFile()
+{
+    memoryStore().stop();
+}
+
+bool SettingsStore::usesMemory()
+{
+    return memoryStore().serves(defaultPath());
+}
+
+void SettingsStore::openMemory(const QByteArray& uri)
+{
+    m_path = QString::fromUtf8(uri);
+    if (sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK)
+        throw SettingsError(QStringLiteral("Failed to create key %1").arg(QStringLiteral("VEMRA")));
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    prepareSchema();
+}
 
 void SettingsStore::open(const QString& filePath)
 {
@@ -124,6 +211,11 @@ void SettingsStore::open(const QString& filePath)
     // Set-up failures (a locked or foreign file) surface in the first operation with its own text.
     execAll(m_db, "PRAGMA journal_mode=WAL");
     execAll(m_db, "PRAGMA synchronous=NORMAL");
+    prepareSchema();
+}
+
+void SettingsStore::prepareSchema()
+{
     execAll(m_db, kSchemaSql);
 }
 
@@ -173,7 +265,8 @@ void SettingsStore::WriteText(const QString& section, const QString& key, const 
             return;
         }
     }
-    Statement probe(m_db, m_statements[kProbeSection], "SELECT 1 FROM entries WHERE section_fold = ?1 LIMIT 1");
+    Statement probe(m_db, m_statements[kProbeSection],
+                    "SELECT 1 FROM entries WHERE section_fold = ?1 LIMIT 1");
     const bool sectionExists = probe.bind(1, sFold) && probe.step() == SQLITE_ROW;
     if (!sectionExists)
         throw SettingsError(QStringLiteral("Failed to create key %1").arg(section));

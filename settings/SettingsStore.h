@@ -38,6 +38,14 @@ public:
     static QString rootFolder();
     static QString defaultPath();
 
+    /// For the rest of the run (or until useFile()), stores opened with the default path keep
+    /// their entries in memory, starting empty: the file there is damaged and stays untouched.
+    /// Only for the default path as it is now: a store of another user folder uses its file.
+    static void useMemoryForRun();
+    /// Stores opened with the default path use the file again.
+    static void useFile();
+    static bool usesMemory();
+
     QString ReadText(const QString& section, const QString& key, const QString& defaultValue) const;
     void WriteText(const QString& section, const QString& key, const QString& value);
     int ReadNumber(const QString& section, const QString& key, int defaultValue) const;
@@ -56,6 +64,8 @@ public:
 
 private:
     void open(const QString& filePath);
+    void openMemory(const QByteArray& uri);
+    void prepareSchema();
     std::optional<QByteArray> storedBytes(const QByteArray& sectionFold, const QByteArray& keyFold,
                                           const QString& key) const;
 

@@ -222,4 +222,46 @@ TEST_F(HostileFileTest, SavingOntoAFullFileSystemKeepsTheOldFile)
               QStringList{QStringLiteral("kept.SQL")});
 }
 
+TEST_F(HostileFileTest, ASaveOntoAFileSystemWithoutRoomForTheTextKeepsTheOldFile)
+{
+    // A short text reaches the disk only as the file is committed, a long one on the way; both
+    // must fail with the box and leave the old file whole.
+    const QString where = folder() + QStringLiteral("/small");
+    const SmallFileSystem disk(where, 64);
+    if (!disk.mounted())
+        GTEST_SKIP() << "mounting a small file system is not allowed here; SqlFileTest covers the fault";
+    const QString path = where + QStringLiteral("/kept.SQL");
+    const QByteArray old = "SELECT 'the old file'\r\n";
+    WriteBytes(path, old);
+    struct RoomCase
+    {
+        const char* name;
+        qsizetype characters;
+        qsizetype roomLeft;
+    };
+    for (const RoomCase& c :
+         {RoomCase{"full, a short text", 60, 0}, RoomCase{"8 KB left, a 15 KB text", 15'000, 8'192},
+          RoomCase{"8 KB left, a 100 KB text", 100'000, 8'192}}) {
+        SCOPED_TRACE(c.name);
+        // Fill the disk, then give back the room the case leaves.
+        const QString filler = where + QStringLiteral("/filler");
+        {
+            QFile fill(filler);
+            ASSERT_TRUE(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            const QByteArray block(4096, 'f');
+            while (fill.write(block) == block.size()) {
+            }
+            fill.resize(std::max<qint64>(0, fill.size() - c.roomLeft));
+        }
+        window().setEditorText(QString(c.characters, u'z'));
+        desktop.expectBox(BoxKind::Error, QStringLiteral("Failed to Save Stream"), BoxAnswer::Ok);
+        save(path);
+        desktop.verify();
+        EXPECT_EQ(ReadBytes(path), old);
+        EXPECT_EQ(QDir(where).entryList(QDir::Files),
+                  QStringList({QStringLiteral("filler"), QStringLiteral("kept.SQL")}));
+        QFile::remove(filler);
+    }
+}
+
 } // namespace

@@ -185,6 +185,43 @@ TEST_F(SqlFileTest, FailedSaveKeepsTheOldFile)
     }
 }
 
+TEST_F(SqlFileTest, ASaveThatDoesNotFitFailsAndKeepsTheOldFileWhateverTheTextsSize)
+{
+    // Below the write buffer's size the text reaches the file only as it is committed.
+    struct SizeCase
+    {
+        const char* name;
+        rlim_t room;
+        qsizetype characters;
+    };
+    const SizeCase cases[] = {
+        {"a short text, no room", 0, 60},
+        {"a short text, a little room", 8'192, 15'000},
+        {"just below the buffer's size", 4'096, 16'382},
+        {"a long text", 100'000, 400'000},
+    };
+    const QString path = dir(QStringLiteral("sql")) + QStringLiteral("/q.SQL");
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const SizeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(path, "old\r\n");
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = c.room;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        try {
+            SqlFile::Write(path, QString(c.characters, u'x'));
+            ADD_FAILURE() << "no error";
+        } catch (const SqlFileError& e) {
+            EXPECT_STREQ(e.what(), "Failed to Save Stream");
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(ReadBytes(path), QByteArray("old\r\n"));
+        EXPECT_EQ(QDir(dir(QStringLiteral("sql"))).entryList(QDir::Files), QStringList{QStringLiteral("q.SQL")});
+    }
+}
+
 TEST_F(SqlFileTest, FirstUseOpensTheProgramFolder)
 {
     desktop.expectOpenFile(std::nullopt);
