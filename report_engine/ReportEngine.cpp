@@ -120,7 +120,9 @@ ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
         // Asked again after every change of the page setup or orientation in the preview.
         followPageOf(*target, &dialog);
         const LaidOutReport& pages = *m_layout;
-        if (pages.isEmpty())
+        const QList<int> sequence = printedSequence(*target, pages);
+        // A range past the last page prints nothing, not a blank page.
+        if (sequence.isEmpty())
             return;
         QPainter painter(target);
         std::unique_ptr<ProgressWindow> progress;
@@ -129,7 +131,7 @@ ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
             progress = std::make_unique<ProgressWindow>(pages.title, &dialog);
             callback = progress->callback(kPageLabel);
         }
-        PaintReportPages(painter, *target, pages, printedSequence(*target, pages), callback);
+        PaintReportPages(painter, *target, pages, sequence, callback);
     });
     dialog.exec();
     return ReportOutcome::Done;

@@ -296,3 +296,28 @@ TEST_F(ReportOutputTest, AClippedCellPrintsWholeLettersOnlyInThePictureAndTheTex
 }
 
 } // namespace
+
+namespace {
+
+TEST(PrintedPageSequenceTest, RangeAndCopiesCollated)
+{
+    const struct
+    {
+        int pages, from, to, copies;
+        QList<int> expected;
+    } cases[] = {
+        {3, 0, 0, 1, {0, 1, 2}}, {3, 0, 0, 2, {0, 1, 2, 0, 1, 2}},
+        {3, 2, 2, 2, {1, 1}},    {3, 2, 9, 1, {1, 2}}, // a range past the end stops at the last page
+        {3, 5, 6, 1, {}},                              // nothing of it exists
+        {3, 0, 2, 1, {0, 1}},                          // no start: from the first page
+        {3, 0, 0, 0, {0, 1, 2}},                       // copies below one print once
+        {0, 0, 0, 3, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.pages << " pages, " << c.from << "-" << c.to << " x" << c.copies);
+        EXPECT_EQ(PrintedPageSequence(c.pages, c.from, c.to, c.copies), c.expected);
+    }
+}
+
+} // namespace
