@@ -90,10 +90,12 @@ void ReportEngine::preparePrinter(QPrinter& printer) const
 
 void ReportEngine::followPageOf(const QPrinter& printer, QWidget* parent)
 {
-    const ReportPageSetup page = pageOf(printer, m_definition.page);
-    if (page.samePage(m_definition.page))
+    // Compared with what the printer made of the report's page, not with the report's page: a
+    // printer takes no margins wider than its paper, and that is no change of the user's.
+    if (printer.pageLayout().isEquivalentTo(m_printerPage))
         return;
-    m_definition.page = page;
+    m_printerPage = printer.pageLayout();
+    m_definition.page = pageOf(printer, m_definition.page);
     if (m_pageChangeRule)
         m_pageChangeRule(m_definition);
     m_layout.reset();
@@ -108,6 +110,7 @@ ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
     if (report.isEmpty())
         return ReportOutcome::Empty;
     preparePrinter(printer);
+    m_printerPage = printer.pageLayout();
 
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("ReportPreview"));

@@ -210,6 +210,24 @@ TEST_F(ReportOutputTest, PreviewShowsThePagesAndReturnsWhenClosed)
     EXPECT_EQ(engine.layout().pages.size(), 3);
 }
 
+TEST_F(ReportOutputTest, MarginsThePrinterCannotTakeStayTheReportsInThePreview)
+{
+    ReportDefinition def = listDefinition(QStringLiteral("Odd Margins"));
+    def.page.leftMargin = 9; // wider than the paper: the printer's page refuses it
+    def.page.topMargin = -0.25;
+    const TableRowSource source = cities(3);
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    ReportEngine engine(def, source);
+    QTimer::singleShot(200, [] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            w->close();
+    });
+    EXPECT_EQ(engine.preview(printer), ReportOutcome::Done);
+    EXPECT_EQ(engine.definition().page.leftMargin, 9);
+    EXPECT_EQ(engine.definition().page.topMargin, -0.25);
+}
+
 TEST_F(ReportOutputTest, CancellingTheProgressPutsNothingOut)
 {
     const ReportDefinition def = listDefinition(QStringLiteral("Cancelled"));
