@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -437,23 +438,24 @@ protected:
     {
         confirmOptions({}, true);
         const bool setup = bool(pageSetup);
-        script.then([this, setup](QWidget* w) {
-            ASSERT_TRUE(qobject_cast<QPrintPreviewDialog*>(w));
+        script.thenOn<QPrintPreviewDialog>([this, setup](QWidget* w) {
             pagesShown = w->findChild<QPrintPreviewWidget*>()->pageCount();
             triggerLater(previewAction(w, setup ? QStringLiteral("Page setup") : QStringLiteral("Print")));
         });
         if (setup) {
-            script.then([pageSetup](QWidget* w) {
+            script.thenOn<QPageSetupDialog>([pageSetup](QWidget* w) {
                 pageSetup(w);
+                // Print once the preview has laid out the pages for the new page.
+                auto* preview = w->parentWidget()->findChild<QPrintPreviewWidget*>();
+                QObject::connect(
+                    preview, &QPrintPreviewWidget::previewChanged, preview,
+                    [preview] { triggerLater(previewAction(preview->window(), QStringLiteral("Print"))); },
+                    Qt::SingleShotConnection);
                 pressOk(w);
             });
-            script.then([this](QWidget* w) {
-                pagesShown = w->findChild<QPrintPreviewWidget*>()->pageCount();
-                triggerLater(previewAction(w, QStringLiteral("Print")));
-            });
         }
-        script.then([this, file, inDialog](QWidget* w) {
-            ASSERT_TRUE(qobject_cast<QPrintDialog*>(w)) << qPrintable(w->metaObject()->className());
+        script.thenOn<QPrintDialog>([this, file, inDialog](QWidget* w) {
+            pagesShown = w->parentWidget()->findChild<QPrintPreviewWidget*>()->pageCount();
             auto* name = w->findChild<QLineEdit*>(QStringLiteral("filename"));
             ASSERT_TRUE(name);
             offered = name->text();
@@ -608,11 +610,11 @@ TEST_F(ReportPreviewTest, APageRangeInThePreviewsPrintDialogIsHonouredWithTheCop
         dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(2);
         // First the existing file: the dialog asks, and No leaves it alone.
         dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(taken);
-        script.then([&](QWidget* question) {
-            askedToReplace = qobject_cast<QMessageBox*>(question) != nullptr;
+        script.thenOn<QMessageBox>([&](QWidget* question) {
+            askedToReplace = true;
             qobject_cast<QMessageBox*>(question)->button(QMessageBox::No)->click();
         });
-        script.then([file](QWidget* again) {
+        script.thenOn<QPrintDialog>([file](QWidget* again) {
             again->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(file);
             pressOk(again);
         });
