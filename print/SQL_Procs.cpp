@@ -64,6 +64,8 @@ void applyPageSettings(ReportDefinition& layout, const GenericReport& settings)
     layout.page.bottomMargin = page.BottomMargin / kReportPixelsPerInch;
     layout.page.columnSpace = page.SpaceBetweenColumns / kReportPixelsPerInch;
     layout.page.columns = 1;
+    // Letter again, whatever paper the last preview's page setup chose.
+    layout.page.paper = QPageSize(QPageSize::Letter);
     layout.page.orientation = page.Orientation;
     layout.title = settings.Title;
     layout.copies = settings.Copies;

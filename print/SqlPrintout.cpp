@@ -92,6 +92,10 @@ void PrintSQL(AppContext& ctx, const QPlainTextEdit& editor, QWidget* parent)
     if (printer.outputFormat() == QPrinter::PdfFormat)
         printer.setOutputFileName(FreeFileName(
             PrintoutFolder(), SafeFileBaseName(kSqlPrintoutDocName, kSqlPrintoutDocName), kPdfSuffix));
+    // Nor the range and copies the report's print dialog left on the printer.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
+    printer.setCopyCount(1);
     PrintDialogOptions options;
     options.selection = true;
     if (!ctx.desktop.printDialog(printer, parent, options))

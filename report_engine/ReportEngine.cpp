@@ -90,10 +90,12 @@ void ReportEngine::preparePrinter(QPrinter& printer) const
 
 void ReportEngine::followPageOf(const QPrinter& printer, QWidget* parent)
 {
-    const ReportPageSetup page = pageOf(printer, m_definition.page);
-    if (page.samePage(m_definition.page))
+    // Compared with what the printer made of the report's page, not with the report's page: a
+    // printer takes no margins wider than its paper, and that is no change of the user's.
+    if (printer.pageLayout().isEquivalentTo(m_printerPage))
         return;
-    m_definition.page = page;
+    m_printerPage = printer.pageLayout();
+    m_definition.page = pageOf(printer, m_definition.page);
     if (m_pageChangeRule)
         m_pageChangeRule(m_definition);
     m_layout.reset();
@@ -108,6 +110,7 @@ ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
     if (report.isEmpty())
         return ReportOutcome::Empty;
     preparePrinter(printer);
+    m_printerPage = printer.pageLayout();
 
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("ReportPreview"));
@@ -120,7 +123,9 @@ ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
         // Asked again after every change of the page setup or orientation in the preview.
         followPageOf(*target, &dialog);
         const LaidOutReport& pages = *m_layout;
-        if (pages.isEmpty())
+        const QList<int> sequence = printedSequence(*target, pages);
+        // A range past the last page prints nothing, not a blank page.
+        if (sequence.isEmpty())
             return;
         QPainter painter(target);
         std::unique_ptr<ProgressWindow> progress;
@@ -129,7 +134,7 @@ ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
             progress = std::make_unique<ProgressWindow>(pages.title, &dialog);
             callback = progress->callback(kPageLabel);
         }
-        PaintReportPages(painter, *target, pages, printedSequence(*target, pages), callback);
+        PaintReportPages(painter, *target, pages, sequence, callback);
     });
     dialog.exec();
     return ReportOutcome::Done;

@@ -4,6 +4,7 @@
 #include "report_engine/ReportDefinition.h"
 
 #include <QDateTime>
+#include <QPageLayout>
 #include <QString>
 
 #include <functional>
@@ -58,6 +59,8 @@ private:
     ReportDefinition m_definition;
     const RowSource& m_source;
     PageChangeRule m_pageChangeRule;
+    /// The printer's page as the preview started on it or last laid out for.
+    QPageLayout m_printerPage;
     /// Date and time shown stay those of the first layout.
     QDateTime m_laidOutAt;
     std::optional<LaidOutReport> m_layout;

@@ -2,39 +2,27 @@
 
 #include "report_engine/ReportDefinition.h"
 #include "report_engine/RowSource.h"
+#include "report_engine/TextFitter.h"
 
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLocale>
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
 
 constexpr int kProgressEveryRows = 250;
 constexpr double kEpsilon = 1e-9;
-/// Fitting text is measured at print resolution, where advances are the font's own and not
-/// rounded to screen pixels, so that what fits here fits on paper too.
-constexpr double kFineDotsPerInch = 1200;
-
-QImage measuringDevice(double dotsPerInch)
-{
-    QImage device(1, 1, QImage::Format_Mono);
-    const int dotsPerMeter = qRound(dotsPerInch / 0.0254);
-    device.setDotsPerMeterX(dotsPerMeter);
-    device.setDotsPerMeterY(dotsPerMeter);
-    return device;
-}
 
 /// The distinct fonts of a report, each measured once at report resolution.
 class FontTable
 {
 public:
     explicit FontTable(QList<QFont>& fonts)
-        : m_fonts(fonts), m_device(measuringDevice(ReportPageSetup::kPixelsPerInch)),
-          m_fineDevice(measuringDevice(kFineDotsPerInch))
+        : m_fonts(fonts), m_device(MeasuringDevice(ReportPageSetup::kPixelsPerInch))
     {
     }
 
@@ -46,42 +34,23 @@ public:
         }
         m_fonts.append(font);
         m_metrics.emplace_back(font, &m_device);
-        m_fineMetrics.emplace_back(font, &m_fineDevice);
+        m_fitters.push_back(std::make_unique<TextFitter>(font));
         return int(m_fonts.size()) - 1;
     }
 
     const QFontMetricsF& metrics(int index) const { return m_metrics[std::size_t(index)]; }
 
-    /// The longest start of text made of whole characters whose width is at most width.
+    /// The longest start of text made of whole characters that fits width.
     QString fitting(int index, const QString& text, double width) const
     {
-        const QFontMetricsF& fine = m_fineMetrics[std::size_t(index)];
-        const double limit = width * kFineDotsPerInch / ReportPageSetup::kPixelsPerInch + kEpsilon;
-        if (fine.horizontalAdvance(text) <= limit)
-            return text;
-        // Cut only between characters as the reader sees them (a letter with its accents whole).
-        QList<qsizetype> ends;
-        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-        for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary())
-            ends.append(at);
-        qsizetype low = 0;
-        qsizetype high = ends.size() - 1;
-        while (low < high) {
-            const qsizetype mid = (low + high) / 2;
-            if (fine.horizontalAdvance(text.left(ends[mid])) <= limit)
-                low = mid + 1;
-            else
-                high = mid;
-        }
-        return low == 0 ? QString() : text.left(ends[low - 1]);
+        return m_fitters[std::size_t(index)]->fitting(text, width);
     }
 
 private:
     QList<QFont>& m_fonts;
     QImage m_device;
-    QImage m_fineDevice;
     std::vector<QFontMetricsF> m_metrics;
-    std::vector<QFontMetricsF> m_fineMetrics;
+    std::vector<std::unique_ptr<TextFitter>> m_fitters;
 };
 
 struct PreparedElement

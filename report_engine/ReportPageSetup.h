@@ -4,8 +4,6 @@
 #include <QSizeF>
 #include <QtGlobal>
 
-#include <cmath>
-
 enum class PageOrientation : quint8
 {
     Portrait = 0,
@@ -35,15 +33,5 @@ struct ReportPageSetup
     {
         const QSizeF portrait = paper.size(QPageSize::Point) / 72.0 * kPixelsPerInch;
         return orientation == PageOrientation::Portrait ? portrait : portrait.transposed();
-    }
-
-    /// Same paper, orientation and margins (to a ten-thousandth of an inch, what survives a
-    /// round trip through a page setup dialog's units).
-    bool samePage(const ReportPageSetup& other) const
-    {
-        const auto near = [](double a, double b) { return std::abs(a - b) < 1e-4; };
-        return paper.isEquivalentTo(other.paper) && orientation == other.orientation &&
-               near(leftMargin, other.leftMargin) && near(rightMargin, other.rightMargin) &&
-               near(topMargin, other.topMargin) && near(bottomMargin, other.bottomMargin);
     }
 };

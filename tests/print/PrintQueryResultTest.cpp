@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -430,31 +431,31 @@ protected:
         ASSERT_EQ(grid.recordCount(), count);
     }
 
-    /// Previews the report, optionally turns the page to landscape in the preview's page setup,
-    /// then prints from the preview into file; inDialog makes more choices in the print dialog.
-    void previewAndPrint(const QString& file, bool landscape, std::function<void(QWidget*)> inDialog = {})
+    /// Previews the report, optionally makes choices in the preview's page setup, then prints
+    /// from the preview into file; inDialog makes more choices in the print dialog.
+    void previewAndPrint(const QString& file, std::function<void(QWidget*)> pageSetup,
+                         std::function<void(QWidget*)> inDialog = {})
     {
         confirmOptions({}, true);
-        script.then([this, landscape](QWidget* w) {
-            ASSERT_TRUE(qobject_cast<QPrintPreviewDialog*>(w));
+        const bool setup = bool(pageSetup);
+        script.thenOn<QPrintPreviewDialog>([this, setup](QWidget* w) {
             pagesShown = w->findChild<QPrintPreviewWidget*>()->pageCount();
-            triggerLater(
-                previewAction(w, landscape ? QStringLiteral("Page setup") : QStringLiteral("Print")));
+            triggerLater(previewAction(w, setup ? QStringLiteral("Page setup") : QStringLiteral("Print")));
         });
-        if (landscape) {
-            script.then([](QWidget* w) {
-                auto* turn = w->findChild<QRadioButton*>(QStringLiteral("landscape"));
-                ASSERT_TRUE(turn);
-                turn->click();
+        if (setup) {
+            script.thenOn<QPageSetupDialog>([pageSetup](QWidget* w) {
+                pageSetup(w);
+                // Print once the preview has laid out the pages for the new page.
+                auto* preview = w->parentWidget()->findChild<QPrintPreviewWidget*>();
+                QObject::connect(
+                    preview, &QPrintPreviewWidget::previewChanged, preview,
+                    [preview] { triggerLater(previewAction(preview->window(), QStringLiteral("Print"))); },
+                    Qt::SingleShotConnection);
                 pressOk(w);
             });
-            script.then([this](QWidget* w) {
-                pagesShown = w->findChild<QPrintPreviewWidget*>()->pageCount();
-                triggerLater(previewAction(w, QStringLiteral("Print")));
-            });
         }
-        script.then([this, file, inDialog](QWidget* w) {
-            ASSERT_TRUE(qobject_cast<QPrintDialog*>(w)) << qPrintable(w->metaObject()->className());
+        script.thenOn<QPrintDialog>([this, file, inDialog](QWidget* w) {
+            pagesShown = w->parentWidget()->findChild<QPrintPreviewWidget*>()->pageCount();
             auto* name = w->findChild<QLineEdit*>(QStringLiteral("filename"));
             ASSERT_TRUE(name);
             offered = name->text();
@@ -469,7 +470,8 @@ protected:
     /// Every row printed once, every page with its footer, on paper of that size.
     void expectEveryRowAndFooter(const QString& file, int rows, const QString& paper)
     {
-        EXPECT_TRUE(pdfInfo(file, QStringLiteral("Page size")).startsWith(paper));
+        const QString size = pdfInfo(file, QStringLiteral("Page size"));
+        EXPECT_TRUE(size.startsWith(paper)) << qPrintable(size);
         const QStringList pages = pdfPages(file);
         ASSERT_EQ(pages.size(), pdfPageCount(file));
         QMap<int, int> expected;
@@ -486,6 +488,13 @@ protected:
     int pagesShown = 0;
     QString offered;
 };
+
+void turnToLandscape(QWidget* pageSetup)
+{
+    auto* turn = pageSetup->findChild<QRadioButton*>(QStringLiteral("landscape"));
+    ASSERT_TRUE(turn);
+    turn->click();
+}
 
 TEST_F(PrintQueryResultTest, ADirectPrintToAFileNeverWritesOverOne)
 {
@@ -535,13 +544,13 @@ TEST_F(ReportPreviewTest, PageSetupInThePreviewLaysTheReportOutForTheNewPage)
 {
     makeRows(200);
     const QString portrait = dir.filePath(QStringLiteral("portrait.pdf"));
-    previewAndPrint(portrait, false);
+    previewAndPrint(portrait, {});
     const int portraitPages = pagesShown;
     EXPECT_EQ(pdfPageCount(portrait), portraitPages);
     expectEveryRowAndFooter(portrait, 200, QStringLiteral("612 x 792"));
 
     const QString landscape = dir.filePath(QStringLiteral("landscape.pdf"));
-    previewAndPrint(landscape, true);
+    previewAndPrint(landscape, turnToLandscape);
     EXPECT_GT(pagesShown, portraitPages) << "the preview shows the new pages at once";
     EXPECT_EQ(pdfPageCount(landscape), pagesShown);
     expectEveryRowAndFooter(landscape, 200, QStringLiteral("792 x 612"));
@@ -550,12 +559,31 @@ TEST_F(ReportPreviewTest, PageSetupInThePreviewLaysTheReportOutForTheNewPage)
     EXPECT_EQ(page.Orientation, PageOrientation::Landscape);
 }
 
+TEST_F(ReportPreviewTest, APaperChosenInThePreviewServesThatReportOnly)
+{
+    makeRows(120);
+    const QString file = dir.filePath(QStringLiteral("a4.pdf"));
+    previewAndPrint(file, [](QWidget* w) {
+        auto* sizes = w->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+        ASSERT_TRUE(sizes);
+        const int a4 = sizes->findData(QVariant::fromValue(QPageSize(QPageSize::A4)));
+        ASSERT_GE(a4, 0);
+        sizes->setCurrentIndex(a4);
+    });
+    expectEveryRowAndFooter(file, 120, QStringLiteral("595 x 842"));
+    EXPECT_NEAR(form->printSettings().Page.PageWidth, 210 / 25.4 * 96, 0.5);
+
+    confirmOptions();
+    print();
+    expectEveryRowAndFooter(output(), 120, QStringLiteral("612 x 792"));
+}
+
 TEST_F(ReportPreviewTest, AWiderPageTakesTheColumnsThatDidNotFit)
 {
     SettingsStore().WriteNumber(QryFields, QStringLiteral("NAME->WIDTH"), 700);
     makeRows(3);
     const QString file = dir.filePath(QStringLiteral("wide.pdf"));
-    previewAndPrint(file, true);
+    previewAndPrint(file, turnToLandscape);
     const GenericPage& page = form->printSettings().Page;
     EXPECT_EQ(page.ColumnWidths[1], 700);
     // Portrait: 50 + (64 + 9.6) + (700 + 9.6) passes 720, so NAME went to line 2; landscape
@@ -575,18 +603,18 @@ TEST_F(ReportPreviewTest, APageRangeInThePreviewsPrintDialogIsHonouredWithTheCop
     }
     const QString file = dir.filePath(QStringLiteral("range.pdf"));
     bool askedToReplace = false;
-    previewAndPrint(file, false, [&](QWidget* dialog) {
+    previewAndPrint(file, {}, [&](QWidget* dialog) {
         dialog->findChild<QRadioButton*>(QStringLiteral("printRange"))->click();
         dialog->findChild<QSpinBox*>(QStringLiteral("from"))->setValue(2);
         dialog->findChild<QSpinBox*>(QStringLiteral("to"))->setValue(2);
         dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(2);
         // First the existing file: the dialog asks, and No leaves it alone.
         dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(taken);
-        script.then([&](QWidget* question) {
-            askedToReplace = qobject_cast<QMessageBox*>(question) != nullptr;
+        script.thenOn<QMessageBox>([&](QWidget* question) {
+            askedToReplace = true;
             qobject_cast<QMessageBox*>(question)->button(QMessageBox::No)->click();
         });
-        script.then([file](QWidget* again) {
+        script.thenOn<QPrintDialog>([file](QWidget* again) {
             again->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(file);
             pressOk(again);
         });

@@ -235,11 +235,18 @@ TEST_F(SqlPrintoutTest, TheDialogOffersAFileOfItsOwnNotThereYetAndTheSelection)
 {
     const QString documents = home.path() + QStringLiteral("/Documents");
     QDir().mkpath(documents);
-    // The report's file was the last one the printer wrote.
+    // The report's file, range and copies were the last the printer had.
     printer.setOutputFileName(documents + QStringLiteral("/Query Result.pdf"));
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 2);
+    printer.setCopyCount(3);
     editor.setPlainText(QStringLiteral("SELECT 1"));
     QString offered;
-    desktop.expectPrintDialog(false, [&](QPrinter& p) { offered = p.outputFileName(); });
+    desktop.expectPrintDialog(false, [&](QPrinter& p) {
+        offered = p.outputFileName();
+        EXPECT_EQ(p.printRange(), QPrinter::AllPages);
+        EXPECT_EQ(p.copyCount(), 1);
+    });
     PrintSQL(ctx, editor);
     EXPECT_EQ(offered, documents + QStringLiteral("/VEMRA SQL Printout.pdf"));
     ASSERT_EQ(desktop.printDialogOptions.size(), 1u);

@@ -210,6 +210,24 @@ TEST_F(ReportOutputTest, PreviewShowsThePagesAndReturnsWhenClosed)
     EXPECT_EQ(engine.layout().pages.size(), 3);
 }
 
+TEST_F(ReportOutputTest, MarginsThePrinterCannotTakeStayTheReportsInThePreview)
+{
+    ReportDefinition def = listDefinition(QStringLiteral("Odd Margins"));
+    def.page.leftMargin = 9; // wider than the paper: the printer's page refuses it
+    def.page.topMargin = -0.25;
+    const TableRowSource source = cities(3);
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    ReportEngine engine(def, source);
+    QTimer::singleShot(200, [] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            w->close();
+    });
+    EXPECT_EQ(engine.preview(printer), ReportOutcome::Done);
+    EXPECT_EQ(engine.definition().page.leftMargin, 9);
+    EXPECT_EQ(engine.definition().page.topMargin, -0.25);
+}
+
 TEST_F(ReportOutputTest, CancellingTheProgressPutsNothingOut)
 {
     const ReportDefinition def = listDefinition(QStringLiteral("Cancelled"));
@@ -293,6 +311,31 @@ TEST_F(ReportOutputTest, AClippedCellPrintsWholeLettersOnlyInThePictureAndTheTex
     }
     EXPECT_GT(inkInCell, 0);
     EXPECT_EQ(inkInLastHalf, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(PrintedPageSequenceTest, RangeAndCopiesCollated)
+{
+    const struct
+    {
+        int pages, from, to, copies;
+        QList<int> expected;
+    } cases[] = {
+        {3, 0, 0, 1, {0, 1, 2}}, {3, 0, 0, 2, {0, 1, 2, 0, 1, 2}},
+        {3, 2, 2, 2, {1, 1}},    {3, 2, 9, 1, {1, 2}}, // a range past the end stops at the last page
+        {3, 5, 6, 1, {}},                              // nothing of it exists
+        {3, 0, 2, 1, {0, 1}},                          // no start: from the first page
+        {3, 0, 0, 0, {0, 1, 2}},                       // copies below one print once
+        {0, 0, 0, 3, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.pages << " pages, " << c.from << "-" << c.to << " x" << c.copies);
+        EXPECT_EQ(PrintedPageSequence(c.pages, c.from, c.to, c.copies), c.expected);
+    }
 }
 
 } // namespace

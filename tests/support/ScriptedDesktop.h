@@ -78,7 +78,7 @@ public:
     std::vector<QColor> colorRequests;
     std::vector<FontDialogRequest> fontRequests;
     int printDialogs = 0;
-    std::vector<PrintDialogOptions> printDialogOptions;
+    std::vector<PrintDialogOptions> printDialogOptions; ///< what each print dialog was asked to offer
     int printerSetups = 0;
 
     int busyDepth = 0; ///< current count of beginBusy() without endBusy()
