@@ -1,6 +1,6 @@
 #include "app/EditorFindReplace.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "app/EditorSearch.h"
 #include "app/FindDialog.h"
 #include "app/ReplaceDialog.h"

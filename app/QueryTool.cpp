@@ -2,9 +2,9 @@
 #include "app/main.h"
 
 #include "app/About.h"
-#include "app/AppContext.h"
-#include "app/ClockText.h"
-#include "app/ColorValue.h"
+#include "platform/AppContext.h"
+#include "platform/ClockText.h"
+#include "settings/ColorValue.h"
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
 #include "connection/Login.h"

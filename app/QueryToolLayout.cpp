@@ -1,7 +1,7 @@
 // TFRM_QueryTool: building the window's controls. The handlers are in QueryTool.cpp.
 #include "app/main.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
 #include "platform/ToolbarGlyphs.h"

@@ -1,7 +1,7 @@
 #include "app/SqlFile.h"
 
-#include "app/AppContext.h"
-#include "app/TextRoutines.h"
+#include "platform/LoginFacts.h"
+#include "platform/TextRoutines.h"
 #include "platform/Desktop.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"

@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/About.h"
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "app/EditorFindReplace.h"
 #include "app/main.h"
 #include "connection/Login.h"
@@ -42,6 +42,10 @@ std::unique_ptr<QWidget> CreateQryFuncWindow(AppContext& ctx)
 {
     auto qryFunc = std::make_unique<TFRM_QRY_FUNC>(ctx);
     ctx.qryFunc = qryFunc.get();
+    ctx.query->setGridOptionsHook([&ctx](TFRM_Query& window) {
+        if (ctx.qryFunc)
+            ctx.qryFunc->Open(window);
+    });
     return qryFunc;
 }
 
@@ -94,6 +98,7 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
 
     m_queryTool = std::make_unique<TFRM_QueryTool>(ctx);
     ctx.queryTool = m_queryTool.get();
+    ctx.windows.queryTool = m_queryTool.get();
 
     m_query = CreateQueryWindow(ctx);
     ctx.windows.query = m_query.get();
@@ -117,6 +122,13 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
     // Every statement runs on the connection the login opened, under its data source name.
     QObject::connect(m_login.get(), &TFRM_Login::loggedIn, m_query.get(), [&ctx](const QString& dataSource) {
         ctx.query->QRY_Grid().setDatabaseName(dataSource);
+        ctx.queryTool->showConnection(ctx.facts.CurrentUserName, ctx.facts.CurrentDataSource);
+    });
+    QObject::connect(m_login.get(), &TFRM_Login::mainWindowWanted, m_queryTool.get(), [&ctx] {
+        ctx.queryTool->ShowPlatformVersion();
+        ctx.queryTool->show();
+        ctx.queryTool->raise();
+        ctx.queryTool->activateWindow();
     });
 }
 
@@ -141,6 +153,7 @@ Startup::~Startup()
     m_ctx.windows.query = nullptr;
     m_query.reset();
     m_ctx.queryTool = nullptr;
+    m_ctx.windows.queryTool = nullptr;
     m_queryTool.reset();
     m_ctx.login = nullptr;
     m_ctx.connection = nullptr;

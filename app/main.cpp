@@ -1,4 +1,4 @@
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "app/Startup.h"
 #include "connection/Login.h"
 #include "platform/AppPrinter.h"

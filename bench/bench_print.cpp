@@ -2,7 +2,7 @@
 // 8 columns in the program's own report layout.
 #include "print/ResultReportDefinition.h"
 #include "print/ResultReportPlan.h"
-#include "print/SQL_Procs.h"
+#include "print/GenericReport.h"
 #include "report_engine/ReportLayout.h"
 #include "report_engine/ReportPainter.h"
 #include "report_engine/TableRowSource.h"

@@ -1,7 +1,7 @@
 // Speed of the statement normaliser, the execution and the grid's paint hook.
 // After Google Benchmark's table, each figure is printed as "figure: <name> <value>".
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "connection/AliasFile.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"

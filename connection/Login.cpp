@@ -1,8 +1,7 @@
 #include "connection/Login.h"
 
-#include "app/AppContext.h"
-#include "app/TextRoutines.h"
-#include "app/main.h"
+#include "platform/AppContext.h"
+#include "platform/TextRoutines.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
 #include "platform/Desktop.h"
@@ -197,9 +196,6 @@ void TFRM_Login::loginSucceeded(const QString& dataSource)
 
     Q_EMIT loggedIn(dataSource);
 
-    TFRM_QueryTool* main = m_ctx.queryTool;
-    if (main)
-        main->showConnection(facts.CurrentUserName, facts.CurrentDataSource);
     // The connection is open: a store that cannot remember the login says so, and the user
     // still gets to the main window.
     RunGuarded(m_ctx.desktop, [&] {
@@ -207,15 +203,9 @@ void TFRM_Login::loginSucceeded(const QString& dataSource)
         store.WriteText(Schema::Section::Login, Schema::Login::DataSource, dataSource);
         store.WriteText(Schema::Section::Login, Schema::Login::UserName, facts.CurrentUserName);
     });
-    if (main)
-        main->ShowPlatformVersion();
 
     hide();
-    if (main) {
-        main->show();
-        main->raise();
-        main->activateWindow();
-    }
+    Q_EMIT mainWindowWanted();
 }
 
 void TFRM_Login::BBN_CancelClick()
@@ -232,7 +222,7 @@ void TFRM_Login::reject()
 
 bool TFRM_Login::mainWindowVisible() const
 {
-    return m_ctx.queryTool && m_ctx.queryTool->isVisible();
+    return m_ctx.windows.queryTool && m_ctx.windows.queryTool->isVisible();
 }
 
 void TFRM_Login::showEvent(QShowEvent* event)

@@ -40,9 +40,11 @@ public Q_SLOTS:
     void reject() override;
 
 Q_SIGNALS:
-    /// After a successful login, before the main window shows: from now on the result window's
-    /// query runs on dataSource.
+    /// After a successful login, before the login is stored: from now on the result window's
+    /// query runs on dataSource, and the main window names the connection.
     void loggedIn(const QString& dataSource);
+    /// After the login was stored and this dialog hid: the main window comes up.
+    void mainWindowWanted();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,6 +1,6 @@
 #include "print/PrintLengths.h"
 
-#include "print/SQL_Procs.h"
+#include "print/GenericReport.h"
 
 #include <QLocale>
 

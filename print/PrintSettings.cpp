@@ -1,7 +1,7 @@
 #include "print/PrintSettings.h"
 
 #include "print/PrintLengths.h"
-#include "print/SQL_Procs.h"
+#include "print/GenericReport.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 

@@ -1,7 +1,7 @@
 #include "print/ResultReportDefinition.h"
 
 #include "print/ResultReportPlan.h"
-#include "print/SQL_Procs.h"
+#include "print/GenericReport.h"
 
 #include <QGuiApplication>
 #include <QPalette>

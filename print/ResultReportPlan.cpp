@@ -1,6 +1,6 @@
 #include "print/ResultReportPlan.h"
 
-#include "print/SQL_Procs.h"
+#include "print/GenericReport.h"
 
 #include <algorithm>
 #include <cmath>

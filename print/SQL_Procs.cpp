@@ -1,6 +1,7 @@
 #include "print/SQL_Procs.h"
+#include "print/GenericReport.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "platform/AppPrinter.h"

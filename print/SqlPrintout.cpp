@@ -1,6 +1,6 @@
 #include "print/SqlPrintout.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
 #include "platform/PrintFileNames.h"

@@ -1,6 +1,6 @@
 #include "print/report.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
 #include "print/PrintLengths.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print/SQL_Procs.h"
+#include "print/GenericReport.h"
 #include "report_engine/ReportDefinition.h"
 
 #include <QDialog>

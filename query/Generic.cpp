@@ -1,7 +1,6 @@
 #include "query/Generic.h"
 
 #include "connection/EngineError.h"
-#include "platform/Desktop.h"
 #include "query/SqlNormalizer.h"
 #include "query/StatementRoad.h"
 
@@ -124,7 +123,3 @@ QString EngineErrorText(const EngineError& error)
     return text;
 }
 
-void ShowEngineError(Desktop& desktop, const EngineError& error, QWidget* parent)
-{
-    desktop.messageBox(BoxKind::Error, EngineErrorText(error), BoxButtons::Ok, parent);
-}

@@ -3,10 +3,8 @@
 #include <QString>
 #include <QStringView>
 
-class Desktop;
 class EngineError;
 class QDateTime;
-class QWidget;
 
 // Statement normalisers, the SELECT test, the elapsed-time text and the engine error text.
 // Pure text routines: none of them touches the cursor, the caller (the execution) shows the busy
@@ -37,5 +35,3 @@ QString ElapsedTimeText(const QDateTime& start, const QDateTime& end);
 /// The messages of an engine error in order, each further one preceded by two carriage returns.
 QString EngineErrorText(const EngineError& error);
 
-/// Shows EngineErrorText in an error box with an OK button.
-void ShowEngineError(Desktop& desktop, const EngineError& error, QWidget* parent = nullptr);

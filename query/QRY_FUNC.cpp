@@ -1,9 +1,10 @@
 #include "query/QRY_FUNC.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "platform/Desktop.h"
+#include "query/EngineErrorBox.h"
 #include "query/Generic.h"
 #include "query/RadioGroup.h"
 #include "query/ReSort.h"

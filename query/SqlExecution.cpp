@@ -1,11 +1,12 @@
 #include "query/SqlExecution.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "platform/Desktop.h"
 #include "query/DataSourceLink.h"
 #include "query/FillParameters.h"
+#include "query/EngineErrorBox.h"
 #include "query/Generic.h"
 #include "query/query.h"
 #include "settings/SettingsSchema.h"

@@ -1,6 +1,6 @@
 #include "query/query.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "platform/Desktop.h"
@@ -8,8 +8,8 @@
 #include "query/ColumnOrder.h"
 #include "query/DataSourceLink.h"
 #include "query/FieldSetKey.h"
+#include "query/EngineErrorBox.h"
 #include "query/Generic.h"
-#include "query/QRY_FUNC.h"
 #include "query/ResultGridModel.h"
 #include "query/ResultGridView.h"
 #include "settings/SettingsSchema.h"
@@ -499,9 +499,7 @@ void TFRM_Query::onFocusChanged(QWidget* old, QWidget* now)
 void TFRM_Query::BBN_GridOptions1Click()
 {
     if (m_gridOptionsHook)
-        m_gridOptionsHook(*this);
-    else if (m_ctx.qryFunc)
-        runGuarded([this] { m_ctx.qryFunc->Open(*this); });
+        runGuarded([this] { m_gridOptionsHook(*this); });
     else
         m_ctx.desktop.messageBox(BoxKind::Information, kGridOptionsMissing, BoxButtons::Ok, this);
 }

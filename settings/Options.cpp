@@ -1,9 +1,9 @@
 #include "settings/Options.h"
 
-#include "app/AppContext.h"
-#include "app/ClockText.h"
-#include "app/ColorValue.h"
-#include "app/EditorAppearance.h"
+#include "platform/AppContext.h"
+#include "platform/ClockText.h"
+#include "settings/ColorValue.h"
+#include "settings/EditorAppearance.h"
 #include "platform/GeneralError.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"

@@ -1,5 +1,5 @@
 #include "app/EditorFindReplace.h"
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "app/FindDialog.h"
 #include "app/ReplaceDialog.h"
 #include "settings/SettingsSchema.h"

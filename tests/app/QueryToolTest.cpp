@@ -1,4 +1,4 @@
-#include "app/ColorValue.h"
+#include "settings/ColorValue.h"
 #include "app/HelpSearch.h"
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"

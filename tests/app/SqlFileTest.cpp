@@ -1,5 +1,5 @@
 #include "app/SqlFile.h"
-#include "app/AppContext.h"
+#include "platform/LoginFacts.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedDesktop.h"

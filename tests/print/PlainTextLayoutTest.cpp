@@ -1,5 +1,5 @@
 #include "print/PlainTextLayout.h"
-#include "support/GuiApp.h"
+#include "support/PaintApp.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ protected:
 
     static QImage makeDevice()
     {
-        GuiApp();
+        PaintApp();
         QImage image(1, 1, QImage::Format_Mono);
         image.setDotsPerMeterX(3780);
         image.setDotsPerMeterY(3780);

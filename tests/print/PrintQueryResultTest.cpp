@@ -9,7 +9,7 @@
 #include "support/GuiApp.h"
 #include "support/GuiTest.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "connection/Connection.h"
 #include "connection/Query.h"
 

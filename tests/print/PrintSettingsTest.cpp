@@ -1,13 +1,13 @@
 #include "print/PrintLengths.h"
 #include "print/PrintSettings.h"
-#include "print/SQL_Procs.h"
+#include "print/GenericReport.h"
 #include "print/report.h"
 #include "support/GuiApp.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #include "print/ResultReportDefinition.h"
 #include "print/ResultReportPlan.h"
-#include "print/SQL_Procs.h"
+#include "print/GenericReport.h"
 #include "report_engine/ReportLayout.h"
 #include "report_engine/TableRowSource.h"
-#include "support/GuiApp.h"
+#include "support/PaintApp.h"
 
 #include <gtest/gtest.h>
 
@@ -155,7 +155,7 @@ TEST(ResultReportPlanTest, PlacementOfTheSlots)
 class ResultReportDefinitionTest : public ::testing::Test
 {
 protected:
-    ResultReportDefinitionTest() { GuiApp(); }
+    ResultReportDefinitionTest() { PaintApp(); }
 };
 
 TEST_F(ResultReportDefinitionTest, PlacedSlotsPrintWhereThePlanPutsThem)

@@ -4,7 +4,7 @@
 #include "support/GuiApp.h"
 #include "support/GuiTest.h"
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 
 #include <QApplication>
 #include <QDir>

@@ -49,6 +49,8 @@ protected:
         open(QStringLiteral("Funcs"));
         func = std::make_unique<TFRM_QRY_FUNC>(ctx);
         ctx.qryFunc = func.get();
+        // As start-up wires it.
+        window->setGridOptionsHook([this](TFRM_Query& shown) { func->Open(shown); });
     }
     void TearDown() override
     {

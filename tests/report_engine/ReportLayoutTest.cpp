@@ -1,7 +1,7 @@
 #include "report_engine/ReportDefinition.h"
 #include "report_engine/ReportLayout.h"
 #include "report_engine/TableRowSource.h"
-#include "support/GuiApp.h"
+#include "support/PaintApp.h"
 
 #include <gtest/gtest.h>
 
@@ -98,7 +98,7 @@ QList<PlacedItem> framesOf(const LaidOutPage& page, BandKind band)
 class ReportLayoutTest : public ::testing::Test
 {
 protected:
-    ReportLayoutTest() { GuiApp(); }
+    ReportLayoutTest() { PaintApp(); }
 };
 
 TEST_F(ReportLayoutTest, EmptySourceGivesNoPages)

@@ -1,6 +1,6 @@
 #include "settings/Options.h"
-#include "app/AppContext.h"
-#include "app/EditorAppearance.h"
+#include "platform/AppContext.h"
+#include "settings/EditorAppearance.h"
 #include "app/main.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"

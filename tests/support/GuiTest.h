@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "platform/AppContext.h"
 #include "support/GuiApp.h"
 #include "support/ScriptedDesktop.h"
 #include "support/TestHome.h"

@@ -1,4 +1,4 @@
-#include "app/EditorAppearance.h"
+#include "settings/EditorAppearance.h"
 
 #include <QFontInfo>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "app/ClockText.h"
+#include "platform/ClockText.h"
 
 #include <QTimer>
 

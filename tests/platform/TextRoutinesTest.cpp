@@ -1,4 +1,4 @@
-#include "app/TextRoutines.h"
+#include "platform/TextRoutines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/LoginFacts.h"
+
 #include <QString>
 
 class Connection;
@@ -13,16 +15,6 @@ class TFRM_Report;
 class TFRM_QRY_FUNC;
 class TFRM_About;
 class TFRM_Options;
-
-/// Process-wide values set by a successful login and read by other windows.
-struct LoginFacts
-{
-    QString ProgramFolder; ///< the program file's folder, ending in "/"
-    QString CurrentUserName;
-    QString CurrentDataSource;
-    int LoginRetryLimit = 3;
-    int LoginAttempt = 1;
-};
 
 /// The one explicit registry of the program: its services and its seven forms.
 /// Built by start-up; forms receive it in their constructor and keep a reference.
@@ -53,6 +45,7 @@ struct AppContext
     /// its class. Start-up fills these.
     struct Windows
     {
+        QWidget* queryTool = nullptr;
         QWidget* query = nullptr;
         QWidget* report = nullptr;
         QWidget* qryFunc = nullptr;
