@@ -1,5 +1,5 @@
 # Writes the program's version block from the project's metadata into a generated source that
-# puts it in the ELF section ".vemra_version" of every program linking vemra_core; the about box
+# puts it in the ELF section ".vemra_version" of every program linking vemra_engine; the about box
 # reads it back from the program file. The byte layout is the one platform/VersionInfo.h describes.
 
 set(VEMRA_VERSION_LANGUAGE "040904E4")
@@ -120,8 +120,8 @@ inline constexpr char kHomePage[] = "@VEMRA_HOMEPAGE_LITERAL@";
 } // namespace ProductInfo
 ]] @ONLY)
 
-target_sources(vemra_core PRIVATE ${VEMRA_GENERATED_DIR}/VersionBlock.cpp ${VEMRA_GENERATED_DIR}/ProductInfo.h)
+target_sources(vemra_engine PRIVATE ${VEMRA_GENERATED_DIR}/VersionBlock.cpp ${VEMRA_GENERATED_DIR}/ProductInfo.h)
 # Nothing refers to the block; make every program that links the library take it all the same.
-target_link_options(vemra_core INTERFACE "LINKER:--undefined=vemra_version_block")
+target_link_options(vemra_engine INTERFACE "LINKER:--undefined=vemra_version_block")
 
 include(${CMAKE_CURRENT_LIST_DIR}/Install.cmake)
