@@ -19,8 +19,6 @@ namespace {
 class HelpWindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { GuiApp(); }
-
     template <typename T> T* child(const char* name)
     {
         T* found = help.findChild<T*>(QString::fromLatin1(name));
@@ -41,6 +39,8 @@ protected:
         return nullptr;
     }
 
+    // Before the window: alone in its process, a case has no application made by an earlier one.
+    QApplication& app = GuiApp();
     HelpWindow help;
 };
 
