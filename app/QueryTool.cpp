@@ -5,6 +5,7 @@
 #include "app/AppContext.h"
 #include "app/ClockText.h"
 #include "app/ColorValue.h"
+#include "app/EditorDocument.h"
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
 #include "connection/Login.h"
@@ -15,6 +16,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextDocument>
@@ -187,15 +189,12 @@ void TFRM_QueryTool::changeEvent(QEvent* event)
 
 QString TFRM_QueryTool::editorText() const
 {
-    // toPlainText() would turn no-break spaces into blanks; the raw text keeps every character.
-    QString text = REDT_QueryTool->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
+    return EditorDocument::Text(*REDT_QueryTool);
 }
 
 void TFRM_QueryTool::setEditorText(const QString& text)
 {
-    REDT_QueryTool->setPlainText(text);
+    EditorDocument::SetText(*REDT_QueryTool, text);
 }
 
 void TFRM_QueryTool::setTimeInterval(int milliseconds)
@@ -330,8 +329,10 @@ void TFRM_QueryTool::BBN_LoadSQLClick()
         if (!path)
             return;
         const BusyCursor busy(m_ctx.desktop);
-        // Read first: a file that cannot be read leaves the editor as it was.
-        const QString text = SqlFile::Read(*path);
+        // Read first: a file that cannot be read leaves the editor as it was. The window keeps
+        // painting while a large file comes in; the user's input waits until it is there.
+        const QString text =
+            SqlFile::Read(*path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
         setEditorText(text);
     } catch (const std::exception& e) {
         ShowGeneralError(m_ctx.desktop, e);
