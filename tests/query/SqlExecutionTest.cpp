@@ -199,7 +199,9 @@ TEST_P(ExecutionRoads, EmptyEditorTakesTheCommandRoad)
     if (GetParam() == Engine::Sample)
         desktop.expectBox(BoxKind::Information, QStringLiteral("SQL executed successfully"), BoxAnswer::Ok);
     else
-        desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+        desktop.expectBox(BoxKind::Error,
+                          QStringLiteral("The statement is empty: there is nothing to execute."),
+                          BoxAnswer::Ok);
     EXPECT_EQ(execute(QStringLiteral("   \n\t\n")),
               GetParam() == Engine::Sample ? Outcome::CommandDone : Outcome::Failed);
     EXPECT_TRUE(execution->statement().isEmpty());
