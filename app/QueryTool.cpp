@@ -14,6 +14,7 @@
 #include "platform/PlatformVersion.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -80,10 +81,13 @@ void TFRM_QueryTool::FormShow()
     const int left = store.ReadNumber(location, P::Left, 0);
     const int height = store.ReadNumber(location, P::Height, 480);
     const int width = store.ReadNumber(location, P::Width, 640);
-    move(left, top);
-    // As the native window system does, a stored size larger than the desktop is cut to it.
-    const QSize most = screen() ? screen()->availableVirtualSize() : QSize(width, height);
-    resize(std::min(width, most.width()), std::min(height, most.height()));
+    // As the native window system does, a stored size larger than the desktop is cut to it; and
+    // a hand-edited placement off the desktop comes back onto it.
+    const QRect placement = screen() ? UsableRange::WindowPlacement(left, top, width, height,
+                                                                    screen()->availableVirtualGeometry())
+                                     : QRect(left, top, width, height);
+    move(placement.topLeft());
+    resize(placement.size());
     if (store.ReadFlag(location, P::Maximized, false))
         setWindowState(windowState() | Qt::WindowMaximized);
 
@@ -94,8 +98,7 @@ void TFRM_QueryTool::FormShow()
 
     QFont font = REDT_QueryTool->font();
     font.setFamily(store.ReadText(general, G::FontName, QStringLiteral("Courier New")));
-    if (const int size = store.ReadNumber(general, G::FontSize, 10); size > 0)
-        font.setPointSize(size);
+    font.setPointSize(UsableRange::FontPoints(store.ReadNumber(general, G::FontSize, 10)));
 
     const bool showToolbar = store.ReadFlag(general, G::ShowToolbar, true);
     PNL_Top->setVisible(showToolbar);

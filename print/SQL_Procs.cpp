@@ -12,6 +12,9 @@
 #include "report_engine/ReportEngine.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
+
+#include <climits>
 
 #include <QApplication>
 #include <QDir>
@@ -70,7 +73,8 @@ void applyPageSettings(ReportDefinition& layout, const GenericReport& settings)
 QString outputFailure(const QPrinter& printer)
 {
     if (printer.outputFormat() == QPrinter::PdfFormat)
-        return QStringLiteral("The report could not be written to the file \"%1\".").arg(printer.outputFileName());
+        return QStringLiteral("The report could not be written to the file \"%1\".")
+            .arg(printer.outputFileName());
     return QStringLiteral("The report could not be sent to the printer \"%1\".").arg(printer.printerName());
 }
 
@@ -133,9 +137,12 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
         const SettingsStore store;
         for (int position : fields) {
             const Field& field = dataset.field(position);
+            // A stored width is the grid's, made usable the same way; none stored gives the field's.
+            constexpr int kNone = INT_MIN;
             const int stored =
-                store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(field.name), field.displayWidth);
-            columns.append({field.name, field.displayWidth, stored});
+                store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(field.name), kNone);
+            columns.append({field.name, field.displayWidth,
+                            stored == kNone ? field.displayWidth : UsableRange::ColumnWidth(stored)});
         }
     }
     const ResultReportPlan plan = PlanResultReport(page, columns);
@@ -174,8 +181,8 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
             ReportElement* heading = layout.findElement(E::Heading(k + 1));
             ReportElement* cell = layout.findElement(E::Cell(k + 1));
             cell->fieldName = reportField >= 0 ? source.fieldName(reportField) : QString();
-            heading->text =
-                store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(field.name), field.name);
+            heading->text = store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(field.name),
+                                           field.name);
             heading->enabled = cell->enabled = true;
         }
     }

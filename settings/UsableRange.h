@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QRect>
+
+/// Ranges that keep the program usable whatever a hand-edited settings file holds: a stored
+/// number outside its range is read as the nearest value inside. Values inside are kept as they
+/// are, so every placement or size the program itself stores comes back unchanged.
+namespace UsableRange {
+
+inline constexpr int kMinFontPoints = 4;
+inline constexpr int kMaxFontPoints = 144;
+/// Narrow enough for any real column, wide enough to be seen and dragged wider.
+inline constexpr int kMinColumnWidth = 16;
+inline constexpr int kMaxColumnWidth = 8000;
+inline constexpr QSize kMinWindowSize{160, 120};
+/// How much of a window stays on the available area, so that it can be grabbed and moved.
+inline constexpr int kVisibleStrip = 48;
+
+int FontPoints(int stored);
+int ColumnWidth(int stored);
+/// A window's stored placement (position and size) made usable on the available area: no larger
+/// than the area, no smaller than kMinWindowSize, its top edge on the area and at least a strip
+/// of its width on it.
+QRect WindowPlacement(int left, int top, int width, int height, const QRect& available);
+
+} // namespace UsableRange
