@@ -22,9 +22,8 @@ QRect WindowPlacement(int left, int top, int width, int height, const QRect& ava
     };
     const int w = fit(width, kMinWindowSize.width(), available.width());
     const int h = fit(height, kMinWindowSize.height(), available.height());
-    const int x = fit(left, (long long)available.left() - w + kVisibleStrip,
-                      (long long)available.right() - kVisibleStrip);
-    const int y = fit(top, available.top(), (long long)available.bottom() - kVisibleStrip);
+    const int x = fit(left, available.left(), (long long)available.right() - w + 1);
+    const int y = fit(top, available.top(), (long long)available.bottom() - h + 1);
     return {x, y, w, h};
 }
 

@@ -13,14 +13,11 @@ inline constexpr int kMaxFontPoints = 144;
 inline constexpr int kMinColumnWidth = 16;
 inline constexpr int kMaxColumnWidth = 8000;
 inline constexpr QSize kMinWindowSize{160, 120};
-/// How much of a window stays on the available area, so that it can be grabbed and moved.
-inline constexpr int kVisibleStrip = 48;
 
 int FontPoints(int stored);
 int ColumnWidth(int stored);
 /// A window's stored placement (position and size) made usable on the available area: no larger
-/// than the area, no smaller than kMinWindowSize, its top edge on the area and at least a strip
-/// of its width on it.
+/// than the area, no smaller than kMinWindowSize, and moved onto the area where it reaches past it.
 QRect WindowPlacement(int left, int top, int width, int height, const QRect& available);
 
 } // namespace UsableRange

@@ -54,13 +54,12 @@ QList<std::pair<QString, QString>> NumberEntries()
     return entries;
 }
 
-/// On the available area, at least as large as the smallest usable window and no larger than
-/// the area, its top edge on the area.
+/// Its corner on the available area, and a size between the smallest usable window and the area.
 bool Usable(const QRect& window, const QRect& available)
 {
     return window.width() >= UsableRange::kMinWindowSize.width() && window.width() <= available.width() &&
            window.height() >= UsableRange::kMinWindowSize.height() && window.height() <= available.height() &&
-           window.intersects(available) && available.contains(QPoint(available.left(), window.top()));
+           available.contains(window.topLeft());
 }
 
 std::string Text(const QRect& r)
