@@ -8,9 +8,9 @@
 namespace UsableRange {
 
 inline constexpr int kMinFontPoints = 4;
-inline constexpr int kMaxFontPoints = 144;
+inline constexpr int kMaxFontPoints = 72;
 /// Narrow enough for any real column, wide enough to be seen and dragged wider.
-inline constexpr int kMinColumnWidth = 16;
+inline constexpr int kMinColumnWidth = 20;
 inline constexpr int kMaxColumnWidth = 8000;
 inline constexpr QSize kMinWindowSize{160, 120};
 
