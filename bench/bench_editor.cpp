@@ -63,7 +63,7 @@ void BM_LongLineLoad(benchmark::State& state)
         window.REDT_QueryTool->repaint();
         QApplication::processEvents();
         const double load = double(timer.nsecsElapsed()) / 1e9;
-        if (window.REDT_QueryTool->document()->characterCount() < kLineBytes)
+        if (window.REDT_QueryTool->document()->characterCount() < kLineBytes - 16)
             state.SkipWithError("the file was not loaded");
 
         window.REDT_QueryTool->moveCursor(QTextCursor::End);
