@@ -22,9 +22,17 @@ QRect WindowPlacement(int left, int top, int width, int height, const QRect& ava
     };
     const int w = fit(width, kMinWindowSize.width(), available.width());
     const int h = fit(height, kMinWindowSize.height(), available.height());
-    const int x = fit(left, available.left(), (long long)available.right() - w + 1);
-    const int y = fit(top, available.top(), (long long)available.bottom() - h + 1);
-    return {x, y, w, h};
+    // A window the user can still reach (its top edge on the area, a strip of it showing) stays
+    // where it was put, partly off the area or not; any other is moved wholly onto the area.
+    const long long x = left;
+    const long long y = top;
+    const bool reachable = x + w >= (long long)available.left() + kVisibleStrip &&
+                           x <= (long long)available.right() - kVisibleStrip && y >= available.top() &&
+                           y <= (long long)available.bottom() - kVisibleStrip;
+    if (reachable)
+        return {left, top, w, h};
+    return {fit(x, available.left(), (long long)available.right() - w + 1),
+            fit(y, available.top(), (long long)available.bottom() - h + 1), w, h};
 }
 
 } // namespace UsableRange

@@ -13,11 +13,14 @@ inline constexpr int kMaxFontPoints = 72;
 inline constexpr int kMinColumnWidth = 20;
 inline constexpr int kMaxColumnWidth = 8000;
 inline constexpr QSize kMinWindowSize{160, 120};
+/// How much of a window must show on the available area for it to stay where it was put.
+inline constexpr int kVisibleStrip = 48;
 
 int FontPoints(int stored);
 int ColumnWidth(int stored);
 /// A window's stored placement (position and size) made usable on the available area: no larger
-/// than the area, no smaller than kMinWindowSize, and moved onto the area where it reaches past it.
+/// than the area, no smaller than kMinWindowSize, and moved wholly onto the area when its top
+/// edge is off the area or less than a strip of it shows.
 QRect WindowPlacement(int left, int top, int width, int height, const QRect& available);
 
 } // namespace UsableRange

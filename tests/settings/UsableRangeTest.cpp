@@ -19,7 +19,10 @@ TEST(UsableRange, WindowPlacement)
     const PlacementCase cases[] = {
         {"inside: kept", 50, 60, 700, 500, {50, 60, 700, 500}},
         {"at the far corner: kept", 580, 524, 700, 500, {580, 524, 700, 500}},
-        {"past the right: moved back", 1000, 10, 640, 480, {640, 10, 640, 480}},
+        {"partly past the right: kept", 1000, 10, 640, 480, {1000, 10, 640, 480}},
+        {"partly past the left: kept", -400, 10, 640, 480, {-400, 10, 640, 480}},
+        {"all but a sliver past the right: moved on", 1270, 10, 640, 480, {640, 10, 640, 480}},
+        {"title bar above the area: moved on", 100, -30, 640, 480, {100, 0, 640, 480}},
         {"far left and above", INT_MIN, INT_MIN, 640, 480, {0, 0, 640, 480}},
         {"far right and below", INT_MAX, INT_MAX, 640, 480, {640, 544, 640, 480}},
         {"larger than the area", 0, 0, 100000, INT_MAX, {0, 0, 1280, 1024}},
