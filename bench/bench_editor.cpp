@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -38,7 +39,16 @@ QString oneLineFile(const QString& folder)
 }
 
 double fastestLoadS = 0;
+double fastestLoadCpuS = 0;
 double fastestTypeS = 0;
+
+/// This thread's processor time: on a busy machine the wall clock also counts other work.
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
 
 void BM_LongLineLoad(benchmark::State& state)
 {
@@ -52,6 +62,7 @@ void BM_LongLineLoad(benchmark::State& state)
         return;
     }
     double fastestLoad = 1e300;
+    double fastestLoadCpu = 1e300;
     double fastestType = 1e300;
     for (auto _ : state) {
         TFRM_QueryTool window(ctx);
@@ -59,10 +70,12 @@ void BM_LongLineLoad(benchmark::State& state)
         QApplication::processEvents();
         QElapsedTimer timer;
         timer.start();
+        const double cpuStart = ThreadCpuSeconds();
         window.BBN_LoadSQL->click();
         window.REDT_QueryTool->repaint();
         QApplication::processEvents();
         const double load = double(timer.nsecsElapsed()) / 1e9;
+        fastestLoadCpu = std::min(fastestLoadCpu, ThreadCpuSeconds() - cpuStart);
         if (window.REDT_QueryTool->document()->characterCount() < kLineBytes - 16)
             state.SkipWithError("the file was not loaded");
 
@@ -78,6 +91,7 @@ void BM_LongLineLoad(benchmark::State& state)
     }
     // The fastest run is the figure: the machine's other work only ever adds to a run's time.
     fastestLoadS = fastestLoad;
+    fastestLoadCpuS = fastestLoadCpu;
     fastestTypeS = fastestType;
 }
 BENCHMARK(BM_LongLineLoad)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -99,6 +113,7 @@ int main(int argc, char** argv)
 
     if (fastestLoadS > 0) {
         std::printf("figure: long_line_load_s %.2f\n", fastestLoadS);
+        std::printf("figure: long_line_load_cpu_s %.2f\n", fastestLoadCpuS);
         std::printf("figure: long_line_type_s %.2f\n", fastestTypeS);
     }
     return 0;
