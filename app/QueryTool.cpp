@@ -5,6 +5,7 @@
 #include "platform/AppContext.h"
 #include "platform/ClockText.h"
 #include "settings/ColorValue.h"
+#include "app/EditorDocument.h"
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
 #include "connection/Login.h"
@@ -13,8 +14,10 @@
 #include "platform/PlatformVersion.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextDocument>
@@ -78,10 +81,13 @@ void TFRM_QueryTool::FormShow()
     const int left = store.ReadNumber(location, P::Left, 0);
     const int height = store.ReadNumber(location, P::Height, 480);
     const int width = store.ReadNumber(location, P::Width, 640);
-    move(left, top);
-    // As the native window system does, a stored size larger than the desktop is cut to it.
-    const QSize most = screen() ? screen()->availableVirtualSize() : QSize(width, height);
-    resize(std::min(width, most.width()), std::min(height, most.height()));
+    // As the native window system does, a stored size larger than the desktop is cut to it; and
+    // a hand-edited placement off the desktop comes back onto it.
+    const QRect placement = screen() ? UsableRange::WindowPlacement(left, top, width, height,
+                                                                    screen()->availableVirtualGeometry())
+                                     : QRect(left, top, width, height);
+    move(placement.topLeft());
+    resize(placement.size());
     if (store.ReadFlag(location, P::Maximized, false))
         setWindowState(windowState() | Qt::WindowMaximized);
 
@@ -92,8 +98,7 @@ void TFRM_QueryTool::FormShow()
 
     QFont font = REDT_QueryTool->font();
     font.setFamily(store.ReadText(general, G::FontName, QStringLiteral("Courier New")));
-    if (const int size = store.ReadNumber(general, G::FontSize, 10); size > 0)
-        font.setPointSize(size);
+    font.setPointSize(UsableRange::FontPoints(store.ReadNumber(general, G::FontSize, 10)));
 
     const bool showToolbar = store.ReadFlag(general, G::ShowToolbar, true);
     PNL_Top->setVisible(showToolbar);
@@ -187,15 +192,12 @@ void TFRM_QueryTool::changeEvent(QEvent* event)
 
 QString TFRM_QueryTool::editorText() const
 {
-    // toPlainText() would turn no-break spaces into blanks; the raw text keeps every character.
-    QString text = REDT_QueryTool->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
+    return EditorDocument::Text(*REDT_QueryTool);
 }
 
 void TFRM_QueryTool::setEditorText(const QString& text)
 {
-    REDT_QueryTool->setPlainText(text);
+    EditorDocument::SetText(*REDT_QueryTool, text);
 }
 
 void TFRM_QueryTool::setTimeInterval(int milliseconds)
@@ -330,8 +332,10 @@ void TFRM_QueryTool::BBN_LoadSQLClick()
         if (!path)
             return;
         const BusyCursor busy(m_ctx.desktop);
-        // Read first: a file that cannot be read leaves the editor as it was.
-        const QString text = SqlFile::Read(*path);
+        // Read first: a file that cannot be read leaves the editor as it was. The window keeps
+        // painting while a large file comes in; the user's input waits until it is there.
+        const QString text =
+            SqlFile::Read(*path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
         setEditorText(text);
     } catch (const std::exception& e) {
         ShowGeneralError(m_ctx.desktop, e);

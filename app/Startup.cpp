@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "platform/AppContext.h"
+#include "app/EditorDocument.h"
 #include "app/EditorFindReplace.h"
 #include "app/main.h"
 #include "connection/Login.h"
@@ -17,7 +18,6 @@
 
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 
 namespace {
 
@@ -57,21 +57,12 @@ std::unique_ptr<QWidget> CreateOptionsWindow(AppContext& ctx)
     return options;
 }
 
-/// The editor's paragraphs, whole: wrapping on screen never splits a statement's words.
-QStringList LogicalLines(const QPlainTextEdit& editor)
-{
-    QStringList lines;
-    for (QTextBlock block = editor.document()->begin(); block.isValid(); block = block.next())
-        lines.append(block.text());
-    return lines;
-}
-
 /// The main window's commands that other parts of the program carry out.
 void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFindReplace& findReplace,
                                SqlExecution& execution)
 {
     QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window, [&window, &execution] {
-        execution.BBN_ExecuteSQLClick(LogicalLines(*window.REDT_QueryTool), window.pos());
+        execution.BBN_ExecuteSQLClick(EditorDocument::Lines(*window.REDT_QueryTool), window.pos());
     });
     QObject::connect(&window, &TFRM_QueryTool::printSQLRequested, &window,
                      [&ctx, &window] { PrintSQL(ctx, *window.REDT_QueryTool, &window); });

@@ -14,6 +14,9 @@
 #include "report_engine/ReportEngine.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
+
+#include <climits>
 
 #include <QApplication>
 #include <QDir>
@@ -188,9 +191,12 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
         const SettingsStore store;
         for (int position : fields) {
             const Field& field = dataset.field(position);
+            // A stored width is the grid's, made usable the same way; none stored gives the field's.
+            constexpr int kNone = INT_MIN;
             const int stored =
-                store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(field.name), field.displayWidth);
-            columns.append({field.name, field.displayWidth, stored});
+                store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(field.name), kNone);
+            columns.append({field.name, field.displayWidth,
+                            stored == kNone ? field.displayWidth : UsableRange::ColumnWidth(stored)});
         }
     }
     const int usedSlots = placeColumns(layout, page, columns);

@@ -14,6 +14,7 @@
 #include "query/ResultGridView.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -233,12 +234,13 @@ void TFRM_Query::FormActivate()
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const QString name = m_model->field(c).name;
         // A width the store refused is still the user's width.
-        const int stored = m_unsavedWidths.value(
-            name, store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), kNoStoredWidth));
+        const int stored =
+            m_unsavedWidths.value(name, store.ReadNumber(Schema::Section::QryFields,
+                                                         Schema::QryFields::WidthKey(name), kNoStoredWidth));
         const QString title =
             store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(name), name);
         if (stored != kNoStoredWidth)
-            setColumnWidth(c, stored);
+            setColumnWidth(c, UsableRange::ColumnWidth(stored));
         m_storedWidths[c] = stored == kNoStoredWidth ? -1 : stored;
         m_model->query()->setDisplayLabel(m_model->fieldPosition(c), title);
     }
@@ -523,7 +525,8 @@ void TFRM_Query::FormClose()
 {
     SettingsStore store;
     for (auto unsaved = m_unsavedWidths.begin(); unsaved != m_unsavedWidths.end();) {
-        store.WriteNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(unsaved.key()), unsaved.value());
+        store.WriteNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(unsaved.key()),
+                          unsaved.value());
         unsaved = m_unsavedWidths.erase(unsaved);
     }
     const QRect bounds = geometry();
