@@ -6,17 +6,18 @@
 #include "app/main.h"
 #include "connection/Login.h"
 #include "connection/Query.h"
+#include "platform/WindowPlacement.h"
 #include "print/SQL_Procs.h"
 #include "print/SqlPrintout.h"
+#include "print/report.h"
 #include "query/QRY_FUNC.h"
 #include "query/SqlExecution.h"
 #include "query/query.h"
-#include "print/report.h"
 #include "settings/Options.h"
 
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QLocale>
 
 namespace {
 
@@ -66,7 +67,8 @@ void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFi
                                SqlExecution& execution)
 {
     QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window, [&window, &execution] {
-        execution.BBN_ExecuteSQLClick(LogicalLines(*window.REDT_QueryTool), window.pos());
+        execution.BBN_ExecuteSQLClick(LogicalLines(*window.REDT_QueryTool),
+                                      WindowPlacement::Frame(window).topLeft());
     });
     QObject::connect(&window, &TFRM_QueryTool::printSQLRequested, &window,
                      [&ctx, &window] { PrintSQL(ctx, *window.REDT_QueryTool, &window); });
@@ -111,8 +113,9 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
     m_execution = std::make_unique<SqlExecution>(ctx);
     ConnectMainWindowCommands(ctx, *m_queryTool, *m_findReplace, *m_execution);
     // Every statement runs on the connection the login opened, under its data source name.
-    QObject::connect(m_login.get(), &TFRM_Login::loggedIn, m_query.get(),
-                     [&ctx](const QString& dataSource) { ctx.query->QRY_Grid().setDatabaseName(dataSource); });
+    QObject::connect(m_login.get(), &TFRM_Login::loggedIn, m_query.get(), [&ctx](const QString& dataSource) {
+        ctx.query->QRY_Grid().setDatabaseName(dataSource);
+    });
 }
 
 Startup::~Startup()

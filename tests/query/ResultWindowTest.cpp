@@ -248,13 +248,17 @@ TEST_F(ResultWindowTest, CloseStoresThePlacementAndClosesTheDataset)
     showResult(QStringLiteral("SELECT * FROM T"));
     window->move(111, 122);
     window->resize(700, 410);
+    const QMargins frame = window->windowHandle()->frameMargins();
     window->BBN_Close->click();
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(query().isActive());
     EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Left), QStringLiteral("111"));
     EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Top), QStringLiteral("122"));
-    EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Width), QStringLiteral("700"));
-    EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Height), QStringLiteral("410"));
+    // The frame's size: the inside's and the frame margins around it.
+    EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Width),
+              QString::number(700 + frame.left() + frame.right()));
+    EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Height),
+              QString::number(410 + frame.top() + frame.bottom()));
     EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Maximized), QStringLiteral("0"));
 }
 
