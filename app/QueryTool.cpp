@@ -275,7 +275,7 @@ void TFRM_QueryTool::BBN_HelpClick()
         // Opened over this window, but wholly on its screen.
         QRect frame(QPoint(), m_help->size().grownBy(WindowPlacement::FrameMargins(*m_help)));
         frame.moveCenter(WindowPlacement::Frame(*this).center());
-        WindowPlacement::SetFrame(*m_help, KeepOnScreen(frame, WindowPlacement::AvailableAreas()));
+        WindowPlacement::SetFrame(*m_help, WhollyOnScreen(frame, WindowPlacement::AvailableAreas()));
     }
     m_help->showContents();
     m_help->showSearch();

@@ -10,6 +10,12 @@ qint64 OverlapArea(const QRect& a, const QRect& b)
     return common.isEmpty() ? 0 : qint64(common.width()) * common.height();
 }
 
+/// The distance between two spans on one axis, 0 when they overlap.
+qint64 Gap(int from, int to, int areaFrom, int areaTo)
+{
+    return std::max<qint64>({0, qint64(areaFrom) - to, qint64(from) - areaTo});
+}
+
 /// How much of a frame stays on its screen at least, each way: enough to grab and move it back.
 constexpr int kMinVisible = 100;
 
@@ -23,22 +29,30 @@ QRect Inside(QRect frame, const QRect& area)
     return frame;
 }
 
+/// The area the frame overlaps most; off every area, the nearest.
+const QRect& BestArea(const QRect& frame, const QList<QRect>& availableAreas)
+{
+    const auto closeness = [&frame](const QRect& area) {
+        if (const qint64 overlap = OverlapArea(frame, area))
+            return overlap;
+        return -(Gap(frame.left(), frame.right(), area.left(), area.right()) +
+                 Gap(frame.top(), frame.bottom(), area.top(), area.bottom()));
+    };
+    const QRect* best = &availableAreas.front();
+    for (const QRect& area : availableAreas) {
+        if (closeness(area) > closeness(*best))
+            best = &area;
+    }
+    return *best;
+}
+
 } // namespace
 
 QRect KeepOnScreen(const QRect& frame, const QList<QRect>& availableAreas)
 {
     if (availableAreas.isEmpty())
         return frame;
-    const QRect* best = &availableAreas.front();
-    qint64 bestOverlap = 0;
-    for (const QRect& area : availableAreas) {
-        const qint64 overlap = OverlapArea(frame, area);
-        if (overlap > bestOverlap) {
-            bestOverlap = overlap;
-            best = &area;
-        }
-    }
-    const QRect& area = *best;
+    const QRect& area = BestArea(frame, availableAreas);
     QRect kept = frame;
     kept.setWidth(std::min(frame.width(), area.width()));
     kept.setHeight(std::min(frame.height(), area.height()));
@@ -48,6 +62,11 @@ QRect KeepOnScreen(const QRect& frame, const QList<QRect>& availableAreas)
     kept.moveLeft(std::clamp(kept.left(), area.left() - (kept.width() - across), area.right() + 1 - across));
     kept.moveTop(std::clamp(kept.top(), area.top(), area.bottom() + 1 - down));
     return kept;
+}
+
+QRect WhollyOnScreen(const QRect& frame, const QList<QRect>& availableAreas)
+{
+    return availableAreas.isEmpty() ? frame : Inside(frame, BestArea(frame, availableAreas));
 }
 
 QRect PlaceBeside(const QRect& preferred, const QRect& keepVisible, const QRect& availableArea)

@@ -15,10 +15,14 @@ struct Placement
 };
 
 /// The frame kept on a screen that exists: the one whose available area it overlaps most, or
-/// else the first (the primary screen). It is cut to that area's size and moved as little as
+/// when it is off every screen the nearest (the first, the primary screen, on a tie). It is cut to that area's size and moved as little as
 /// needed for its title bar to be below the area's top and for at least 100 pixels of it (or
 /// all of it, when smaller) to be on the area each way. With no screens it is returned unchanged.
 QRect KeepOnScreen(const QRect& frame, const QList<QRect>& availableAreas);
+
+/// The frame, cut where it is larger, moved wholly inside the available area of the screen
+/// KeepOnScreen would choose: where a new window opens.
+QRect WhollyOnScreen(const QRect& frame, const QList<QRect>& availableAreas);
 
 /// Where a window of the given frame size opens so that it does not cover the area to keep
 /// visible (a selection): below it when there is room on that screen area, else above it, else

@@ -145,7 +145,9 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event)
             follow();
             break;
         case QEvent::WindowStateChange:
-            if ((m_window.windowState() & Qt::WindowMaximized) && Frame(m_window) == m_normal)
+            // Taken for the normal frame, the maximised one came before the state that explains it.
+            if ((m_window.windowState() & Qt::WindowMaximized) && Frame(m_window) == m_normal &&
+                m_window.screen() && m_normal.contains(m_window.screen()->availableGeometry()))
                 m_normal = m_beforeNormal;
             break;
         default:

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -484,6 +485,24 @@ TEST_F(QueryToolTest, HelpOpensTheContentsAndTheFinder)
     help->hide();
     w.MI_Contents->trigger();
     EXPECT_EQ(helpWindows(), QList<HelpWindow*>{help}) << "one help window for the run";
+}
+
+TEST_F(QueryToolTest, HelpWindowOpensWhollyOnTheScreen)
+{
+    TFRM_QueryTool& w = shown();
+    const QRect screen = w.screen()->availableGeometry();
+    // Low on the screen: centred on the main window the help window would reach below the bottom.
+    w.move(0, screen.bottom() - 300);
+    w.BBN_Help->click();
+    HelpWindow* help = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        help = help ? help : qobject_cast<HelpWindow*>(top);
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    QTest::qWait(100);
+    EXPECT_TRUE(screen.contains(help->frameGeometry()))
+        << help->frameGeometry().y() << " + " << help->frameGeometry().height();
+    help->hide();
 }
 
 TEST_F(QueryToolTest, CommandsCarriedOutElsewhereAreAnnounced)
