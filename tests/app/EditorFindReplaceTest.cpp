@@ -353,29 +353,36 @@ TEST_F(EditorFindReplaceTest, AfterAHitTheEditorsWindowIsActiveAndTakesWhatIsTyp
     FindDialog& find = commands->findDialog();
     ReplaceDialog& replace = commands->replaceDialog();
 
+    const auto inFront = [](QWidget& dialog) {
+        QTest::qWait(50); // activations still queued come first
+        dialog.activateWindow();
+        return QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; });
+    };
     commands->MI_FindClick();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&find));
+    ASSERT_TRUE(inFront(find));
     type(find, "EDT_FindWhat", QStringLiteral("where"));
     click(find, "BTN_FindNext");
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get())) << "after Find Next";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }))
+        << "after Find Next";
     EXPECT_EQ(selection(), std::make_pair(16, 5));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("WHERE"));
     EXPECT_EQ(editor->toPlainText(), QStringLiteral("select a from t WHERE a = 1 where"));
     EXPECT_TRUE(find.isVisible()) << "the dialog stays open for the next search";
 
     // F3 with the dialog in front.
-    find.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&find));
+    ASSERT_TRUE(inFront(find));
     commands->MI_FindNextClick();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get())) << "after F3";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }))
+        << "after F3";
     EXPECT_EQ(selection(), std::make_pair(28, 5));
 
     // Replace selects the next occurrence and leaves the editor in front too.
     commands->MI_ReplaceClick();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&replace));
+    ASSERT_TRUE(inFront(replace));
     type(replace, "EDT_FindWhat", QStringLiteral("a"));
     click(replace, "BTN_FindNext");
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get())) << "after the replace dialog's Find Next";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }))
+        << "after the replace dialog's Find Next";
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("b"));
     EXPECT_TRUE(editor->toPlainText().startsWith(QStringLiteral("select b from")))
         << editor->toPlainText().toStdString();
@@ -385,12 +392,15 @@ TEST_F(EditorFindReplaceTest, DialogsOpenOnTheScreenAndLeaveTheSelectionVisible)
 {
     const QRect screen = window->screen()->availableGeometry();
     window->setGeometry(screen.adjusted(20, 40, -20, -20));
-    QStringList lines(60, QStringLiteral("select * from dept"));
-    const int hitLine = 18; // in the middle of the window, where a dialog opens
-    lines[hitLine] = QStringLiteral("select * from needle");
-    editor->setPlainText(lines.join(u'\n'));
+    editor->setPlainText(
+        QStringList(60, QStringLiteral("select dname, loc from dept where loc = 'DALLAS' or deptno > 10"))
+            .join(u'\n'));
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // The hit is in the middle of the window, where a dialog opens.
+    QTextCursor middle = editor->cursorForPosition(editor->viewport()->rect().center());
+    const int hitLine = middle.blockNumber();
+    middle.insertText(QStringLiteral(" needle "));
     const auto selectionOnScreen = [this] {
         QTextCursor start = editor->textCursor();
         QTextCursor end = start;
