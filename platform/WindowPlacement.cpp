@@ -13,6 +13,8 @@ namespace {
 /// How often, and how many times, a window just shown is looked at until it is framed.
 constexpr std::chrono::milliseconds kFramingPoll{50};
 constexpr int kFramingPolls = 200;
+/// The window manager may refuse a place; trying for ever would fight it.
+constexpr int kMaxCorrections = 3;
 
 constexpr Qt::WindowStates kNotNormal = Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
 
@@ -87,6 +89,8 @@ void WindowPlacement::apply(const Placement& placement)
     const QRect frame = KeepOnScreen(placement.frame, AvailableAreas());
     m_normal = m_beforeNormal = frame;
     m_wanted = frame;
+    m_corrections = 0;
+    m_leftNormal = false;
     m_window.setWindowState(m_window.windowState() & ~kNotNormal);
     SetFrame(m_window, frame);
     if (placement.maximized)
@@ -111,19 +115,31 @@ Placement WindowPlacement::current() const
 
 void WindowPlacement::follow()
 {
-    if (!m_window.isVisible() || (m_window.windowState() & kNotNormal))
+    if (!m_window.isVisible())
         return;
+    if (m_window.windowState() & kNotNormal) {
+        m_leftNormal = true;
+        m_margins = QMargins();
+        return;
+    }
     const QRect frame = Frame(m_window);
     if (m_wanted.isValid()) {
-        // Until the window manager has framed the window its frame is not known.
-        if (ShownMargins(m_window).isNull())
+        // Until the window manager has framed the window in the normal state the frame is not
+        // known: margins are null before, negative while the frame is still being built, and
+        // change in steps as the window leaves the maximised state.
+        const QMargins margins = ShownMargins(m_window);
+        const bool framed = !margins.isNull() && margins.left() >= 0 && margins.top() >= 0 &&
+                            margins.right() >= 0 && margins.bottom() >= 0;
+        const QMargins before = std::exchange(m_margins, margins);
+        if (!framed || (m_leftNormal && margins != before))
             return;
-        // Framed now, with its own margins known: put right once what the expected ones missed.
-        // Only once, so that a move by the user is never undone.
-        if (const QRect wanted = std::exchange(m_wanted, QRect()); frame != wanted) {
-            SetFrame(m_window, wanted);
+        if (frame != m_wanted && m_corrections < kMaxCorrections) {
+            ++m_corrections;
+            SetFrame(m_window, m_wanted);
             return;
         }
+        // There, or the window manager will not have it there: a move from now on is the user's.
+        m_wanted = QRect();
     }
     if (frame != m_normal) {
         m_beforeNormal = m_normal;
@@ -145,6 +161,9 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event)
             follow();
             break;
         case QEvent::WindowStateChange:
+            // Restored from maximised: framed anew, with the margins of the normal state.
+            if (m_wanted.isValid() && !(m_window.windowState() & kNotNormal))
+                watchFraming();
             // Taken for the normal frame, the maximised one came before the state that explains it.
             if ((m_window.windowState() & Qt::WindowMaximized) && Frame(m_window) == m_normal &&
                 m_window.screen() && m_normal.contains(m_window.screen()->availableGeometry()))

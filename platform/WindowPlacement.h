@@ -54,6 +54,11 @@ private:
     /// The frame being applied, until the window manager has framed the window (in the normal
     /// state: a window shown maximised gets it when first restored).
     QRect m_wanted;
+    int m_corrections = 0;
+    /// The frame margins last seen in the normal state while framing, and whether the window was
+    /// maximised or minimised since it was placed (its margins are then trusted once steady).
+    QMargins m_margins;
+    bool m_leftNormal = false;
     QTimer m_framing;
     int m_framingPolls = 0;
 };

@@ -41,13 +41,26 @@ for tool in Xvfb openbox xdotool wmctrl xprop xwininfo sqlite3; do
 done
 
 # ---- the display: Xvfb picks a free display number itself, so parallel tests never clash
-exec {displayfd}>"$WORK/display"
-Xvfb -screen 0 1280x1024x24 -nolisten tcp -displayfd "$displayfd" >"$WORK/xvfb.log" 2>&1 &
-PIDS+=($!)
-exec {displayfd}>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-[ -s "$WORK/display" ] || die "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-export DISPLAY=":$(head -1 "$WORK/display")"
+start_display() {
+    local displayfd attempt
+    for attempt in 1 2 3; do
+        rm -f "$WORK/display"
+        exec {displayfd}>"$WORK/display"
+        Xvfb -screen 0 1280x1024x24 -nolisten tcp -displayfd "$displayfd" >"$WORK/xvfb.log" 2>&1 &
+        PIDS+=($!)
+        exec {displayfd}>&-
+        for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+        export DISPLAY=":$(head -1 "$WORK/display")"
+        for _ in $(seq 100); do
+            xprop -root >/dev/null 2>&1 && return 0
+            sleep 0.1
+        done
+        echo "Xvfb attempt $attempt did not answer: $(cat "$WORK/xvfb.log")" >&2
+        kill "${PIDS[-1]}" 2>/dev/null || true
+    done
+    die "Xvfb did not start"
+}
+start_display
 unset SESSION_MANAGER XAUTHORITY
 
 mkdir -p "$WORK/home" "$WORK/config" "$WORK/data" "$WORK/runtime" "$WORK/openbox"
@@ -126,25 +139,37 @@ start_and_log_in() {
     "$PROGRAM" >>"$WORK/program.log" 2>&1 &
     PROGRAM_PID=$!
     PIDS+=("$PROGRAM_PID")
-    local login
+    local login attempt
     login="$(find_window 'Login Screen')"
-    xdotool windowactivate --sync "$login"
-    if [ -z "$(stored LOGIN DATASOURCE 2>/dev/null)" ]; then
-        # First run: from the user name up to the data source list, pick Sample, name a user.
-        xdotool key shift+Tab
-        xdotool type Sample
-        xdotool key Tab
-        xdotool type tester
-    fi
-    xdotool key Return
-    MAIN="$(find_window "Tovak's Query Tool")"
+    for attempt in 1 2 3; do
+        xdotool windowactivate --sync "$login"
+        # A click on the user name field: keys sent before the program has taken the focus are lost.
+        xdotool mousemove --window "$login" 200 57 click 1
+        sleep 0.2
+        if [ "$attempt" == 1 ] && [ -z "$(stored LOGIN DATASOURCE 2>/dev/null)" ]; then
+            # First run: from the user name up to the data source list, pick Sample, name a user.
+            xdotool key shift+Tab
+            xdotool type Sample
+            xdotool key Tab
+            xdotool type tester
+        fi
+        xdotool key Return
+        # The main window comes; while the login stays up for 10 s, the keys went astray.
+        for tick in $(seq $((WAIT * 10))); do
+            MAIN="$(xdotool search --onlyvisible --name "^Tovak's Query Tool\$" 2>/dev/null | head -1)"
+            [ -n "$MAIN" ] && return 0
+            if ((tick > 100)) && is_shown "$login"; then
+                echo "log-in attempt $attempt: the login dialog is still up" >&2
+                break
+            fi
+            sleep 0.1
+        done
+    done
+    die "no main window after logging in"
 }
 
 exit_program() {
-    xdotool windowactivate --sync "$MAIN"
-    xdotool key alt+f
-    sleep 0.3
-    xdotool key e
+    wmctrl -i -c "$MAIN" # the title bar's close button
     xdotool windowactivate --sync "$(find_window VEMRA)" # "Quit Application ?"
     xdotool key Return
     until_true "the program ends after Yes" program_ended
