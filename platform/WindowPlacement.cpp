@@ -32,6 +32,14 @@ QMargins ShownMargins(const QWidget& window)
     return window.windowHandle()->frameMargins();
 }
 
+/// Margins of a frame the window manager has finished: while it builds one, the frame can be
+/// smaller than the window inside it.
+bool Finished(const QMargins& margins)
+{
+    return !margins.isNull() && margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 &&
+           margins.bottom() >= 0;
+}
+
 } // namespace
 
 WindowPlacement::WindowPlacement(QWidget& window) : QObject(&window), m_window(window)
@@ -60,14 +68,15 @@ QList<QRect> WindowPlacement::AvailableAreas()
 
 QMargins WindowPlacement::FrameMargins(const QWidget& window)
 {
-    if (const QMargins own = ShownMargins(window); !own.isNull())
+    if (const QMargins own = ShownMargins(window); Finished(own))
         return own;
     if (!IsFramedKind(window))
         return {};
+    // A maximised window's frame has no borders; a normal one's is what a window opening gets.
     for (const QWidget* other : QApplication::topLevelWidgets()) {
-        if (other == &window || !IsFramedKind(*other))
+        if (other == &window || !IsFramedKind(*other) || (other->windowState() & kNotNormal))
             continue;
-        if (const QMargins margins = ShownMargins(*other); !margins.isNull())
+        if (const QMargins margins = ShownMargins(*other); Finished(margins))
             return margins;
     }
     return {};
@@ -109,7 +118,7 @@ Placement WindowPlacement::current() const
 {
     const Qt::WindowStates state = m_window.windowState();
     const bool normalNow = m_window.isVisible() && !(state & kNotNormal);
-    QRect frame = normalNow || !m_normal.isValid() ? Frame(m_window) : m_normal;
+    const QRect frame = normalNow || !m_normal.isValid() ? Frame(m_window) : m_normal;
     return {frame, bool(state & Qt::WindowMaximized)};
 }
 
@@ -128,10 +137,8 @@ void WindowPlacement::follow()
         // known: margins are null before, negative while the frame is still being built, and
         // change in steps as the window leaves the maximised state.
         const QMargins margins = ShownMargins(m_window);
-        const bool framed = !margins.isNull() && margins.left() >= 0 && margins.top() >= 0 &&
-                            margins.right() >= 0 && margins.bottom() >= 0;
         const QMargins before = std::exchange(m_margins, margins);
-        if (!framed || (m_leftNormal && margins != before))
+        if (!Finished(margins) || (m_leftNormal && margins != before))
             return;
         if (frame != m_wanted && m_corrections < kMaxCorrections) {
             ++m_corrections;
