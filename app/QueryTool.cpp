@@ -12,19 +12,18 @@
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
 #include "platform/PlatformVersion.h"
+#include "platform/WindowPlacement.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "settings/UsableRange.h"
+#include "settings/StoredPlacement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
-
-#include <algorithm>
 
 namespace {
 
@@ -69,27 +68,12 @@ void TFRM_QueryTool::FormCreate()
 
 void TFRM_QueryTool::FormShow()
 {
-    namespace P = Schema::Placement;
     namespace G = Schema::General;
     const SettingsStore store;
     const QString& location = Schema::Section::Location;
     const QString& general = Schema::Section::General;
 
-    // The normal placement is applied in both cases, so a maximised start restores to it.
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
-    const int top = store.ReadNumber(location, P::Top, 0);
-    const int left = store.ReadNumber(location, P::Left, 0);
-    const int height = store.ReadNumber(location, P::Height, 480);
-    const int width = store.ReadNumber(location, P::Width, 640);
-    // As the native window system does, a stored size larger than the desktop is cut to it; and
-    // a hand-edited placement off the desktop comes back onto it.
-    const QRect placement = screen() ? UsableRange::WindowPlacement(left, top, width, height,
-                                                                    screen()->availableVirtualGeometry())
-                                     : QRect(left, top, width, height);
-    move(placement.topLeft());
-    resize(placement.size());
-    if (store.ReadFlag(location, P::Maximized, false))
-        setWindowState(windowState() | Qt::WindowMaximized);
+    m_placement->apply(ReadPlacement(store, location, {QRect(0, 0, 640, 480), false}));
 
     QPalette palette = REDT_QueryTool->palette();
     palette.setColor(QPalette::Base, ColorFromValue(store.ReadNumber(general, G::BackGroundColor, 16777215)));
@@ -140,19 +124,10 @@ bool TFRM_QueryTool::FormClose()
 
 void TFRM_QueryTool::savePlacement()
 {
-    namespace P = Schema::Placement;
+    // The normal frame is stored beside the maximised flag: a window left maximised comes back
+    // maximised, and restores to where it was before.
     SettingsStore store;
-    const QString& location = Schema::Section::Location;
-    if (isMaximized()) {
-        // The normal placement stored earlier stays for the next restore.
-        store.WriteFlag(location, P::Maximized, true);
-        return;
-    }
-    store.WriteFlag(location, P::Maximized, false);
-    store.WriteNumber(location, P::Top, y());
-    store.WriteNumber(location, P::Left, x());
-    store.WriteNumber(location, P::Height, height());
-    store.WriteNumber(location, P::Width, width());
+    WritePlacement(store, Schema::Section::Location, m_placement->current());
 }
 
 void TFRM_QueryTool::showEvent(QShowEvent* event)
@@ -294,8 +269,13 @@ void TFRM_QueryTool::BBN_CloseClick()
 
 void TFRM_QueryTool::BBN_HelpClick()
 {
-    if (!m_help)
+    if (!m_help) {
         m_help = std::make_unique<HelpWindow>();
+        // Opened over this window, but wholly on its screen.
+        QRect frame(QPoint(), m_help->size().grownBy(WindowPlacement::FrameMargins(*m_help)));
+        frame.moveCenter(WindowPlacement::Frame(*this).center());
+        WindowPlacement::SetFrame(*m_help, WhollyOnScreen(frame, WindowPlacement::AvailableAreas()));
+    }
     m_help->showContents();
     m_help->showSearch();
 }

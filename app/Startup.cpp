@@ -7,6 +7,7 @@
 #include "app/main.h"
 #include "connection/Login.h"
 #include "connection/Query.h"
+#include "platform/WindowPlacement.h"
 #include "print/SQL_Procs.h"
 #include "print/SqlPrintout.h"
 #include "print/report.h"
@@ -18,6 +19,7 @@
 
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 
 namespace {
 
@@ -62,7 +64,8 @@ void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFi
                                SqlExecution& execution)
 {
     QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window, [&window, &execution] {
-        execution.BBN_ExecuteSQLClick(EditorDocument::Lines(*window.REDT_QueryTool), window.pos());
+        execution.BBN_ExecuteSQLClick(EditorDocument::Lines(*window.REDT_QueryTool),
+                                      WindowPlacement::Frame(window).topLeft());
     });
     QObject::connect(&window, &TFRM_QueryTool::printSQLRequested, &window,
                      [&ctx, &window] { PrintSQL(ctx, *window.REDT_QueryTool, &window); });

@@ -14,6 +14,7 @@ class QPlainTextEdit;
 class QTimer;
 class QToolButton;
 class StatusPanels;
+class WindowPlacement;
 struct AppContext;
 struct PlatformVersion;
 
@@ -133,6 +134,7 @@ private:
     AppContext& m_ctx;
     SqlFile m_sqlFile;
     std::unique_ptr<HelpWindow> m_help;
+    WindowPlacement* m_placement;
     bool m_ending = false;
     bool m_minimizing = false;
 };

@@ -4,6 +4,7 @@
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "platform/Desktop.h"
+#include "platform/WindowPlacement.h"
 #include "query/DataSourceLink.h"
 #include "query/FillParameters.h"
 #include "query/EngineErrorBox.h"
@@ -11,11 +12,10 @@
 #include "query/query.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
-#include "settings/UsableRange.h"
+#include "settings/StoredPlacement.h"
 
 #include <QDateTime>
 #include <QLineEdit>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -204,29 +204,16 @@ void SqlExecution::placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLe
 {
     using namespace Schema;
     SettingsStore store;
-    if (store.ReadFlag(Section::Grid, Placement::Maximized, false)) {
-        window.setWindowState(Qt::WindowMaximized);
-        return;
+    const int never = Placement::kNeverPlaced;
+    ::Placement placement = ReadPlacement(store, Section::Grid, {QRect(never, never, 640, 480), false});
+    // A window never placed opens at the main window's corner, and that corner is kept.
+    if (placement.frame.x() == never) {
+        placement.frame.moveLeft(mainWindowTopLeft.x());
+        store.WriteNumber(Section::Grid, Placement::Left, mainWindowTopLeft.x());
     }
-    window.setWindowState(Qt::WindowNoState);
-    const int width = store.ReadNumber(Section::Grid, Placement::Width, 640);
-    const int height = store.ReadNumber(Section::Grid, Placement::Height, 480);
-    int left = store.ReadNumber(Section::Grid, Placement::Left, Placement::kNeverPlaced);
-    if (left == Placement::kNeverPlaced) {
-        left = mainWindowTopLeft.x();
-        store.WriteNumber(Section::Grid, Placement::Left, left);
+    if (placement.frame.y() == never) {
+        placement.frame.moveTop(mainWindowTopLeft.y());
+        store.WriteNumber(Section::Grid, Placement::Top, mainWindowTopLeft.y());
     }
-    int top = store.ReadNumber(Section::Grid, Placement::Top, Placement::kNeverPlaced);
-    if (top == Placement::kNeverPlaced) {
-        top = mainWindowTopLeft.y();
-        store.WriteNumber(Section::Grid, Placement::Top, top);
-    }
-    // As the native window system does, a stored size larger than the desktop is cut to it; and
-    // a hand-edited placement off the desktop comes back onto it.
-    const QRect placement = window.screen()
-                                ? UsableRange::WindowPlacement(left, top, width, height,
-                                                               window.screen()->availableVirtualGeometry())
-                                : QRect(left, top, width, height);
-    window.resize(placement.size());
-    window.move(placement.topLeft());
+    window.placement().apply(placement);
 }

@@ -18,6 +18,7 @@ class QWidget;
 class Query;
 class ResultGridModel;
 class ResultGridView;
+class WindowPlacement;
 
 /// The result window ("Query Results"): the rows of a row-returning statement in an editable
 /// grid with a navigator, the record count and the elapsed time. It owns the result dataset
@@ -48,6 +49,8 @@ public:
     void setPrintHook(PrintHook hook) { m_printHook = std::move(hook); }
 
     ResultGridModel& gridModel() const { return *m_model; }
+    /// Where the window is placed from, and stores, its "GRID" placement.
+    WindowPlacement& placement() const { return *m_placement; }
     /// Grid columns: one per visible field, in field order.
     int columnCount() const;
     int columnWidth(int column) const;
@@ -108,6 +111,7 @@ private:
     QStringList columnFieldNames() const;
 
     AppContext& m_ctx;
+    WindowPlacement* m_placement;
     Query* m_query = nullptr;
     ResultGridModel* m_model = nullptr;
     CellPaintDelegate* m_delegate = nullptr;
