@@ -1,9 +1,9 @@
 #include "app/EditorFindReplace.h"
 
-#include "platform/AppContext.h"
 #include "app/EditorSearch.h"
 #include "app/FindDialog.h"
 #include "app/ReplaceDialog.h"
+#include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
 #include "platform/Placement.h"

@@ -10,7 +10,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-FindDialog::FindDialog(QWidget* parent) : SearchDialog(QStringLiteral("FDI_Vemra"), QStringLiteral("Find"), parent)
+FindDialog::FindDialog(QWidget* parent)
+    : SearchDialog(QStringLiteral("FDI_Vemra"), QStringLiteral("Find"), parent)
 {
     auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
     direction->setObjectName(QStringLiteral("RGB_Direction"));

@@ -2,21 +2,21 @@
 #include "app/main.h"
 
 #include "app/About.h"
-#include "platform/AppContext.h"
-#include "platform/ClockText.h"
-#include "settings/ColorValue.h"
 #include "app/EditorDocument.h"
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
 #include "connection/Login.h"
+#include "platform/AppContext.h"
+#include "platform/ClockText.h"
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
 #include "platform/PlatformVersion.h"
 #include "platform/WindowPlacement.h"
+#include "settings/ColorValue.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
-#include "settings/UsableRange.h"
 #include "settings/StoredPlacement.h"
+#include "settings/UsableRange.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // TFRM_QueryTool: building the window's controls. The handlers are in QueryTool.cpp.
 #include "app/main.h"
 
-#include "platform/AppContext.h"
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
+#include "platform/AppContext.h"
 #include "platform/ToolbarGlyphs.h"
 #include "platform/WindowPlacement.h"
 

@@ -41,7 +41,8 @@ ReplaceDialog::ReplaceDialog(QWidget* parent)
     layout->addLayout(fields, 1);
     layout->addLayout(buttons);
     // Tab goes through the fields as they stand, then the buttons.
-    chainTabOrder({m_findText, m_replaceText, m_wholeWord, m_matchCase, m_findNext, m_replace, m_replaceAll, m_cancel});
+    chainTabOrder(
+        {m_findText, m_replaceText, m_wholeWord, m_matchCase, m_findNext, m_replace, m_replaceAll, m_cancel});
     connect(m_replace, &QPushButton::clicked, this, [this] { Q_EMIT replaceRequested(false); });
     connect(m_replaceAll, &QPushButton::clicked, this, [this] { Q_EMIT replaceRequested(true); });
     finish();

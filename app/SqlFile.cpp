@@ -1,8 +1,8 @@
 #include "app/SqlFile.h"
 
+#include "platform/Desktop.h"
 #include "platform/LoginFacts.h"
 #include "platform/TextRoutines.h"
-#include "platform/Desktop.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 

@@ -1,12 +1,12 @@
 #include "app/Startup.h"
 
 #include "app/About.h"
-#include "platform/AppContext.h"
 #include "app/EditorDocument.h"
 #include "app/EditorFindReplace.h"
 #include "app/main.h"
 #include "connection/Login.h"
 #include "connection/Query.h"
+#include "platform/AppContext.h"
 #include "platform/WindowPlacement.h"
 #include "print/SQL_Procs.h"
 #include "print/SqlPrintout.h"

@@ -1,6 +1,6 @@
-#include "platform/AppContext.h"
 #include "app/Startup.h"
 #include "connection/Login.h"
+#include "platform/AppContext.h"
 #include "platform/AppPrinter.h"
 #include "platform/QtDesktop.h"
 #include "platform/ToolbarGlyphs.h"

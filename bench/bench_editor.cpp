@@ -1,8 +1,8 @@
 // A one-line SQL file of 5 MB through the main window's Load command, word wrap on: the time until
 // the editor shows it, and the time one typed character takes to show on that line.
 #include "SilentDesktop.h"
-#include "platform/AppContext.h"
 #include "app/main.h"
+#include "platform/AppContext.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Speed of the result report: laying out, and laying out and writing as PDF, 10,000 rows of
 // 8 columns in the program's own report layout.
+#include "print/GenericReport.h"
 #include "print/ResultReportDefinition.h"
 #include "print/ResultReportPlan.h"
-#include "print/GenericReport.h"
 #include "report_engine/ReportLayout.h"
 #include "report_engine/ReportPainter.h"
 #include "report_engine/TableRowSource.h"
@@ -82,7 +82,8 @@ const ReportDefinition& definition()
             heading->enabled = cell->enabled = true;
         }
         d.findElement(ResultReportElements::Title)->text = d.title;
-        d.findElement(ResultReportElements::RecordCount)->text = QStringLiteral("Total Records: %1").arg(kRows);
+        d.findElement(ResultReportElements::RecordCount)->text =
+            QStringLiteral("Total Records: %1").arg(kRows);
         return d;
     }();
     return def;

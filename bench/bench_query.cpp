@@ -1,11 +1,11 @@
 // Speed of the statement normaliser, the execution and the grid's paint hook.
 // After Google Benchmark's table, each figure is printed as "figure: <name> <value>".
 
-#include "platform/AppContext.h"
 #include "connection/AliasFile.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
 #include "connection/Query.h"
+#include "platform/AppContext.h"
 #include "platform/QtDesktop.h"
 #include "query/DataSourceLink.h"
 #include "query/Generic.h"

@@ -1,9 +1,9 @@
 // Replace All through the real command on a real editor: it must grow with the text, not with the
 // square of the number of occurrences.
 #include "SilentDesktop.h"
-#include "platform/AppContext.h"
 #include "app/EditorFindReplace.h"
 #include "app/ReplaceDialog.h"
+#include "platform/AppContext.h"
 
 #include <benchmark/benchmark.h>
 

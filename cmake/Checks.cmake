@@ -12,6 +12,9 @@ add_test(NAME layers
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check_layers.py
             ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/libraries.txt ${vemra_desktop_headers})
 
+find_program(VEMRA_CLANG_FORMAT clang-format REQUIRED)
+add_test(NAME format COMMAND ${CMAKE_SOURCE_DIR}/scripts/check_format ${VEMRA_CLANG_FORMAT})
+
 if(TARGET vemra)
     add_test(NAME install
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check_install ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/install-check)

@@ -1,11 +1,11 @@
 #include "connection/Login.h"
 
-#include "platform/AppContext.h"
-#include "platform/TextRoutines.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
+#include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
+#include "platform/TextRoutines.h"
 #include "platform/ToolbarGlyphs.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"

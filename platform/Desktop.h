@@ -57,8 +57,8 @@ struct FontDialogRequest
 {
     QFont initial;
     QColor initialColor;
-    bool effects = true;       ///< offer underline, strike-out and colour
-    bool existingOnly = true;  ///< only fonts that exist
+    bool effects = true;      ///< offer underline, strike-out and colour
+    bool existingOnly = true; ///< only fonts that exist
 };
 
 /// Choices a print dialog offers besides the printer and the copies.
@@ -91,15 +91,18 @@ public:
                                             const QString& initial, int maxLength,
                                             QWidget* parent = nullptr) = 0;
     /// Full path of the chosen file, nullopt on cancel.
-    virtual std::optional<QString> openFileName(const FileDialogRequest& request, QWidget* parent = nullptr) = 0;
-    virtual std::optional<QString> saveFileName(const FileDialogRequest& request, QWidget* parent = nullptr) = 0;
+    virtual std::optional<QString> openFileName(const FileDialogRequest& request,
+                                                QWidget* parent = nullptr) = 0;
+    virtual std::optional<QString> saveFileName(const FileDialogRequest& request,
+                                                QWidget* parent = nullptr) = 0;
     /// The platform's print dialog on the given printer; false when cancelled.
     virtual bool printDialog(QPrinter& printer, QWidget* parent = nullptr,
                              const PrintDialogOptions& options = {}) = 0;
     /// The platform's printer or page setup dialog; false when cancelled.
     virtual bool printerSetup(QPrinter& printer, QWidget* parent = nullptr) = 0;
     virtual std::optional<QColor> colorDialog(const QColor& initial, QWidget* parent = nullptr) = 0;
-    virtual std::optional<FontChoice> fontDialog(const FontDialogRequest& request, QWidget* parent = nullptr) = 0;
+    virtual std::optional<FontChoice> fontDialog(const FontDialogRequest& request,
+                                                 QWidget* parent = nullptr) = 0;
 
     /// Counted busy cursor: every begin is matched by one end (use BusyCursor).
     virtual void beginBusy() = 0;

@@ -15,9 +15,10 @@ struct Placement
 };
 
 /// The frame kept on a screen that exists: the one whose available area it overlaps most, or
-/// when it is off every screen the nearest (the first, the primary screen, on a tie). It is cut to that area's size and moved as little as
-/// needed for its title bar to be below the area's top and for at least 100 pixels of it (or
-/// all of it, when smaller) to be on the area each way. With no screens it is returned unchanged.
+/// when it is off every screen the nearest (the first, the primary screen, on a tie). It is cut to that
+/// area's size and moved as little as needed for its title bar to be below the area's top and for at least
+/// 100 pixels of it (or all of it, when smaller) to be on the area each way. With no screens it is returned
+/// unchanged.
 QRect KeepOnScreen(const QRect& frame, const QList<QRect>& availableAreas);
 
 /// The frame, cut where it is larger, moved wholly inside the available area of the screen

@@ -43,7 +43,8 @@ public:
                 continue;
             }
             // One character, or a surrogate pair kept whole.
-            const qsizetype length = c.isHighSurrogate() && i + 1 < n && line.at(i + 1).isLowSurrogate() ? 2 : 1;
+            const qsizetype length =
+                c.isHighSurrogate() && i + 1 < n && line.at(i + 1).isLowSurrogate() ? 2 : 1;
             const QStringView piece = QStringView(line).mid(i, length);
             const double advance = m_metrics.horizontalAdvance(piece.toString());
             if (m_x + m_runWidth + advance > m_page.width() && (m_x > 0 || !m_run.isEmpty())) {
@@ -114,7 +115,8 @@ private:
 
 } // namespace
 
-QList<PlainTextPage> LayoutPlainText(const QStringList& lines, const QFontMetricsF& metrics, const QSizeF& page)
+QList<PlainTextPage> LayoutPlainText(const QStringList& lines, const QFontMetricsF& metrics,
+                                     const QSizeF& page)
 {
     PlainTextLayouter layouter(metrics, page);
     for (const QString& line : lines)

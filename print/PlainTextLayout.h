@@ -30,4 +30,5 @@ struct PlainTextPage
 ///   height for a line with no text), and a new page begins when it is then more than the page
 ///   height less twice that advance.
 /// There is always at least one page, empty for no lines.
-QList<PlainTextPage> LayoutPlainText(const QStringList& lines, const QFontMetricsF& metrics, const QSizeF& page);
+QList<PlainTextPage> LayoutPlainText(const QStringList& lines, const QFontMetricsF& metrics,
+                                     const QSizeF& page);

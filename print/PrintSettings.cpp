@@ -1,7 +1,7 @@
 #include "print/PrintSettings.h"
 
-#include "print/PrintLengths.h"
 #include "print/GenericReport.h"
+#include "print/PrintLengths.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
@@ -23,7 +23,8 @@ double readLength(const SettingsStore& store, const QString& key, const QString&
 
 } // namespace
 
-PrintSettingsValues ReadPrintSettings(const SettingsStore& store, PrintSettingsSet set, QList<BadStoredLength>* bad)
+PrintSettingsValues ReadPrintSettings(const SettingsStore& store, PrintSettingsSet set,
+                                      QList<BadStoredLength>* bad)
 {
     namespace P = Schema::Printer;
     const bool user = set == PrintSettingsSet::User;
@@ -37,8 +38,10 @@ PrintSettingsValues ReadPrintSettings(const SettingsStore& store, PrintSettingsS
     const QString orientation =
         store.ReadText(Schema::Section::Printer, user ? P::U_Orientation : P::D_Orientation, P::Landscape);
     v.orientation = orientation == P::Portrait ? PageOrientation::Portrait : PageOrientation::Landscape;
-    v.showPreview = store.ReadFlag(Schema::Section::Printer, user ? P::U_ShowPreview : P::D_ShowPreview, true);
-    v.showRowNumber = store.ReadFlag(Schema::Section::Printer, user ? P::U_ShowRowNumber : P::D_ShowRowNumber, true);
+    v.showPreview =
+        store.ReadFlag(Schema::Section::Printer, user ? P::U_ShowPreview : P::D_ShowPreview, true);
+    v.showRowNumber =
+        store.ReadFlag(Schema::Section::Printer, user ? P::U_ShowRowNumber : P::D_ShowRowNumber, true);
     v.copies = store.ReadNumber(Schema::Section::Printer, user ? P::U_Copies : P::D_Copies, 1);
     return v;
 }
@@ -53,7 +56,8 @@ void WriteUserPrintSettings(SettingsStore& store, const GenericReport& report)
     store.WriteText(Schema::Section::Printer, P::U_BottomMargin, StoredLengthText(page.BottomMargin));
     store.WriteText(Schema::Section::Printer, P::U_Orientation,
                     page.Orientation == PageOrientation::Portrait ? P::Portrait : P::Landscape);
-    store.WriteText(Schema::Section::Printer, P::U_SpaceBetweenColumns, StoredLengthText(page.SpaceBetweenColumns));
+    store.WriteText(Schema::Section::Printer, P::U_SpaceBetweenColumns,
+                    StoredLengthText(page.SpaceBetweenColumns));
     store.WriteFlag(Schema::Section::Printer, P::U_ShowPreview, report.ShowPreview);
     store.WriteFlag(Schema::Section::Printer, P::U_ShowRowNumber, report.ShowRowNumber);
     store.WriteNumber(Schema::Section::Printer, P::U_Copies, report.Copies);
@@ -63,8 +67,9 @@ QString BadStoredLengthsMessage(const QList<BadStoredLength>& bad)
 {
     QStringList lines;
     for (const BadStoredLength& b : bad) {
-        lines.append(QStringLiteral("The stored print setting %1 (\"%2\") is not a number; %3 inches is used instead.")
-                         .arg(b.key, b.text, b.defaultText));
+        lines.append(
+            QStringLiteral("The stored print setting %1 (\"%2\") is not a number; %3 inches is used instead.")
+                .arg(b.key, b.text, b.defaultText));
     }
     return lines.join(u'\n');
 }

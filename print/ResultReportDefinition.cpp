@@ -1,7 +1,7 @@
 #include "print/ResultReportDefinition.h"
 
-#include "print/ResultReportPlan.h"
 #include "print/GenericReport.h"
+#include "print/ResultReportPlan.h"
 
 #include <QGuiApplication>
 #include <QPalette>

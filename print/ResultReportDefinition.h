@@ -13,8 +13,14 @@ inline const QString Time = QStringLiteral("RPS_Time");
 inline const QString PageNumber = QStringLiteral("RPS_PageNumber");
 inline const QString RecordCount = QStringLiteral("RPL_RecordCount");
 /// Slots 1 to 16.
-inline QString Heading(int slot) { return QStringLiteral("RPL_Heading%1").arg(slot); }
-inline QString Cell(int slot) { return QStringLiteral("RPD_Cell%1").arg(slot); }
+inline QString Heading(int slot)
+{
+    return QStringLiteral("RPL_Heading%1").arg(slot);
+}
+inline QString Cell(int slot)
+{
+    return QStringLiteral("RPD_Cell%1").arg(slot);
+}
 } // namespace ResultReportElements
 
 /// The result report's layout as designed: US Letter, Times New Roman 10 pt; a page header with

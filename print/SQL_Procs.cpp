@@ -1,9 +1,9 @@
 #include "print/SQL_Procs.h"
 #include "print/GenericReport.h"
 
-#include "platform/AppContext.h"
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "platform/AppContext.h"
 #include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
 #include "platform/PrintFileNames.h"

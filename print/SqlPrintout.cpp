@@ -111,10 +111,11 @@ void PrintSQL(AppContext& ctx, const QPlainTextEdit& editor, QWidget* parent)
                                  editor.palette().color(QPalette::Text));
     }
     if (!printed) {
-        const QString text =
-            printer.outputFormat() == QPrinter::PdfFormat
-                ? QStringLiteral("The SQL printout could not be written to the file \"%1\".").arg(printer.outputFileName())
-                : QStringLiteral("The SQL printout could not be sent to the printer \"%1\".").arg(printer.printerName());
+        const QString text = printer.outputFormat() == QPrinter::PdfFormat
+                                 ? QStringLiteral("The SQL printout could not be written to the file \"%1\".")
+                                       .arg(printer.outputFileName())
+                                 : QStringLiteral("The SQL printout could not be sent to the printer \"%1\".")
+                                       .arg(printer.printerName());
         ctx.desktop.messageBox(BoxKind::Error, text, BoxButtons::Ok, parent);
     }
 }

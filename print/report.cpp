@@ -100,7 +100,8 @@ void TFRM_Report::buildMainPanel()
     BBN_Cancel = named(new QPushButton(QStringLiteral("Cancel")), QStringLiteral("BBN_Cancel"));
     BBN_PrinterSetupDialog =
         named(new QPushButton(QStringLiteral("Printer Setup")), QStringLiteral("BBN_PrinterSetupDialog"));
-    BBN_Properties = named(new QPushButton(QStringLiteral("Page Properties")), QStringLiteral("BBN_Properties"));
+    BBN_Properties =
+        named(new QPushButton(QStringLiteral("Page Properties")), QStringLiteral("BBN_Properties"));
     for (QPushButton* b : {BBN_Cancel, BBN_PrinterSetupDialog, BBN_Properties})
         b->setAutoDefault(false);
 
@@ -143,8 +144,10 @@ void TFRM_Report::buildPropertiesPanel()
         QLineEdit* edit;
         int row;
         int column;
-    } marginFields[] = {{"T&op", EDT_Top, 0, 0}, {"&Bottom", EDT_Bottom, 0, 2},
-                        {"&Left", EDT_Left, 1, 0}, {"&Right", EDT_Right, 1, 2}};
+    } marginFields[] = {{"T&op", EDT_Top, 0, 0},
+                        {"&Bottom", EDT_Bottom, 0, 2},
+                        {"&Left", EDT_Left, 1, 0},
+                        {"&Right", EDT_Right, 1, 2}};
     for (const auto& f : marginFields) {
         auto* label = new QLabel(QString::fromLatin1(f.label));
         label->setBuddy(f.edit);
@@ -159,8 +162,8 @@ void TFRM_Report::buildPropertiesPanel()
     SPN_Copies->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     CBX_ShowPreview = flagList(QStringLiteral("CBX_ShowPreview"));
     CBX_ShowRowNumber = flagList(QStringLiteral("CBX_ShowRowNumber"));
-    BTN_DefaultSettings =
-        named(new QPushButton(QStringLiteral("Revert to Default Settings")), QStringLiteral("BTN_DefaultSettings"));
+    BTN_DefaultSettings = named(new QPushButton(QStringLiteral("Revert to Default Settings")),
+                                QStringLiteral("BTN_DefaultSettings"));
     BTN_DefaultSettings->setAutoDefault(false);
 
     auto* form = new QFormLayout;

@@ -122,4 +122,3 @@ QString EngineErrorText(const EngineError& error)
     }
     return text;
 }
-

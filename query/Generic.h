@@ -34,4 +34,3 @@ QString ElapsedTimeText(const QDateTime& start, const QDateTime& end);
 
 /// The messages of an engine error in order, each further one preceded by two carriage returns.
 QString EngineErrorText(const EngineError& error);
-

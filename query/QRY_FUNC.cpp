@@ -1,8 +1,8 @@
 #include "query/QRY_FUNC.h"
 
-#include "platform/AppContext.h"
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "query/EngineErrorBox.h"
 #include "query/Generic.h"

@@ -1,23 +1,23 @@
 #include "query/query.h"
 
-#include "platform/AppContext.h"
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "platform/ReadOnlyField.h"
 #include "platform/WindowPlacement.h"
 #include "query/CellPaintDelegate.h"
 #include "query/ColumnOrder.h"
 #include "query/DataSourceLink.h"
-#include "query/FieldSetKey.h"
 #include "query/EngineErrorBox.h"
+#include "query/FieldSetKey.h"
 #include "query/Generic.h"
 #include "query/ResultGridModel.h"
 #include "query/ResultGridView.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
-#include "settings/UsableRange.h"
 #include "settings/StoredPlacement.h"
+#include "settings/UsableRange.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -2,9 +2,9 @@
 
 #include "platform/AppContext.h"
 #include "platform/ClockText.h"
+#include "platform/GeneralError.h"
 #include "settings/ColorValue.h"
 #include "settings/EditorAppearance.h"
-#include "platform/GeneralError.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"

@@ -78,7 +78,10 @@ inline const QString ReplaceDialogFromTop = QStringLiteral("ReplaceDialogFromTop
 
 namespace Search {
 /// "History1" to "History5", most recent first.
-inline QString History(int n) { return QStringLiteral("History%1").arg(n); }
+inline QString History(int n)
+{
+    return QStringLiteral("History%1").arg(n);
+}
 inline constexpr int kHistorySize = 5;
 inline const QString Directions = QStringLiteral("Directions");
 inline const QString Origin = QStringLiteral("Origin");
@@ -86,8 +89,14 @@ inline const QString WholeWordsOnly = QStringLiteral("WholeWordsOnly");
 } // namespace Search
 
 namespace QryFields {
-inline QString NameKey(const QString& fieldName) { return fieldName + QStringLiteral("->NAME"); }
-inline QString WidthKey(const QString& fieldName) { return fieldName + QStringLiteral("->WIDTH"); }
+inline QString NameKey(const QString& fieldName)
+{
+    return fieldName + QStringLiteral("->NAME");
+}
+inline QString WidthKey(const QString& fieldName)
+{
+    return fieldName + QStringLiteral("->WIDTH");
+}
 } // namespace QryFields
 
 namespace Printer {

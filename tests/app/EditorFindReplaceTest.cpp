@@ -1,7 +1,7 @@
 #include "app/EditorFindReplace.h"
-#include "platform/AppContext.h"
 #include "app/FindDialog.h"
 #include "app/ReplaceDialog.h"
+#include "platform/AppContext.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"

@@ -218,7 +218,8 @@ TEST_F(SqlFileTest, ASaveThatDoesNotFitFailsAndKeepsTheOldFileWhateverTheTextsSi
         }
         setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_EQ(ReadBytes(path), QByteArray("old\r\n"));
-        EXPECT_EQ(QDir(dir(QStringLiteral("sql"))).entryList(QDir::Files), QStringList{QStringLiteral("q.SQL")});
+        EXPECT_EQ(QDir(dir(QStringLiteral("sql"))).entryList(QDir::Files),
+                  QStringList{QStringLiteral("q.SQL")});
     }
 }
 

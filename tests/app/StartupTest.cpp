@@ -2,21 +2,21 @@
 #include "app/About.h"
 #include "app/main.h"
 #include "connection/Login.h"
-#include "print/report.h"
 #include "connection/Query.h"
+#include "print/report.h"
 #include "query/QRY_FUNC.h"
 #include "query/query.h"
-#include "support/ModalAnswer.h"
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
+#include "support/ModalAnswer.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -156,8 +156,8 @@ TEST_F(StartupWiringTest, ExecuteSqlRunsOnTheLoginsConnectionAndShowsTheResult)
 
     // The other road on the same connection.
     window.REDT_QueryTool->setPlainText(QStringLiteral("update emp set ename = ename where deptno = -1"));
-    desktop.expectBox(BoxKind::Information, QStringLiteral("SQL executed successfully\r0 rows were affected."),
-                      BoxAnswer::Ok);
+    desktop.expectBox(BoxKind::Information,
+                      QStringLiteral("SQL executed successfully\r0 rows were affected."), BoxAnswer::Ok);
     window.BBN_ExecuteSQL->click();
     desktop.verify();
 }

@@ -39,8 +39,9 @@ private:
             return;
         m_current = modal;
         if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            QObject::connect(dialog, &QDialog::finished, dialog, [this] { m_current = nullptr; },
-                             Qt::SingleShotConnection);
+            QObject::connect(
+                dialog, &QDialog::finished, dialog, [this] { m_current = nullptr; },
+                Qt::SingleShotConnection);
         }
         ++m_answered;
         m_actions.takeFirst().act(modal);

@@ -37,7 +37,8 @@ protected:
 
 TEST_F(PlainTextLayoutTest, LinesGoDownByTheTextHeightPlusTwo)
 {
-    const QList<PlainTextPage> pages = LayoutPlainText({QStringLiteral("one"), QString(), QStringLiteral("two")}, metrics, page());
+    const QList<PlainTextPage> pages =
+        LayoutPlainText({QStringLiteral("one"), QString(), QStringLiteral("two")}, metrics, page());
     ASSERT_EQ(pages.size(), 1);
     ASSERT_EQ(pages[0].runs.size(), 2);
     EXPECT_EQ(pages[0].runs[0].pos, QPointF(0, 0));
@@ -72,7 +73,8 @@ TEST_F(PlainTextLayoutTest, TabsStopAtMultiplesOfEightAverageWidths)
 
 TEST_F(PlainTextLayoutTest, FormFeedStartsAPageAndCarriageReturnDoesNothing)
 {
-    QList<PlainTextPage> pages = LayoutPlainText({QStringLiteral("ab\fcd"), QStringLiteral("e\rf")}, metrics, page());
+    QList<PlainTextPage> pages =
+        LayoutPlainText({QStringLiteral("ab\fcd"), QStringLiteral("e\rf")}, metrics, page());
     ASSERT_EQ(pages.size(), 2);
     ASSERT_EQ(pages[0].runs.size(), 1);
     EXPECT_EQ(pages[0].runs[0].text, QStringLiteral("ab"));

@@ -9,9 +9,9 @@
 #include "support/GuiApp.h"
 #include "support/GuiTest.h"
 
-#include "platform/AppContext.h"
 #include "connection/Connection.h"
 #include "connection/Query.h"
+#include "platform/AppContext.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -191,8 +191,8 @@ TEST_F(PrintQueryResultTest, ColumnsFollowTheGridOrderWithTheirOwnWidthsAndHeadi
     EXPECT_EQ(page.ColumnFieldNames[0], QStringLiteral("SAL"));
     EXPECT_EQ(page.ColumnFieldNames[2], QStringLiteral("ENAME"));
     EXPECT_DOUBLE_EQ(page.ColumnWidths[2], 200);
-    EXPECT_EQ(enabledCells(), (QStringList{QStringLiteral("SAL"), QStringLiteral("EMPNO"), QStringLiteral("ENAME"),
-                                           QStringLiteral("JOB")}));
+    EXPECT_EQ(enabledCells(), (QStringList{QStringLiteral("SAL"), QStringLiteral("EMPNO"),
+                                           QStringLiteral("ENAME"), QStringLiteral("JOB")}));
     EXPECT_EQ(form->RPT_Report.findElement(QStringLiteral("RPD_Cell3"))->width, 200);
 
     const QString text = pdfText(output());
@@ -266,8 +266,9 @@ TEST_F(PrintQueryResultTest, TheReportQueryRunsWithTheSameParameters)
 
 TEST_F(PrintQueryResultTest, FieldsOfOneNameEachPrintTheirOwnValues)
 {
-    openGrid(QStringLiteral("SELECT E.ENAME AS NAME, D.DNAME AS NAME FROM EMP E JOIN DEPT D ON D.DEPTNO = E.DEPTNO "
-                            "ORDER BY E.EMPNO"));
+    openGrid(QStringLiteral(
+        "SELECT E.ENAME AS NAME, D.DNAME AS NAME FROM EMP E JOIN DEPT D ON D.DEPTNO = E.DEPTNO "
+        "ORDER BY E.EMPNO"));
     confirmOptions();
     print();
     const QString first = QStringLiteral("1\\s+%1\\s+%2")
@@ -316,7 +317,8 @@ TEST_F(PrintQueryResultTest, PreviewShowsThePagesAndReturnsWhenClosed)
 
 TEST_F(PrintQueryResultTest, NothingHappensOnCancelOrForAClosedQuery)
 {
-    desktop.expectBox(BoxKind::Error, QStringLiteral("The Query passed to the print routine is not ACTIVE"), BoxAnswer::Ok);
+    desktop.expectBox(BoxKind::Error, QStringLiteral("The Query passed to the print routine is not ACTIVE"),
+                      BoxAnswer::Ok);
     PrintQueryResult(ctx, grid, QStringLiteral("Query Result"), 0);
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);

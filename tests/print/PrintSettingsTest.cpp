@@ -1,10 +1,10 @@
-#include "print/PrintLengths.h"
 #include "print/PrintSettings.h"
 #include "print/GenericReport.h"
+#include "print/PrintLengths.h"
 #include "print/report.h"
-#include "support/GuiApp.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "support/GuiApp.h"
 #include "support/GuiTest.h"
 
 #include "platform/AppContext.h"
@@ -30,14 +30,16 @@ QStringList storeSnapshot()
 {
     QStringList rows;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(SettingsStore::defaultPath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-        SQLITE_OK) {
+    if (sqlite3_open_v2(SettingsStore::defaultPath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) == SQLITE_OK) {
         sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT section, key, value FROM entries", -1, &st, nullptr) == SQLITE_OK) {
+        if (sqlite3_prepare_v2(db, "SELECT section, key, value FROM entries", -1, &st, nullptr) ==
+            SQLITE_OK) {
             while (sqlite3_step(st) == SQLITE_ROW) {
                 QStringList cells;
                 for (int c = 0; c < 3; ++c)
-                    cells.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c))));
+                    cells.append(
+                        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c))));
                 rows.append(cells.join(u'|'));
             }
         }
@@ -57,9 +59,15 @@ TEST(PrintLengthsTest, StoredAndShownTexts)
         const char* shown;
     };
     const Case cases[] = {
-        {0.5, "0.5", "0.5"},       {0.1, "0.1", "0.1"},         {0.125, "0.125", "0.12"},
-        {0.999, "0.999", "0.99"},  {100, "100", "100"},         {12.5, "12.5", "12.5"},
-        {-0.25, "-0.25", "-0.25"}, {1.0 / 3, "0.333333333333333", "0.33"}, {0, "0", "0"},
+        {0.5, "0.5", "0.5"},
+        {0.1, "0.1", "0.1"},
+        {0.125, "0.125", "0.12"},
+        {0.999, "0.999", "0.99"},
+        {100, "100", "100"},
+        {12.5, "12.5", "12.5"},
+        {-0.25, "-0.25", "-0.25"},
+        {1.0 / 3, "0.333333333333333", "0.33"},
+        {0, "0", "0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
@@ -77,9 +85,8 @@ TEST(PrintLengthsTest, ParsingInches)
         std::optional<double> pixels;
     };
     const Case cases[] = {
-        {"0.5", 48},   {" 0.25 ", 24}, {"1", 96},          {"-0.5", -48},      {".5", 48},
-        {"1e1", 960},  {"", {}},       {"abc", {}},        {"0,5", {}},        {"1,000", {}},
-        {"0.5in", {}}, {"inf", {}},    {"nan", {}},
+        {"0.5", 48}, {" 0.25 ", 24}, {"1", 96},     {"-0.5", -48}, {".5", 48},  {"1e1", 960}, {"", {}},
+        {"abc", {}}, {"0,5", {}},    {"1,000", {}}, {"0.5in", {}}, {"inf", {}}, {"nan", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -94,10 +101,12 @@ TEST(PrintLengthsTest, ParsingInches)
 class PrintSettingsTest : public GuiTest
 {
 protected:
-
     void seed() { SettingsStore().SeedDefaults(); }
     void write(const QString& key, const QString& value) { SettingsStore().WriteText(Printer, key, value); }
-    QString read(const QString& key) const { return SettingsStore().ReadText(Printer, key, QStringLiteral("<none>")); }
+    QString read(const QString& key) const
+    {
+        return SettingsStore().ReadText(Printer, key, QStringLiteral("<none>"));
+    }
 
     TFRM_Report& form()
     {
@@ -111,7 +120,6 @@ protected:
         QApplication::processEvents();
     }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
 
 private:
     std::unique_ptr<TFRM_Report> m_form;
@@ -238,8 +246,10 @@ TEST_F(PrintSettingsTest, OrientationComesFromThePrinter)
         QString stored;
         double pageWidth;
     };
-    for (const Case& c : {Case{QPageLayout::Portrait, P::Portrait, 816}, Case{QPageLayout::Landscape, P::Landscape, 1056}}) {
-        printer.setPageOrientation(c.printer == QPageLayout::Portrait ? QPageLayout::Landscape : QPageLayout::Portrait);
+    for (const Case& c :
+         {Case{QPageLayout::Portrait, P::Portrait, 816}, Case{QPageLayout::Landscape, P::Landscape, 1056}}) {
+        printer.setPageOrientation(c.printer == QPageLayout::Portrait ? QPageLayout::Landscape
+                                                                      : QPageLayout::Portrait);
         desktop.expectPrinterSetup(true, [&](QPrinter& p) { p.setPageOrientation(c.printer); });
         open();
         click(form().BBN_PrinterSetupDialog);
@@ -342,7 +352,8 @@ TEST_F(PrintSettingsTest, ALengthThatIsNotANumberIsNamedAndNothingIsStored)
         click(f.BBN_Ok);
         ASSERT_EQ(desktop.boxes.size(), 1);
         EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);
-        EXPECT_TRUE(desktop.boxes[0].text.contains(QString::fromLatin1(c.name))) << qPrintable(desktop.boxes[0].text);
+        EXPECT_TRUE(desktop.boxes[0].text.contains(QString::fromLatin1(c.name)))
+            << qPrintable(desktop.boxes[0].text);
         EXPECT_TRUE(desktop.boxes[0].text.contains(QStringLiteral("\"half\"")));
         EXPECT_TRUE(f.isVisible()) << "the dialog stays open";
         EXPECT_EQ(storeSnapshot(), before);

@@ -1,6 +1,6 @@
-#include "print/ResultReportDefinition.h"
 #include "print/ResultReportPlan.h"
 #include "print/GenericReport.h"
+#include "print/ResultReportDefinition.h"
 #include "report_engine/ReportLayout.h"
 #include "report_engine/TableRowSource.h"
 #include "support/PaintApp.h"
@@ -39,10 +39,12 @@ TEST(ResultReportPlanTest, ColumnCount)
         int expected;
     };
     const Case cases[] = {
-        {5, 0, 5}, {5, 3, 3}, {5, 5, 5}, {5, 8, 5}, {20, 0, 16}, {20, 18, 16}, {20, 12, 12}, {16, 0, 16}, {0, 0, 0},
+        {5, 0, 5},    {5, 3, 3},    {5, 5, 5},   {5, 8, 5}, {20, 0, 16},
+        {20, 18, 16}, {20, 12, 12}, {16, 0, 16}, {0, 0, 0},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ReportColumnCount(c.fields, c.shown), c.expected) << c.fields << " fields, " << c.shown << " shown";
+        EXPECT_EQ(ReportColumnCount(c.fields, c.shown), c.expected)
+            << c.fields << " fields, " << c.shown << " shown";
 }
 
 TEST(ResultReportPlanTest, WidthRules)
@@ -54,12 +56,12 @@ TEST(ResultReportPlanTest, WidthRules)
         double width;
     };
     const Case cases[] = {
-        {10, 10, 64},   // nothing stored: characters at 6.4 pixels
-        {7, 7, 44.8},   //
-        {10, 120, 120}, // any other stored value is pixels
-        {10, 64, 64},   //
-        {64, 64, 409.6}, // equal to the display width: read as characters
-        {10, 0, 0},     //
+        {10, 10, 64},                    // nothing stored: characters at 6.4 pixels
+        {7, 7, 44.8},                    //
+        {10, 120, 120},                  // any other stored value is pixels
+        {10, 64, 64},                    //
+        {64, 64, 409.6},                 // equal to the display width: read as characters
+        {10, 0, 0},                      //
         {10, 5000, 1056 - 2 * 9.6 - 50}, // wider than the page: cut to it
     };
     const GenericPage page = defaultPage(PageOrientation::Landscape);
@@ -81,8 +83,10 @@ TEST(ResultReportPlanTest, DistributionOverTwoLines)
         int count1;
         int count2;
     };
-    QList<ReportColumnInput> blocked = {{QStringLiteral("A"), 10, 300}, {QStringLiteral("B"), 10, 300},
-                                        {QStringLiteral("C"), 10, 700}, {QStringLiteral("D"), 10, 50}};
+    QList<ReportColumnInput> blocked = {{QStringLiteral("A"), 10, 300},
+                                        {QStringLiteral("B"), 10, 300},
+                                        {QStringLiteral("C"), 10, 700},
+                                        {QStringLiteral("D"), 10, 50}};
     const QList<Case> cases = {
         // 50 + k * (64 + 9.6) stays within 960 for k up to 12.
         {"landscape, 64 wide", PageOrientation::Landscape, true, columnsOf(16, 10), 12, 4},
@@ -92,7 +96,8 @@ TEST(ResultReportPlanTest, DistributionOverTwoLines)
         {"portrait, no row numbers", PageOrientation::Portrait, false, columnsOf(16, 10), 9, 7},
         {"portrait, 100 pixels: a third line would be needed", PageOrientation::Portrait, true,
          columnsOf(16, 10, 100), 6, 6},
-        {"a column that fits on neither line ends the columns", PageOrientation::Portrait, true, blocked, 2, 0},
+        {"a column that fits on neither line ends the columns", PageOrientation::Portrait, true, blocked, 2,
+         0},
         {"a column wider than the page prints nothing", PageOrientation::Landscape, true,
          columnsOf(3, 10, 5000), 0, 0},
         {"no columns", PageOrientation::Landscape, true, {}, 0, 0},

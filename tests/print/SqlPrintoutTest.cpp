@@ -1,5 +1,5 @@
-#include "platform/AppPrinter.h"
 #include "print/SqlPrintout.h"
+#include "platform/AppPrinter.h"
 #include "report_engine/PdfTools.h"
 #include "support/GuiApp.h"
 #include "support/GuiTest.h"
@@ -61,7 +61,8 @@ protected:
 
 TEST_F(SqlPrintoutTest, DisplayLinesFollowTheEditorsWrapping)
 {
-    const QString longLine = QStringLiteral("SELECT ") + QStringLiteral("COLUMN_NAME, ").repeated(400) + QStringLiteral("X");
+    const QString longLine =
+        QStringLiteral("SELECT ") + QStringLiteral("COLUMN_NAME, ").repeated(400) + QStringLiteral("X");
     editor.setPlainText(QStringLiteral("first\n") + longLine + QStringLiteral("\n\nlast\n"));
 
     editor.setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -1,5 +1,5 @@
-#include "report_engine/ReportDefinition.h"
 #include "report_engine/ReportLayout.h"
+#include "report_engine/ReportDefinition.h"
 #include "report_engine/TableRowSource.h"
 #include "support/PaintApp.h"
 
@@ -53,7 +53,8 @@ ReportDefinition sampleDefinition()
     title.autoSize = true;
     title.bottomLine = true;
     def.pageHeader.elements.append(title);
-    def.pageHeader.elements.append(textElement(QStringLiteral("Heading"), QStringLiteral("Name"), 60, 39, 100));
+    def.pageHeader.elements.append(
+        textElement(QStringLiteral("Heading"), QStringLiteral("Name"), 60, 39, 100));
 
     def.detail.height = 28;
     def.detail.elements.append(systemElement(QStringLiteral("RowNo"), SystemData::DetailNumber));
@@ -61,7 +62,8 @@ ReportDefinition sampleDefinition()
 
     def.pageFooter.height = 36;
     def.pageFooter.frameTop = def.pageFooter.frameBottom = true;
-    ReportElement pageNo = systemElement(QStringLiteral("PageNo"), SystemData::PageNumber, QStringLiteral("Page No: "));
+    ReportElement pageNo =
+        systemElement(QStringLiteral("PageNo"), SystemData::PageNumber, QStringLiteral("Page No: "));
     pageNo.align = ElementAlign::Right;
     def.pageFooter.elements.append(pageNo);
     return def;
@@ -273,7 +275,8 @@ TEST_F(ReportLayoutTest, FontsAreSharedAndSizedTextIsMeasuredInThem)
     QImage device(1, 1, QImage::Format_Mono);
     device.setDotsPerMeterX(3780);
     device.setDotsPerMeterY(3780);
-    EXPECT_NEAR(title.rect.width(), QFontMetricsF(bold, &device).horizontalAdvance(QStringLiteral("Sample")), 0.01);
+    EXPECT_NEAR(title.rect.width(), QFontMetricsF(bold, &device).horizontalAdvance(QStringLiteral("Sample")),
+                0.01);
 }
 
 TEST_F(ReportLayoutTest, DetailsFlowThroughPageColumns)

@@ -94,7 +94,8 @@ TEST_F(ReportOutputTest, PdfHoldsEveryPageAndItsText)
     ASSERT_EQ(engine.writePdf(file(QStringLiteral("cities.pdf"))), ReportOutcome::Done);
 
     EXPECT_EQ(pdfPageCount(file(QStringLiteral("cities.pdf"))), 2);
-    EXPECT_TRUE(pdfInfo(file(QStringLiteral("cities.pdf")), QStringLiteral("Page size")).startsWith(QStringLiteral("612 x 792")));
+    EXPECT_TRUE(pdfInfo(file(QStringLiteral("cities.pdf")), QStringLiteral("Page size"))
+                    .startsWith(QStringLiteral("612 x 792")));
     EXPECT_EQ(pdfInfo(file(QStringLiteral("cities.pdf")), QStringLiteral("Title")), def.title);
     const QStringList pages = pdfPages(file(QStringLiteral("cities.pdf")));
     ASSERT_EQ(pages.size(), 2);
@@ -116,7 +117,8 @@ TEST_F(ReportOutputTest, LandscapePdfTurnsThePaper)
     const TableRowSource source = cities(3);
     ReportEngine engine(def, source);
     ASSERT_EQ(engine.writePdf(file(QStringLiteral("wide.pdf"))), ReportOutcome::Done);
-    EXPECT_TRUE(pdfInfo(file(QStringLiteral("wide.pdf")), QStringLiteral("Page size")).startsWith(QStringLiteral("792 x 612")));
+    EXPECT_TRUE(pdfInfo(file(QStringLiteral("wide.pdf")), QStringLiteral("Page size"))
+                    .startsWith(QStringLiteral("792 x 612")));
 }
 
 TEST_F(ReportOutputTest, AnEmptySourcePutsNothingOut)
@@ -234,7 +236,8 @@ TEST_F(ReportOutputTest, CancellingTheProgressPutsNothingOut)
     const TableRowSource source = cities(500);
     const LaidOutReport report = LayoutReport(def, source);
     int asked = 0;
-    EXPECT_FALSE(WriteReportPdf(report, file(QStringLiteral("cancel.pdf")), [&](int, int) { return ++asked < 3; }));
+    EXPECT_FALSE(
+        WriteReportPdf(report, file(QStringLiteral("cancel.pdf")), [&](int, int) { return ++asked < 3; }));
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("cancel.pdf"))));
 }
 

@@ -1,7 +1,7 @@
 #include "settings/Options.h"
+#include "app/main.h"
 #include "platform/AppContext.h"
 #include "settings/EditorAppearance.h"
-#include "app/main.h"
 #include "settings/OptionsSpinField.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"

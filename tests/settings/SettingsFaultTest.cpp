@@ -14,13 +14,19 @@ class SettingsFaultTest : public IsolatedTest
 {
 };
 
-QString widthKey(int i) { return QStringLiteral("COLUMN%1->WIDTH").arg(i); }
+QString widthKey(int i)
+{
+    return QStringLiteral("COLUMN%1->WIDTH").arg(i);
+}
 
 } // namespace
 
 TEST_F(SettingsFaultTest, KilledDuringABurstKeepsEveryWriteThatReturned)
 {
-    { SettingsStore store; store.SeedDefaults(); }
+    {
+        SettingsStore store;
+        store.SeedDefaults();
+    }
     // Killed at several points of a burst, each burst going on where the last one's reports end:
     // the file must open after every kill and hold every write that returned before it.
     int first = 0;
@@ -57,7 +63,8 @@ TEST_F(SettingsFaultTest, KilledDuringABurstKeepsEveryWriteThatReturned)
         EXPECT_EQ(store.ReadText(QStringLiteral("GENERAL"), QStringLiteral("FontName"), {}),
                   QStringLiteral("Courier New"));
         for (int i = 0; i <= last; ++i)
-            ASSERT_EQ(store.ReadNumber(QStringLiteral("QRYFIELDS"), widthKey(i), -1), i) << "write " << i << " lost";
+            ASSERT_EQ(store.ReadNumber(QStringLiteral("QRYFIELDS"), widthKey(i), -1), i)
+                << "write " << i << " lost";
         first = last + 1;
     }
 }
@@ -79,7 +86,8 @@ TEST_F(SettingsFaultTest, FileLockedLongerThanTheBusyTimeoutFailsWritesWithTheir
     {
         SettingsStore store;
         // Readers still see the last committed state while the writer holds its lock.
-        EXPECT_EQ(store.ReadText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), {}), QStringLiteral("scott"));
+        EXPECT_EQ(store.ReadText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), {}),
+                  QStringLiteral("scott"));
         try {
             store.WriteText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), QStringLiteral("tiger"));
             ADD_FAILURE() << "write through a lock succeeded";
@@ -91,16 +99,18 @@ TEST_F(SettingsFaultTest, FileLockedLongerThanTheBusyTimeoutFailsWritesWithTheir
     locker.closeWriteChannel();
     ASSERT_TRUE(locker.waitForFinished(5000));
     SettingsStore store;
-    EXPECT_EQ(store.ReadText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), {}), QStringLiteral("scott"));
+    EXPECT_EQ(store.ReadText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), {}),
+              QStringLiteral("scott"));
     store.WriteText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), QStringLiteral("tiger"));
-    EXPECT_EQ(store.ReadText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), {}), QStringLiteral("tiger"));
+    EXPECT_EQ(store.ReadText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), {}),
+              QStringLiteral("tiger"));
 }
 
 TEST_F(SettingsFaultTest, GarbageWhereNumbersAreExpectedReadsAsTheDefaultAndStays)
 {
     SettingsStore store;
     const QString garbage[] = {QStringLiteral("wide"), QStringLiteral("12px"), QStringLiteral("\x01\x02"),
-                               QString(262, u'9'), QStringLiteral("0x"), QStringLiteral("--5")};
+                               QString(262, u'9'),     QStringLiteral("0x"),   QStringLiteral("--5")};
     for (const QString& g : garbage) {
         store.WriteText(QStringLiteral("GRID"), QStringLiteral("WIDTH"), g);
         EXPECT_EQ(store.ReadNumber(QStringLiteral("GRID"), QStringLiteral("WIDTH"), 640), 640);

@@ -1,5 +1,5 @@
-#include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsSchema.h"
 #include "support/TestHome.h"
 
 #include <QFile>
@@ -51,7 +51,9 @@ int runAsUnprivileged(const QString& folder, const std::function<int()>& body)
 
 int fileMode(const QString& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     ::stat(QFile::encodeName(path).constData(), &st);
     return int(st.st_mode & 0777);
 }
@@ -62,14 +64,36 @@ TEST(SettingsNumberParse, FollowsTheStoredTextRules)
 {
     const int d = -12345;
     const NumberCase cases[] = {
-        {"640", 640},         {"0x1F", 31},          {"0X10", 16},         {"$1f", 31},
-        {"$1F", 31},          {"   12", 12},         {"12 ", d},           {"TRUE", d},
-        {"", d},              {"0x", d},             {"x10", d},           {"-699", -699},
-        {"+7", 7},            {"-", d},              {"$", d},             {"$-1", d},
-        {"0x-1", d},          {"2147483647", 2147483647}, {"-2147483648", INT_MIN},
-        {"2147483648", d},    {"-2147483649", d},    {"99999999999999999999", d},
-        {"$FFFFFFFF", -1},    {"$100000000", d},     {"0001", 1},          {"1.5", d},
-        {"\t5", d},           {" -3", -3},           {"- 3", d},           {"00x10", d},
+        {"640", 640},
+        {"0x1F", 31},
+        {"0X10", 16},
+        {"$1f", 31},
+        {"$1F", 31},
+        {"   12", 12},
+        {"12 ", d},
+        {"TRUE", d},
+        {"", d},
+        {"0x", d},
+        {"x10", d},
+        {"-699", -699},
+        {"+7", 7},
+        {"-", d},
+        {"$", d},
+        {"$-1", d},
+        {"0x-1", d},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT_MIN},
+        {"2147483648", d},
+        {"-2147483649", d},
+        {"99999999999999999999", d},
+        {"$FFFFFFFF", -1},
+        {"$100000000", d},
+        {"0001", 1},
+        {"1.5", d},
+        {"\t5", d},
+        {" -3", -3},
+        {"- 3", d},
+        {"00x10", d},
     };
     for (const NumberCase& c : cases)
         EXPECT_EQ(SettingsStore::ParseNumber(QString::fromUtf8(c.stored), d), c.expected) << c.stored;
@@ -190,7 +214,7 @@ TEST_F(SettingsStoreTest, FlagsAndNumbersInTheirTextForms)
 {
     SettingsStore store;
     const QString s = QStringLiteral("T");
-    const std::pair<const char*, bool> flags[] = {{"1", true}, {"2", true}, {"-1", true}, {"5", true},
+    const std::pair<const char*, bool> flags[] = {{"1", true},  {"2", true},     {"-1", true},  {"5", true},
                                                   {"0", false}, {"TRUE", false}, {"0x0", false}};
     for (const auto& [text, expected] : flags) {
         store.WriteText(s, QStringLiteral("F"), QString::fromUtf8(text));
@@ -212,7 +236,8 @@ TEST_F(SettingsStoreTest, FlagsAndNumbersInTheirTextForms)
 TEST_F(SettingsStoreTest, TextIsCutAtItsFirstNul)
 {
     SettingsStore store;
-    store.WriteText(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("abc") + QChar(0) + QStringLiteral("def"));
+    store.WriteText(QStringLiteral("S"), QStringLiteral("K"),
+                    QStringLiteral("abc") + QChar(0) + QStringLiteral("def"));
     EXPECT_EQ(store.ReadText(QStringLiteral("S"), QStringLiteral("K"), {}), QStringLiteral("abc"));
 }
 
@@ -250,26 +275,28 @@ TEST_F(SettingsStoreTest, ReadOnlyFileGivesTheErrorTexts)
     }();
     // Root writes read-only files, so the scenario runs as an unprivileged user when we are root.
     ASSERT_EQ(0, runAsUnprivileged(home.path(), [&] {
-        ::chmod(QFile::encodeName(path).constData(), 0400);
-        SettingsStore store;
-        if (store.ReadText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), {}) != QStringLiteral("scott"))
-            return 1;
-        try {
-            store.WriteText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), QStringLiteral("tiger"));
-            return 2;
-        } catch (const SettingsError& e) {
-            if (QString::fromUtf8(e.what()) != QStringLiteral("Failed to set data for 'USERNAME'"))
-                return 3;
-        }
-        try {
-            store.WriteText(QStringLiteral("NEW"), QStringLiteral("K"), QStringLiteral("v"));
-            return 4;
-        } catch (const SettingsError& e) {
-            if (QString::fromUtf8(e.what()) != QStringLiteral("Failed to create key NEW"))
-                return 5;
-        }
-        return 0;
-    }));
+                  ::chmod(QFile::encodeName(path).constData(), 0400);
+                  SettingsStore store;
+                  if (store.ReadText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"), {}) !=
+                      QStringLiteral("scott"))
+                      return 1;
+                  try {
+                      store.WriteText(QStringLiteral("LOGIN"), QStringLiteral("USERNAME"),
+                                      QStringLiteral("tiger"));
+                      return 2;
+                  } catch (const SettingsError& e) {
+                      if (QString::fromUtf8(e.what()) != QStringLiteral("Failed to set data for 'USERNAME'"))
+                          return 3;
+                  }
+                  try {
+                      store.WriteText(QStringLiteral("NEW"), QStringLiteral("K"), QStringLiteral("v"));
+                      return 4;
+                  } catch (const SettingsError& e) {
+                      if (QString::fromUtf8(e.what()) != QStringLiteral("Failed to create key NEW"))
+                          return 5;
+                  }
+                  return 0;
+              }));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), before);
@@ -329,8 +356,8 @@ TEST_F(SettingsStoreTest, ASecondProcessWritingAtTheSameTimeLosesNothing)
                                  "'qryfields', 'other%1->width');")
                       .arg(i);
     QProcess other;
-    other.start(QStringLiteral("sqlite3"), {QStringLiteral("-cmd"), QStringLiteral(".timeout 5000"),
-                                            SettingsStore::defaultPath()});
+    other.start(QStringLiteral("sqlite3"),
+                {QStringLiteral("-cmd"), QStringLiteral(".timeout 5000"), SettingsStore::defaultPath()});
     ASSERT_TRUE(other.waitForStarted());
     other.write(script.join(u'\n').toUtf8());
     other.closeWriteChannel();
@@ -342,7 +369,9 @@ TEST_F(SettingsStoreTest, ASecondProcessWritingAtTheSameTimeLosesNothing)
     EXPECT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
     SettingsStore store;
     for (int i = 0; i < 300; ++i) {
-        EXPECT_EQ(store.ReadNumber(QStringLiteral("QRYFIELDS"), QStringLiteral("MINE%1->WIDTH").arg(i), -1), i);
-        EXPECT_EQ(store.ReadNumber(QStringLiteral("QRYFIELDS"), QStringLiteral("OTHER%1->WIDTH").arg(i), -1), i);
+        EXPECT_EQ(store.ReadNumber(QStringLiteral("QRYFIELDS"), QStringLiteral("MINE%1->WIDTH").arg(i), -1),
+                  i);
+        EXPECT_EQ(store.ReadNumber(QStringLiteral("QRYFIELDS"), QStringLiteral("OTHER%1->WIDTH").arg(i), -1),
+                  i);
     }
 }

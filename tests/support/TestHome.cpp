@@ -22,6 +22,12 @@ TestHome::~TestHome()
     qputenv("HOME", m_savedHome);
 }
 
-QString TestHome::configFolder() const { return m_dir.path() + QStringLiteral("/config"); }
+QString TestHome::configFolder() const
+{
+    return m_dir.path() + QStringLiteral("/config");
+}
 
-QString TestHome::dataFolder() const { return m_dir.path() + QStringLiteral("/data"); }
+QString TestHome::dataFolder() const
+{
+    return m_dir.path() + QStringLiteral("/data");
+}
