@@ -204,16 +204,16 @@ void SqlExecution::placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLe
 {
     using namespace Schema;
     SettingsStore store;
-    const int never = Placement::kNeverPlaced;
+    const int never = Schema::Placement::kNeverPlaced;
     ::Placement placement = ReadPlacement(store, Section::Grid, {QRect(never, never, 640, 480), false});
     // A window never placed opens at the main window's corner, and that corner is kept.
     if (placement.frame.x() == never) {
         placement.frame.moveLeft(mainWindowTopLeft.x());
-        store.WriteNumber(Section::Grid, Placement::Left, mainWindowTopLeft.x());
+        store.WriteNumber(Section::Grid, Schema::Placement::Left, mainWindowTopLeft.x());
     }
     if (placement.frame.y() == never) {
         placement.frame.moveTop(mainWindowTopLeft.y());
-        store.WriteNumber(Section::Grid, Placement::Top, mainWindowTopLeft.y());
+        store.WriteNumber(Section::Grid, Schema::Placement::Top, mainWindowTopLeft.y());
     }
     window.placement().apply(placement);
 }
