@@ -11,12 +11,14 @@
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
 #include "platform/PlatformVersion.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
@@ -47,18 +49,17 @@ void TFRM_QueryTool::FormCreate()
     namespace S = Schema::System;
     // Created before the message loop, where nothing would catch a settings failure: it is
     // shown here and the clocks keep their default intervals.
-    setTimeInterval(RefreshInterval(0, 1, 0));
-    setDateInterval(RefreshInterval(0, 30, 0));
+    setTimeInterval(RefreshInterval(S::TimeRefreshHours.readDefault, S::TimeRefreshMinutes.readDefault,
+                                    S::TimeRefreshSeconds.readDefault));
+    setDateInterval(RefreshInterval(S::DateRefreshHours.readDefault, S::DateRefreshMinutes.readDefault,
+                                    S::DateRefreshSeconds.readDefault));
     try {
-        const SettingsStore store;
-        const QString& system = Schema::Section::System;
-        setTimeInterval(RefreshInterval(store.ReadNumber(system, S::TimeRefreshHours, 0),
-                                        store.ReadNumber(system, S::TimeRefreshMinutes, 1),
-                                        store.ReadNumber(system, S::TimeRefreshSeconds, 0)));
+        const SettingsStore store = m_ctx.settings.open();
+        setTimeInterval(RefreshInterval(store.Read(S::TimeRefreshHours), store.Read(S::TimeRefreshMinutes),
+                                        store.Read(S::TimeRefreshSeconds)));
         // The date panel refreshes too, at the interval the options dialog keeps for it.
-        setDateInterval(RefreshInterval(store.ReadNumber(system, S::DateRefreshHours, 0),
-                                        store.ReadNumber(system, S::DateRefreshMinutes, 30),
-                                        store.ReadNumber(system, S::DateRefreshSeconds, 0)));
+        setDateInterval(RefreshInterval(store.Read(S::DateRefreshHours), store.Read(S::DateRefreshMinutes),
+                                        store.Read(S::DateRefreshSeconds)));
     } catch (const std::exception& failure) {
         ShowGeneralError(m_ctx.desktop, failure);
     }
@@ -66,47 +67,44 @@ void TFRM_QueryTool::FormCreate()
 
 void TFRM_QueryTool::FormShow()
 {
-    namespace P = Schema::Placement;
+    namespace L = Schema::Location;
     namespace G = Schema::General;
-    const SettingsStore store;
-    const QString& location = Schema::Section::Location;
-    const QString& general = Schema::Section::General;
+    const SettingsStore store = m_ctx.settings.open();
 
     // The normal placement is applied in both cases, so a maximised start restores to it.
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
-    const int top = store.ReadNumber(location, P::Top, 0);
-    const int left = store.ReadNumber(location, P::Left, 0);
-    const int height = store.ReadNumber(location, P::Height, 480);
-    const int width = store.ReadNumber(location, P::Width, 640);
+    const int top = store.Read(L::Top);
+    const int left = store.Read(L::Left);
+    const int height = store.Read(L::Height);
+    const int width = store.Read(L::Width);
     move(left, top);
     // As the native window system does, a stored size larger than the desktop is cut to it.
     const QSize most = screen() ? screen()->availableVirtualSize() : QSize(width, height);
     resize(std::min(width, most.width()), std::min(height, most.height()));
-    if (store.ReadFlag(location, P::Maximized, false))
+    if (store.Read(L::Maximized))
         setWindowState(windowState() | Qt::WindowMaximized);
 
     QPalette palette = REDT_QueryTool->palette();
-    palette.setColor(QPalette::Base, ColorFromValue(store.ReadNumber(general, G::BackGroundColor, 16777215)));
-    palette.setColor(QPalette::Text, ColorFromValue(store.ReadNumber(general, G::FontColor, 16711680)));
+    palette.setColor(QPalette::Base, ColorFromValue(store.Read(G::BackgroundColor)));
+    palette.setColor(QPalette::Text, ColorFromValue(store.Read(G::FontColor)));
     REDT_QueryTool->setPalette(palette);
 
     QFont font = REDT_QueryTool->font();
-    font.setFamily(store.ReadText(general, G::FontName, QStringLiteral("Courier New")));
-    if (const int size = store.ReadNumber(general, G::FontSize, 10); size > 0)
+    font.setFamily(store.Read(G::FontName));
+    if (const int size = store.Read(G::FontSize); size > 0)
         font.setPointSize(size);
 
-    const bool showToolbar = store.ReadFlag(general, G::ShowToolbar, true);
+    const bool showToolbar = store.Read(G::ShowToolbar);
     PNL_Top->setVisible(showToolbar);
     MI_Toolbar->setText(showToolbar ? kHideToolbar : kShowToolbar);
 
-    font.setBold(store.ReadFlag(general, G::FontBold, false));
-    font.setItalic(store.ReadFlag(general, G::FontItalic, false));
-    font.setUnderline(store.ReadFlag(general, G::FontUnderline, false));
-    font.setStrikeOut(store.ReadFlag(general, G::FontStrikeOut, false));
+    font.setBold(store.Read(G::FontBold));
+    font.setItalic(store.Read(G::FontItalic));
+    font.setUnderline(store.Read(G::FontUnderline));
+    font.setStrikeOut(store.Read(G::FontStrikeOut));
     REDT_QueryTool->setFont(font);
 
-    REDT_QueryTool->setLineWrapMode(store.ReadFlag(general, G::WordWrap, true) ? QPlainTextEdit::WidgetWidth
-                                                                               : QPlainTextEdit::NoWrap);
+    REDT_QueryTool->setLineWrapMode(store.Read(G::WordWrap) ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     // The user logged in to type SQL: the editor takes the keyboard.
     REDT_QueryTool->setFocus();
 }
@@ -122,7 +120,7 @@ bool TFRM_QueryTool::FormClose()
 {
     if (m_ending)
         return true;
-    if (SettingsStore().ReadFlag(Schema::Section::General, Schema::General::ConfirmBeforeExit, true)) {
+    if (m_ctx.settings.open().Read(Schema::General::ConfirmBeforeExit)) {
         if (m_ctx.desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Quit Application ?"),
                                      BoxButtons::YesNo, this) != BoxAnswer::Yes)
             return false;
@@ -135,19 +133,18 @@ bool TFRM_QueryTool::FormClose()
 
 void TFRM_QueryTool::savePlacement()
 {
-    namespace P = Schema::Placement;
-    SettingsStore store;
-    const QString& location = Schema::Section::Location;
+    namespace L = Schema::Location;
+    SettingsStore store = m_ctx.settings.open();
     if (isMaximized()) {
         // The normal placement stored earlier stays for the next restore.
-        store.WriteFlag(location, P::Maximized, true);
+        store.Write(L::Maximized, true);
         return;
     }
-    store.WriteFlag(location, P::Maximized, false);
-    store.WriteNumber(location, P::Top, y());
-    store.WriteNumber(location, P::Left, x());
-    store.WriteNumber(location, P::Height, height());
-    store.WriteNumber(location, P::Width, width());
+    store.Write(L::Maximized, false);
+    store.Write(L::Top, y());
+    store.Write(L::Left, x());
+    store.Write(L::Height, height());
+    store.Write(L::Width, width());
 }
 
 void TFRM_QueryTool::showEvent(QShowEvent* event)
@@ -191,6 +188,14 @@ QString TFRM_QueryTool::editorText() const
     QString text = REDT_QueryTool->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u'\n');
     return text;
+}
+
+QStringList TFRM_QueryTool::editorLines() const
+{
+    QStringList lines;
+    for (QTextBlock block = REDT_QueryTool->document()->begin(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    return lines;
 }
 
 void TFRM_QueryTool::setEditorText(const QString& text)
@@ -254,9 +259,7 @@ void TFRM_QueryTool::MI_ToolbarClick()
     const bool show = MI_Toolbar->text() != kHideToolbar;
     PNL_Top->setVisible(show);
     MI_Toolbar->setText(show ? kHideToolbar : kShowToolbar);
-    RunGuarded(m_ctx.desktop, [show] {
-        SettingsStore().WriteFlag(Schema::Section::General, Schema::General::ShowToolbar, show);
-    });
+    RunGuarded(m_ctx.desktop, [this, show] { m_ctx.settings.open().Write(Schema::General::ShowToolbar, show); });
 }
 
 void TFRM_QueryTool::BBN_ClearScreenClick()
@@ -300,7 +303,7 @@ void TFRM_QueryTool::BBN_HelpClick()
 
 void TFRM_QueryTool::BBN_ExecuteSQLClick()
 {
-    Q_EMIT executeSQLRequested();
+    Q_EMIT executeSQLRequested(editorLines(), pos());
 }
 
 void TFRM_QueryTool::BBN_PrintSQLClick()

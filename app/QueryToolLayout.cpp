@@ -46,7 +46,7 @@ void SetTextColor(QWidget& widget, const QColor& color)
 } // namespace
 
 TFRM_QueryTool::TFRM_QueryTool(AppContext& ctx, QWidget* parent)
-    : QMainWindow(parent), m_ctx(ctx), m_sqlFile(ctx.desktop, ctx.facts)
+    : QMainWindow(parent), m_ctx(ctx), m_sqlFile(ctx.desktop, ctx.settings, ctx.facts)
 {
     setObjectName(QStringLiteral("TFRM_QueryTool"));
     setWindowTitle(QStringLiteral("Tovak's Query Tool"));

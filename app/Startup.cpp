@@ -17,7 +17,6 @@
 
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 
 namespace {
 
@@ -25,9 +24,10 @@ std::unique_ptr<QWidget> CreateQueryWindow(AppContext& ctx)
 {
     auto query = std::make_unique<TFRM_Query>(ctx);
     ctx.query = query.get();
-    query->setPrintHook([&ctx](Query& dataset, const QString& title, int shownFieldCount) {
-        PrintQueryResult(ctx, dataset, title, shownFieldCount);
-    });
+    query->setPrintHook(
+        [&ctx](Query& dataset, const ColumnLayout& layout, const QString& title, int shownFieldCount) {
+            PrintQueryResult(ctx, dataset, layout, title, shownFieldCount);
+        });
     return query;
 }
 
@@ -53,22 +53,14 @@ std::unique_ptr<QWidget> CreateOptionsWindow(AppContext& ctx)
     return options;
 }
 
-/// The editor's paragraphs, whole: wrapping on screen never splits a statement's words.
-QStringList LogicalLines(const QPlainTextEdit& editor)
-{
-    QStringList lines;
-    for (QTextBlock block = editor.document()->begin(); block.isValid(); block = block.next())
-        lines.append(block.text());
-    return lines;
-}
-
 /// The main window's commands that other parts of the program carry out.
 void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFindReplace& findReplace,
                                SqlExecution& execution)
 {
-    QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window, [&window, &execution] {
-        execution.BBN_ExecuteSQLClick(LogicalLines(*window.REDT_QueryTool), window.pos());
-    });
+    QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window,
+                     [&execution](const QStringList& editorLines, const QPoint& windowTopLeft) {
+                         execution.BBN_ExecuteSQLClick(editorLines, windowTopLeft);
+                     });
     QObject::connect(&window, &TFRM_QueryTool::printSQLRequested, &window,
                      [&ctx, &window] { PrintSQL(ctx, *window.REDT_QueryTool, &window); });
     QObject::connect(&window, &TFRM_QueryTool::findRequested, &findReplace, &EditorFindReplace::MI_FindClick);
@@ -86,7 +78,7 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
         ctx.shortDateFormat = QLocale::system().dateFormat(QLocale::ShortFormat);
 
     // Before anything reads a setting: a damaged store is reported once, and the run goes on.
-    RescueDamagedSettings(ctx.desktop, nullptr);
+    RescueDamagedSettings(ctx.settings, ctx.desktop, nullptr);
 
     // The login dialog's creation seeds the store and sets ProgramFolder before any other form reads them.
     m_login = std::make_unique<TFRM_Login>(ctx);

@@ -2,6 +2,7 @@
 // After Google Benchmark's table, each figure is printed as "figure: <name> <value>".
 
 #include "app/AppContext.h"
+#include "settings/Settings.h"
 #include "connection/AliasFile.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
@@ -193,7 +194,8 @@ struct ResultWindowRig
 
     QtDesktop desktop;
     QPrinter printer;
-    AppContext ctx{desktop, printer};
+    Settings settings{SettingsStore::defaultPath()};
+    AppContext ctx{desktop, printer, settings};
     Connection connection;
     std::unique_ptr<TFRM_Query> window;
 };

@@ -1,6 +1,7 @@
 // Replace All through the real command on a real editor: it must grow with the text, not with the
 // square of the number of occurrences.
 #include "app/AppContext.h"
+#include "settings/Settings.h"
 #include "app/EditorFindReplace.h"
 #include "app/ReplaceDialog.h"
 #include "platform/Desktop.h"
@@ -61,7 +62,8 @@ struct Fixture
 {
     SilentDesktop desktop;
     QPrinter printer;
-    AppContext ctx{desktop, printer};
+    Settings settings{SettingsStore::defaultPath()};
+    AppContext ctx{desktop, printer, settings};
     QPlainTextEdit editor;
     std::unique_ptr<EditorFindReplace> commands;
 

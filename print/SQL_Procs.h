@@ -7,6 +7,7 @@
 #include <array>
 
 struct AppContext;
+class ColumnLayout;
 class Query;
 
 /// Report pixels per inch: print lengths are kept in pixels and shown and stored in inches.
@@ -53,5 +54,7 @@ inline double PageWidthFor(PageOrientation orientation)
 
 /// Prints the result dataset as a table: asks the print options first, re-runs its statement in
 /// the report form's own query, lays out up to 16 of the columns the grid shows, in the grid's
-/// order, and previews or prints. shownFieldCount 0 means no limit. Needs ctx.report.
-void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int shownFieldCount);
+/// order, with the titles and widths the column layout keeps for them, and previews or prints.
+/// shownFieldCount 0 means no limit. Needs ctx.report.
+void PrintQueryResult(AppContext& ctx, Query& dataset, const ColumnLayout& columnLayout, const QString& title,
+                      int shownFieldCount);

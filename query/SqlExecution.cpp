@@ -8,11 +8,11 @@
 #include "query/FillParameters.h"
 #include "query/Generic.h"
 #include "query/query.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
 #include <QDateTime>
-#include <QLineEdit>
 #include <QScreen>
 
 #include <algorithm>
@@ -66,18 +66,12 @@ QString SqlExecution::JoinLines(const QStringList& editorLines)
     return text.sliced(from, to - from);
 }
 
-void SqlExecution::emptyFields(TFRM_Query& window)
-{
-    window.EDT_TimeElapsed->clear();
-    window.EDT_TotalRecords->clear();
-}
-
 SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& editorLines,
                                                         const QPoint& mainWindowTopLeft)
 {
     Q_ASSERT(m_ctx.query);
     TFRM_Query& window = *m_ctx.query;
-    emptyFields(window);
+    window.clearCounts();
     m_ctx.shortDateFormat = kShortDateFormat;
     {
         const BusyCursor busy(m_ctx.desktop);
@@ -130,12 +124,12 @@ SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& ma
 
     } catch (const EngineError& e) {
         busy.reset();
-        emptyFields(window);
+        window.clearCounts();
         ShowEngineError(m_ctx.desktop, e, &window);
         return Outcome::Failed;
     } catch (const std::exception&) {
         busy.reset();
-        emptyFields(window);
+        window.clearCounts();
         m_ctx.desktop.messageBox(BoxKind::Plain, kError, BoxButtons::Ok, &window);
         return Outcome::Failed;
     }
@@ -147,8 +141,7 @@ SqlExecution::Outcome SqlExecution::showResult(TFRM_Query& window, const QDateTi
                                                const QPoint& mainWindowTopLeft)
 {
     const BusyCursor busy(m_ctx.desktop);
-    window.EDT_TotalRecords->setText(QString::number(window.QRY_Grid().recordCount()));
-    window.EDT_TimeElapsed->setText(ElapsedTimeText(start, QDateTime::currentDateTime()));
+    window.showCounts(window.QRY_Grid().recordCount(), ElapsedTimeText(start, QDateTime::currentDateTime()));
     placeWindow(window, mainWindowTopLeft);
     m_ctx.desktop.suspendBusy();
     window.exec();
@@ -156,7 +149,7 @@ SqlExecution::Outcome SqlExecution::showResult(TFRM_Query& window, const QDateTi
 
     if (window.hasQuery())
         window.QRY_Grid().close();
-    emptyFields(window);
+    window.clearCounts();
     return Outcome::ResultShown;
 }
 
@@ -194,30 +187,30 @@ SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window, const QPoint&
         affected == -1 ? kSuccess : kSuccess + QLatin1Char('\r') + QString::number(affected) + kRowsAffected;
     m_ctx.desktop.messageBox(BoxKind::Information, text, BoxButtons::Ok, &window);
     window.QRY_Grid().close();
-    emptyFields(window);
+    window.clearCounts();
     return Outcome::CommandDone;
 }
 
 void SqlExecution::placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft)
 {
-    using namespace Schema;
-    SettingsStore store;
-    if (store.ReadFlag(Section::Grid, Placement::Maximized, false)) {
+    namespace G = Schema::Grid;
+    SettingsStore store = m_ctx.settings.open();
+    if (store.Read(G::Maximized)) {
         window.setWindowState(Qt::WindowMaximized);
         return;
     }
     window.setWindowState(Qt::WindowNoState);
-    const int width = store.ReadNumber(Section::Grid, Placement::Width, 640);
-    const int height = store.ReadNumber(Section::Grid, Placement::Height, 480);
-    int left = store.ReadNumber(Section::Grid, Placement::Left, Placement::kNeverPlaced);
-    if (left == Placement::kNeverPlaced) {
+    const int width = store.Read(G::Width);
+    const int height = store.Read(G::Height);
+    int left = store.Read(G::Left);
+    if (left == Schema::Placement::kNeverPlaced) {
         left = mainWindowTopLeft.x();
-        store.WriteNumber(Section::Grid, Placement::Left, left);
+        store.Write(G::Left, left);
     }
-    int top = store.ReadNumber(Section::Grid, Placement::Top, Placement::kNeverPlaced);
-    if (top == Placement::kNeverPlaced) {
+    int top = store.Read(G::Top);
+    if (top == Schema::Placement::kNeverPlaced) {
         top = mainWindowTopLeft.y();
-        store.WriteNumber(Section::Grid, Placement::Top, top);
+        store.Write(G::Top, top);
     }
     // As the native window system does, a stored size larger than the desktop is cut to it.
     const QSize most = window.screen() ? window.screen()->availableVirtualSize() : QSize(width, height);

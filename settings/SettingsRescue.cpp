@@ -2,11 +2,12 @@
 
 #include "platform/Desktop.h"
 #include "settings/SettingsCheck.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
 #include <QFileInfo>
 
-void RescueDamagedSettings(Desktop& desktop, QWidget* parent)
+void RescueDamagedSettings(const Settings& settings, Desktop& desktop, QWidget* parent)
 {
     const std::optional<SettingsDamage> damage = FindSettingsDamage();
     if (!damage)
@@ -25,7 +26,7 @@ void RescueDamagedSettings(Desktop& desktop, QWidget* parent)
         MoveAside(damage->path, keptAs);
         SettingsStore::useFile();
         // Opening creates the new file; should that fail too, the run stays in memory.
-        SettingsStore().HasSections();
+        settings.open().HasSections();
     } catch (const std::exception& failure) {
         SettingsStore::useMemoryForRun();
         desktop.messageBox(BoxKind::Error,
