@@ -5,6 +5,7 @@
 #include "app/AppContext.h"
 #include "app/ClockText.h"
 #include "app/ColorValue.h"
+#include "app/EditorDocument.h"
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
 #include "connection/Login.h"
@@ -14,11 +15,12 @@
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
@@ -77,10 +79,13 @@ void TFRM_QueryTool::FormShow()
     const int left = store.Read(L::Left);
     const int height = store.Read(L::Height);
     const int width = store.Read(L::Width);
-    move(left, top);
-    // As the native window system does, a stored size larger than the desktop is cut to it.
-    const QSize most = screen() ? screen()->availableVirtualSize() : QSize(width, height);
-    resize(std::min(width, most.width()), std::min(height, most.height()));
+    // As the native window system does, a stored size larger than the desktop is cut to it; and
+    // a hand-edited placement off the desktop comes back onto it.
+    const QRect placement = screen() ? UsableRange::WindowPlacement(left, top, width, height,
+                                                                    screen()->availableVirtualGeometry())
+                                     : QRect(left, top, width, height);
+    move(placement.topLeft());
+    resize(placement.size());
     if (store.Read(L::Maximized))
         setWindowState(windowState() | Qt::WindowMaximized);
 
@@ -91,8 +96,7 @@ void TFRM_QueryTool::FormShow()
 
     QFont font = REDT_QueryTool->font();
     font.setFamily(store.Read(G::FontName));
-    if (const int size = store.Read(G::FontSize); size > 0)
-        font.setPointSize(size);
+    font.setPointSize(UsableRange::FontPoints(store.Read(G::FontSize)));
 
     const bool showToolbar = store.Read(G::ShowToolbar);
     PNL_Top->setVisible(showToolbar);
@@ -184,23 +188,17 @@ void TFRM_QueryTool::changeEvent(QEvent* event)
 
 QString TFRM_QueryTool::editorText() const
 {
-    // toPlainText() would turn no-break spaces into blanks; the raw text keeps every character.
-    QString text = REDT_QueryTool->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
+    return EditorDocument::Text(*REDT_QueryTool);
 }
 
 QStringList TFRM_QueryTool::editorLines() const
 {
-    QStringList lines;
-    for (QTextBlock block = REDT_QueryTool->document()->begin(); block.isValid(); block = block.next())
-        lines.append(block.text());
-    return lines;
+    return EditorDocument::Lines(*REDT_QueryTool);
 }
 
 void TFRM_QueryTool::setEditorText(const QString& text)
 {
-    REDT_QueryTool->setPlainText(text);
+    EditorDocument::SetText(*REDT_QueryTool, text);
 }
 
 void TFRM_QueryTool::setTimeInterval(int milliseconds)
@@ -333,8 +331,10 @@ void TFRM_QueryTool::BBN_LoadSQLClick()
         if (!path)
             return;
         const BusyCursor busy(m_ctx.desktop);
-        // Read first: a file that cannot be read leaves the editor as it was.
-        const QString text = SqlFile::Read(*path);
+        // Read first: a file that cannot be read leaves the editor as it was. The window keeps
+        // painting while a large file comes in; the user's input waits until it is there.
+        const QString text =
+            SqlFile::Read(*path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
         setEditorText(text);
     } catch (const std::exception& e) {
         ShowGeneralError(m_ctx.desktop, e);

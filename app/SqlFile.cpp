@@ -12,6 +12,9 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -82,14 +85,39 @@ std::optional<QString> SqlFile::chooseFileToSave(QWidget* parent)
     return path;
 }
 
-QString SqlFile::Read(const QString& path)
+QString SqlFile::Read(const QString& path, const std::function<void()>& betweenChunks)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    // Opened without waiting (a pipe would wait for a writer) and looked at before reading: a
+    // device such as /dev/zero never ends.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         throw SqlFileError(QStringLiteral("Cannot open file %1").arg(path));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw SqlFileError(QStringLiteral("Failed to Load Stream"));
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw SqlFileError(QStringLiteral("Cannot open file %1: it is not a regular file").arg(path));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw SqlFileError(QStringLiteral("Cannot open file %1").arg(path));
+    }
+    constexpr qint64 kChunk = 1 << 20;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(std::min<qint64>(info.st_size, qint64(1) << 30)));
+    for (;;) {
+        const QByteArray chunk = file.read(kChunk);
+        if (file.error() != QFileDevice::NoError)
+            throw SqlFileError(QStringLiteral("Failed to Load Stream"));
+        if (chunk.isEmpty())
+            break;
+        bytes.append(chunk);
+        if (betweenChunks)
+            betweenChunks();
+    }
     return Decode(bytes);
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -35,9 +36,10 @@ public:
     /// The same for the save dialog, which asks before replacing an existing file.
     std::optional<QString> chooseFileToSave(QWidget* parent);
 
-    /// The whole file as editor text. Throws SqlFileError "Cannot open file <path>", or
-    /// "Failed to Load Stream" when reading breaks off.
-    static QString Read(const QString& path);
+    /// The whole file as editor text. Throws SqlFileError "Cannot open file <path>" (with the
+    /// reason when path is no regular file: a folder, a device, a pipe), or "Failed to Load
+    /// Stream" when reading breaks off. betweenChunks runs after each megabyte read.
+    static QString Read(const QString& path, const std::function<void()>& betweenChunks = {});
     /// Writes text through a temporary file that replaces path only when complete, so a failure
     /// leaves the old file as it was. Throws "Cannot create file <path>" or "Failed to Save Stream".
     static void Write(const QString& path, const QString& text);

@@ -1,10 +1,10 @@
 // Replace All through the real command on a real editor: it must grow with the text, not with the
 // square of the number of occurrences.
+#include "SilentDesktop.h"
 #include "app/AppContext.h"
 #include "settings/Settings.h"
 #include "app/EditorFindReplace.h"
 #include "app/ReplaceDialog.h"
-#include "platform/Desktop.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,29 +21,6 @@
 #include <string>
 
 namespace {
-
-/// Answers every box with OK; the benchmark sees only the "replacements made" message.
-class SilentDesktop final : public Desktop
-{
-public:
-    BoxAnswer messageBox(BoxKind, const QString&, BoxButtons, QWidget*) override { return BoxAnswer::Ok; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&, int, QWidget*) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> openFileName(const FileDialogRequest&, QWidget*) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const FileDialogRequest&, QWidget*) override { return std::nullopt; }
-    bool printDialog(QPrinter&, QWidget*, const PrintDialogOptions&) override { return false; }
-    bool printerSetup(QPrinter&, QWidget*) override { return false; }
-    std::optional<QColor> colorDialog(const QColor&, QWidget*) override { return std::nullopt; }
-    std::optional<FontChoice> fontDialog(const FontDialogRequest&, QWidget*) override { return std::nullopt; }
-    void beginBusy() override {}
-    void endBusy() override {}
-    void suspendBusy() override {}
-    void resumeBusy() override {}
-    void endApplication() override {}
-    void minimizeApplication() override {}
-};
 
 /// SQL-like lines of 109 characters, each holding the word "needle" once: 10,000 lines make just
 /// over 1 MB (1,090,000 characters).

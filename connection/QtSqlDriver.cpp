@@ -17,6 +17,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -25,6 +26,10 @@ constexpr int kPostgresMoneyType = 790;
 const QString kNoActiveTransaction = QStringLiteral("25P01");
 const QString kConnectionLost =
     QStringLiteral("The connection to the database was lost. Log in again with Change Data Source.");
+
+const QString kEmptyStatement = QStringLiteral("The statement is empty: there is no SQL to execute.");
+const QString kNoMessage =
+    QStringLiteral("The database engine refused the statement without giving a reason.");
 
 QString nextConnectionName()
 {
@@ -79,10 +84,13 @@ QString messageOf(const QSqlError& error)
     return message;
 }
 
-EngineError engineError(const QSqlError& error, bool odbc)
+EngineError engineError(const QSqlError& error, bool odbc, const QString& sql = QString())
 {
     EngineError::Entry entry;
     entry.message = messageOf(error);
+    // PostgreSQL refuses an empty statement without a word; a box must still say why.
+    if (entry.message.isEmpty())
+        entry.message = sql.trimmed().isEmpty() ? kEmptyStatement : kNoMessage;
     // QODBC reports the native error number; other drivers a state code such as SQLSTATE.
     if (odbc)
         entry.nativeError = error.nativeErrorCode().toInt();
@@ -120,6 +128,14 @@ QList<EngineError::Entry> odbcDiagnostics(const QSqlQuery& query)
                         QString::fromUtf8(message).trimmed()});
     }
     return entries;
+}
+
+/// SQLSTATE class 08 (connection exception), and PostgreSQL's states for a session the server
+/// ended (administrator or crash shutdown).
+bool LostConnection(const QString& state)
+{
+    return state.startsWith(QStringLiteral("08")) || state == QStringLiteral("57P01") ||
+           state == QStringLiteral("57P02");
 }
 
 QVariant bindable(const QVariant& value)
@@ -227,10 +243,15 @@ void QtSqlDriver::raise(const QSqlQuery& query) const
         throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
     if (m_isOdbc) {
         QList<EngineError::Entry> entries = odbcDiagnostics(query);
+        // The driver keeps the broken session and names it only in its own words and states.
+        if (std::any_of(entries.cbegin(), entries.cend(),
+                        [](const EngineError::Entry& e) { return LostConnection(e.code); }))
+            throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
+        entries.removeIf([](const EngineError::Entry& e) { return e.message.isEmpty(); });
         if (!entries.isEmpty())
             throw EngineError(std::move(entries));
     }
-    throw engineError(query.lastError(), m_isOdbc);
+    throw engineError(query.lastError(), m_isOdbc, query.lastQuery());
 }
 
 FetchedResult QtSqlDriver::fetch(const QString& sql, const QVariantList& values, bool wantLive)

@@ -17,8 +17,9 @@ bool isWordChar(QChar c)
 }
 
 /// End of a literal or quoted identifier opened at from by quote; a doubled quote stays inside.
-qsizetype quotedEnd(QStringView sql, qsizetype from, QChar quote, bool backslashEscapes)
+qsizetype quotedEnd(QStringView sql, qsizetype from, QChar quote, bool backslashEscapes, bool& closed)
 {
+    closed = true;
     qsizetype i = from + 1;
     while (i < sql.size()) {
         const QChar c = sql[i];
@@ -35,6 +36,7 @@ qsizetype quotedEnd(QStringView sql, qsizetype from, QChar quote, bool backslash
         }
         ++i;
     }
+    closed = false;
     return sql.size();
 }
 
@@ -103,8 +105,10 @@ void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>
     TokenSink tokens(visit);
     const qsizetype n = sql.size();
     qsizetype i = 0;
-    auto push = [&tokens](SqlTokenKind kind, qsizetype begin, qsizetype end) {
-        tokens.push(SqlToken{kind, begin, end - begin});
+    bool closed = true; // whether the literal, quoted name or comment just read was closed
+    auto push = [&tokens, &closed](SqlTokenKind kind, qsizetype begin, qsizetype end) {
+        tokens.push(SqlToken{kind, begin, end - begin, !closed});
+        closed = true;
     };
     while (i < n) {
         const QChar c = sql[i];
@@ -120,6 +124,7 @@ void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>
             push(SqlTokenKind::Comment, start, i);
         } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
             const qsizetype close = sql.indexOf(u"*/", i + 2);
+            closed = close >= 0;
             i = close < 0 ? n : close + 2;
             push(SqlTokenKind::Comment, start, i);
         } else if (c == QLatin1Char('\'')) {
@@ -129,17 +134,18 @@ void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>
                                  last->begin + 1 == i && sql[i - 1].toUpper() == QLatin1Char('E');
             if (escapes)
                 tokens.removeLast();
-            i = quotedEnd(sql, i, c, escapes);
+            i = quotedEnd(sql, i, c, escapes, closed);
             push(SqlTokenKind::String, escapes ? start - 1 : start, i);
         } else if (c == QLatin1Char('"') || c == QLatin1Char('`')) {
-            i = quotedEnd(sql, i, c, false);
+            i = quotedEnd(sql, i, c, false, closed);
             push(SqlTokenKind::QuotedIdentifier, start, i);
         } else if (c == QLatin1Char('[')) {
-            i = quotedEnd(sql, i, QLatin1Char(']'), false);
+            i = quotedEnd(sql, i, QLatin1Char(']'), false, closed);
             push(SqlTokenKind::QuotedIdentifier, start, i);
         } else if (c == QLatin1Char('$') && !continuesWord(tokens.last(), i) && dollarTagLength(sql, i) > 0) {
             const QStringView tag = sql.mid(i, dollarTagLength(sql, i));
             const qsizetype close = sql.indexOf(tag, i + tag.size());
+            closed = close >= 0;
             i = close < 0 ? n : close + tag.size();
             push(SqlTokenKind::String, start, i);
         } else if (c == QLatin1Char(':')) {

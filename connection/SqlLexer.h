@@ -23,6 +23,8 @@ struct SqlToken
     SqlTokenKind kind = SqlTokenKind::Symbol;
     qsizetype begin = 0;
     qsizetype length = 0;
+    /// A literal, quoted identifier or block comment without its closing mark: it runs to the end.
+    bool unterminated = false;
 };
 
 /// Splits SQL text into tokens covering it completely, in order. An unterminated literal, quoted

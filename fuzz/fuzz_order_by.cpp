@@ -16,7 +16,8 @@ namespace {
 
 bool isWordChar(QChar c)
 {
-    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+    // A "$" continues a word but starts none.
+    return c.isLetterOrNumber() || c == u'_';
 }
 
 bool standsAlone(const QString& s, qsizetype at, qsizetype length)

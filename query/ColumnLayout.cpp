@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
 
 #include <climits>
 
@@ -21,6 +22,16 @@ using Schema::QryFields::WidthKey;
 ColumnLayout::ColumnLayout(const Settings& settings) : m_settings(settings) {}
 
 QList<ColumnLayout::Column> ColumnLayout::columns(const QStringList& fieldNames) const
+{
+    QList<Column> columns = storedColumns(fieldNames);
+    for (Column& column : columns) {
+        if (column.width)
+            column.width = UsableRange::ColumnWidth(*column.width);
+    }
+    return columns;
+}
+
+QList<ColumnLayout::Column> ColumnLayout::storedColumns(const QStringList& fieldNames) const
 {
     const QString& section = Schema::Section::QryFields;
     const SettingsStore store = m_settings.open();
@@ -41,12 +52,16 @@ void ColumnLayout::startResult(int columnCount)
 
 QList<ColumnLayout::Column> ColumnLayout::restore(const QStringList& fieldNames)
 {
-    QList<Column> read = columns(fieldNames);
+    QList<Column> read = storedColumns(fieldNames);
     m_knownWidths.resize(fieldNames.size(), -1);
     for (qsizetype c = 0; c < read.size(); ++c) {
         if (const auto refused = m_refusedWidths.constFind(fieldNames[c]); refused != m_refusedWidths.cend())
             read[c].width = *refused;
+        // The width as stored: a hand-edited one outside the usable range is shown inside it, and
+        // the grid's painting then stores what it shows.
         m_knownWidths[c] = read[c].width.value_or(-1);
+        if (read[c].width)
+            read[c].width = UsableRange::ColumnWidth(*read[c].width);
     }
     return read;
 }

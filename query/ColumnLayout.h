@@ -37,7 +37,8 @@ public:
 
     explicit ColumnLayout(const Settings& settings);
 
-    /// The stored titles and widths of these names, read in one operation.
+    /// The stored titles and widths of these names, read in one operation; a width outside the
+    /// usable range (a hand-edited store) reads as the nearest usable one.
     QList<Column> columns(const QStringList& fieldNames) const;
 
     /// A new result on screen with this many columns: none of their widths is known to be stored.
@@ -64,6 +65,9 @@ public:
     void storeOrder(const QStringList& fieldNamesInOrder);
 
 private:
+    /// columns() with the widths as they are stored.
+    QList<Column> storedColumns(const QStringList& fieldNames) const;
+
     const Settings& m_settings;
     /// Per column of the result on screen: the width known to be stored, -1 when unknown.
     QList<int> m_knownWidths;

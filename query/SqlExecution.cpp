@@ -11,6 +11,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
 
 #include <QDateTime>
 #include <QScreen>
@@ -212,8 +213,12 @@ void SqlExecution::placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLe
         top = mainWindowTopLeft.y();
         store.Write(G::Top, top);
     }
-    // As the native window system does, a stored size larger than the desktop is cut to it.
-    const QSize most = window.screen() ? window.screen()->availableVirtualSize() : QSize(width, height);
-    window.resize(std::min(width, most.width()), std::min(height, most.height()));
-    window.move(left, top);
+    // As the native window system does, a stored size larger than the desktop is cut to it; and
+    // a hand-edited placement off the desktop comes back onto it.
+    const QRect placement = window.screen()
+                                ? UsableRange::WindowPlacement(left, top, width, height,
+                                                               window.screen()->availableVirtualGeometry())
+                                : QRect(left, top, width, height);
+    window.resize(placement.size());
+    window.move(placement.topLeft());
 }

@@ -30,6 +30,7 @@ struct Span
     qsizetype begin = 0;
     qsizetype end = 0;
     bool lineComment = false;
+    bool unterminated = false;
 };
 
 /// A word: input from begin to end, cut only at separators outside spans.
@@ -55,6 +56,9 @@ private:
     /// Appends text[begin, end) with the letters a to z outside spans upper-cased.
     void emit(qsizetype begin, qsizetype end);
     void endPiece(bool lineBreak) { m_out += lineBreak ? QLatin1Char('\n') : QChar(kBlank); }
+    /// Takes back the last separator when an unclosed literal or comment ends the text: it would
+    /// land inside it.
+    QString finish();
     /// The first "=" outside spans in [begin, end), or -1.
     qsizetype findEquals(qsizetype begin, qsizetype end);
     /// Moves the span cursor to the first span that ends after at.
@@ -71,7 +75,8 @@ SqlWords::SqlWords(QStringView text) : m_text(text), m_src(text.utf16())
 {
     ForEachSqlToken(text, [this](const SqlToken& token) {
         if (IsProtectedToken(token.kind))
-            m_spans.append(Span{token.begin, token.begin + token.length, IsLineComment(m_text, token)});
+            m_spans.append(Span{token.begin, token.begin + token.length, IsLineComment(m_text, token),
+                                token.unterminated});
     });
     m_out.reserve(text.size() + text.size() / 8 + 16);
 }
@@ -157,13 +162,20 @@ qsizetype SqlWords::findEquals(qsizetype begin, qsizetype end)
     return -1;
 }
 
+QString SqlWords::finish()
+{
+    if (!m_spans.isEmpty() && m_spans.last().unterminated && !m_out.isEmpty())
+        m_out.chop(1);
+    return std::move(m_out);
+}
+
 QString SqlWords::upperCased()
 {
     for (const Word& word : split()) {
         emit(word.begin, word.end);
         endPiece(word.endsWithLineComment);
     }
-    return std::move(m_out);
+    return finish();
 }
 
 QString SqlWords::normalized()
@@ -208,7 +220,7 @@ QString SqlWords::normalized()
             begin = opEnd;
         }
     }
-    return std::move(m_out);
+    return finish();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
 #include "support/TestHome.h"
 
 #include <gtest/gtest.h>
@@ -250,6 +251,20 @@ TEST_F(ColumnLayoutStore, OrdersOfTooLongKeysAreNeitherWrittenNorRead)
     settings.open().WriteText(Schema::Section::QrySortOrder, key, names.join(u'|'));
     EXPECT_TRUE(layout.storedOrder(names).isEmpty());
     EXPECT_TRUE(layout.storedOrder({}).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ColumnLayoutStore, AHandEditedWidthReadsUsableAndPaintingStoresWhatItShows)
+{
+    storeWidth(QStringLiteral("A"), 100000);
+    EXPECT_EQ(layout.columns({QStringLiteral("A")}).front().width, UsableRange::kMaxColumnWidth);
+    layout.startResult(1);
+    EXPECT_EQ(layout.restore({QStringLiteral("A")}).front().width, UsableRange::kMaxColumnWidth);
+    layout.noteDrawnWidth(0, QStringLiteral("A"), UsableRange::kMaxColumnWidth);
+    EXPECT_EQ(storedWidth(QStringLiteral("A")), QString::number(UsableRange::kMaxColumnWidth));
 }
 
 } // namespace

@@ -33,12 +33,14 @@ struct FaultCase
 {
     Fault fault;
     bool duringAStatement; ///< the fault strikes while a statement runs, not between two
+    bool odbc = false;     ///< through the ODBC data source instead of the QPSQL alias
 };
 
 std::string CaseName(const ::testing::TestParamInfo<FaultCase>& info)
 {
     return std::string(info.param.fault == Fault::ServerStopped ? "ServerStopped" : "SessionTerminated") +
-           (info.param.duringAStatement ? "DuringAStatement" : "BetweenStatements");
+           (info.param.duringAStatement ? "DuringAStatement" : "BetweenStatements") +
+           (info.param.odbc ? "Odbc" : "");
 }
 
 class EngineFaultTest : public QueryWindowTest, public ::testing::WithParamInterface<FaultCase>
@@ -53,6 +55,7 @@ protected:
             "DROP TABLE IF EXISTS fault_t; CREATE TABLE fault_t (id int PRIMARY KEY, name text);"
             "INSERT INTO fault_t VALUES (1, 'one'), (2, 'two'), (3, 'three');"));
         pg.writeAlias(QStringLiteral("PG"));
+        pg.writeOdbcDsn(QStringLiteral("PG DSN"));
         startup = std::make_unique<Startup>(ctx);
         startup->login().show();
         logIn();
@@ -73,7 +76,8 @@ protected:
     void logIn()
     {
         TFRM_Login& login = startup->login();
-        login.CBX_DataSource->setCurrentIndex(login.CBX_DataSource->findText(QStringLiteral("PG")));
+        const QString source = GetParam().odbc ? QStringLiteral("PG DSN") : QStringLiteral("PG");
+        login.CBX_DataSource->setCurrentIndex(login.CBX_DataSource->findText(source));
         login.EDT_UserName->setText(PgServer::instance().user());
         login.EDT_Password->setText(PgServer::instance().password());
         QTest::mouseClick(login.BBN_Ok, Qt::LeftButton);
@@ -192,7 +196,11 @@ INSTANTIATE_TEST_SUITE_P(Faults, EngineFaultTest,
                          ::testing::Values(FaultCase{Fault::ServerStopped, false},
                                            FaultCase{Fault::ServerStopped, true},
                                            FaultCase{Fault::SessionTerminated, false},
-                                           FaultCase{Fault::SessionTerminated, true}),
+                                           FaultCase{Fault::SessionTerminated, true},
+                                           FaultCase{Fault::ServerStopped, false, true},
+                                           FaultCase{Fault::ServerStopped, true, true},
+                                           FaultCase{Fault::SessionTerminated, false, true},
+                                           FaultCase{Fault::SessionTerminated, true, true}),
                          CaseName);
 
 } // namespace

@@ -10,11 +10,13 @@
 #include "query/ResultGridModel.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -52,6 +54,19 @@ QList<std::pair<QString, QString>> NumberEntries()
     return entries;
 }
 
+/// Its corner on the available area, and a size between the smallest usable window and the area.
+bool Usable(const QRect& window, const QRect& available)
+{
+    return window.width() >= UsableRange::kMinWindowSize.width() && window.width() <= available.width() &&
+           window.height() >= UsableRange::kMinWindowSize.height() && window.height() <= available.height() &&
+           available.contains(window.topLeft());
+}
+
+std::string Text(const QRect& r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toStdString();
+}
+
 class GarbageSettingsTest : public QueryWindowTest, public ::testing::WithParamInterface<const char*>
 {
 protected:
@@ -87,27 +102,33 @@ TEST_P(GarbageSettingsTest, TheProgramRunsOnDefaultsOrSaneLimits)
     TFRM_QueryTool& main = startup->queryTool();
     ASSERT_TRUE(main.isVisible()) << "logged in whatever the retry limit reads as";
     // Whatever was stored, the window is a usable size on the screen and can be drawn.
-    EXPECT_GT(main.width(), 0);
-    EXPECT_LT(main.width(), 100000);
+    EXPECT_TRUE(Usable(main.geometry(), main.screen()->availableVirtualGeometry()))
+        << Text(main.geometry()) << " on " << Text(main.screen()->availableVirtualGeometry());
     EXPECT_FALSE(main.grab().isNull());
-    EXPECT_GT(main.REDT_QueryTool->font().pointSizeF(), 0);
+    EXPECT_GE(main.REDT_QueryTool->font().pointSize(), UsableRange::kMinFontPoints);
+    EXPECT_LE(main.REDT_QueryTool->font().pointSize(), UsableRange::kMaxFontPoints);
 
     // The result window is placed from "GRID" and shows the rows.
     window = std::make_unique<TFRM_Query>(ctx);
     ctx.query = window.get();
     execution = std::make_unique<SqlExecution>(ctx);
     int rows = -1;
-    QSize size;
+    QRect placed;
+    QRect available;
+    int empnoWidth = -1;
     EXPECT_EQ(execute(QStringLiteral("select empno, ename from emp"),
                       [&](TFRM_Query& w) {
                           rows = w.gridModel().rowCount();
-                          size = w.size();
+                          placed = w.geometry();
+                          available = w.screen()->availableVirtualGeometry();
+                          empnoWidth = w.columnWidth(0);
                           w.grab();
                       }),
               Outcome::ResultShown);
     EXPECT_EQ(rows, 40);
-    EXPECT_GT(size.width(), 0);
-    EXPECT_LT(size.width(), 100000);
+    EXPECT_TRUE(Usable(placed, available)) << Text(placed) << " on " << Text(available);
+    EXPECT_GE(empnoWidth, UsableRange::kMinColumnWidth) << "the column can be seen";
+    EXPECT_LE(empnoWidth, UsableRange::kMaxColumnWidth);
 
     // The options dialog reads every one of them too.
     main.BBN_Options->click();

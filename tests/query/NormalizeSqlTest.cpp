@@ -17,10 +17,11 @@ struct Masked
 {
     QString text;
     QList<bool> quoted;
+    bool openAtEnd = false; ///< a quote left open runs to the end
 
     static Masked of(const QString& input)
     {
-        Masked m{input, QList<bool>(input.size(), false)};
+        Masked m{input, QList<bool>(input.size(), false), false};
         for (qsizetype i = 0; i < input.size();) {
             const QChar c = input[i];
             if (c != u'\'' && c != u'"') {
@@ -29,8 +30,10 @@ struct Masked
             }
             qsizetype j = i + 1;
             for (;;) {
-                if (j >= input.size())
+                if (j >= input.size()) {
+                    m.openAtEnd = true;
                     break;
+                }
                 if (input[j] == c) {
                     if (j + 1 < input.size() && input[j + 1] == c) {
                         j += 2;
@@ -52,9 +55,12 @@ struct Masked
     bool separator(qsizetype i) const { return !quoted[i] && text[i].unicode() <= 32; }
     Masked mid(qsizetype from, qsizetype n = -1) const
     {
-        return Masked{text.mid(from, n), quoted.mid(from, n)};
+        return Masked{text.mid(from, n), quoted.mid(from, n), false};
     }
-    Masked operator+(const Masked& other) const { return Masked{text + other.text, quoted + other.quoted}; }
+    Masked operator+(const Masked& other) const
+    {
+        return Masked{text + other.text, quoted + other.quoted, false};
+    }
 };
 
 bool IsLead(QChar c)
@@ -68,10 +74,11 @@ QString ReferenceNormalize(const QString& input)
 {
     if (input.isEmpty() || input[0] == u' ')
         return {};
-    const Masked blank{QStringLiteral(" "), {false}};
+    const Masked blank{QStringLiteral(" "), {false}, false};
     QList<Masked> slots;
     QList<bool> glued;
     Masked s = Masked::of(input);
+    const bool openAtEnd = s.openAtEnd;
     const auto trimmed = [](Masked m) {
         qsizetype from = 0;
         qsizetype to = m.size();
@@ -116,6 +123,9 @@ QString ReferenceNormalize(const QString& input)
             out += slot.quoted[i] ? slot.text[i] : UpperCaseLetters(QString(slot.text[i]))[0];
         out += QLatin1Char(' ');
     }
+    // The last blank would land inside the open quote.
+    if (openAtEnd)
+        out.chop(1);
     return out;
 }
 

@@ -1,0 +1,80 @@
+#include "app/EditorDocument.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+
+namespace {
+
+struct StandIn
+{
+    char16_t character;
+    char16_t standIn;
+};
+constexpr StandIn kStandIns[] = {{0x2029, 0xDE29}, {0xFDD0, 0xDED0}, {0xFDD1, 0xDED1}};
+
+QString Swap(QString text, bool toEditor)
+{
+    for (QChar& c : text) {
+        for (const StandIn& s : kStandIns) {
+            if (c.unicode() == (toEditor ? s.character : s.standIn)) {
+                c = QChar(toEditor ? s.standIn : s.character);
+                break;
+            }
+        }
+    }
+    return text;
+}
+
+bool HasLongLine(const QString& text)
+{
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        if (end - start > EditorDocument::kLongLine)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+namespace EditorDocument {
+
+QString ToEditor(QString text)
+{
+    return Swap(std::move(text), true);
+}
+
+QString FromEditor(QString text)
+{
+    return Swap(std::move(text), false);
+}
+
+void SetText(QPlainTextEdit& editor, const QString& text)
+{
+    // Set before the text, so that the long line is laid out once, the fast way.
+    editor.setWordWrapMode(HasLongLine(text) ? QTextOption::WrapAnywhere
+                                             : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    editor.setPlainText(ToEditor(text));
+}
+
+QString Text(const QPlainTextEdit& editor)
+{
+    // toPlainText() would turn no-break spaces into blanks; the raw text keeps every character.
+    QString text = editor.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return FromEditor(std::move(text));
+}
+
+QStringList Lines(const QPlainTextEdit& editor)
+{
+    QStringList lines;
+    for (QTextBlock block = editor.document()->begin(); block.isValid(); block = block.next())
+        lines.append(FromEditor(block.text()));
+    return lines;
+}
+
+} // namespace EditorDocument

@@ -1,0 +1,122 @@
+// A one-line SQL file of 5 MB through the main window's Load command, word wrap on: the time until
+// the editor shows it, and the time one typed character takes to show on that line.
+#include "SilentDesktop.h"
+#include "app/AppContext.h"
+#include "settings/Settings.h"
+#include "app/main.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+
+namespace {
+
+constexpr qsizetype kLineBytes = 5'000'000;
+
+QString oneLineFile(const QString& folder)
+{
+    // Mostly one long literal: a line without a blank is the hard case for wrapping.
+    const QByteArray head = "SELECT ENAME, '";
+    const QByteArray tail = "' AS X FROM EMP WHERE EMPNO = 7369";
+    const QByteArray line =
+        head + QByteArray("0123456789abcdef").repeated((kLineBytes - head.size() - tail.size()) / 16) + tail;
+    const QString path = folder + QStringLiteral("/long.SQL");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(line + "\r\n") != line.size() + 2)
+        return {};
+    return path;
+}
+
+double fastestLoadS = 0;
+double fastestLoadCpuS = 0;
+double fastestTypeS = 0;
+
+/// This thread's processor time: on a busy machine the wall clock also counts other work.
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+void BM_LongLineLoad(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    SilentDesktop desktop;
+    QPrinter printer;
+    Settings settings{SettingsStore::defaultPath()};
+    AppContext ctx{desktop, printer, settings};
+    desktop.openAnswer = oneLineFile(folder.path());
+    if (desktop.openAnswer->isEmpty()) {
+        state.SkipWithError("cannot write the file");
+        return;
+    }
+    double fastestLoad = 1e300;
+    double fastestLoadCpu = 1e300;
+    double fastestType = 1e300;
+    for (auto _ : state) {
+        TFRM_QueryTool window(ctx);
+        window.show();
+        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        const double cpuStart = ThreadCpuSeconds();
+        window.BBN_LoadSQL->click();
+        window.REDT_QueryTool->repaint();
+        QApplication::processEvents();
+        const double load = double(timer.nsecsElapsed()) / 1e9;
+        fastestLoadCpu = std::min(fastestLoadCpu, ThreadCpuSeconds() - cpuStart);
+        if (window.REDT_QueryTool->document()->characterCount() < kLineBytes - 16)
+            state.SkipWithError("the file was not loaded");
+
+        window.REDT_QueryTool->moveCursor(QTextCursor::End);
+        timer.restart();
+        QTest::keyClick(window.REDT_QueryTool, Qt::Key_X);
+        window.REDT_QueryTool->repaint();
+        QApplication::processEvents();
+        const double type = double(timer.nsecsElapsed()) / 1e9;
+        state.SetIterationTime(load);
+        fastestLoad = std::min(fastestLoad, load);
+        fastestType = std::min(fastestType, type);
+    }
+    // The fastest run is the figure: the machine's other work only ever adds to a run's time.
+    fastestLoadS = fastestLoad;
+    fastestLoadCpuS = fastestLoadCpu;
+    fastestTypeS = fastestType;
+}
+BENCHMARK(BM_LongLineLoad)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Never touch the user's own settings.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    if (fastestLoadS > 0) {
+        std::printf("figure: long_line_load_s %.2f\n", fastestLoadS);
+        std::printf("figure: long_line_load_cpu_s %.2f\n", fastestLoadCpuS);
+        std::printf("figure: long_line_type_s %.2f\n", fastestTypeS);
+    }
+    return 0;
+}
