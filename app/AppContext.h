@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsSchema.h"
+
 #include <QString>
 
 class Connection;
@@ -21,7 +23,8 @@ struct LoginFacts
     QString ProgramFolder; ///< the program file's folder, ending in "/"
     QString CurrentUserName;
     QString CurrentDataSource;
-    int LoginRetryLimit = 3;
+    /// Until the login dialog reads it: the schema's default, also when the store fails.
+    int LoginRetryLimit = Schema::General::MaximumLoginRetries.readDefault;
     int LoginAttempt = 1;
 };
 
