@@ -7,10 +7,13 @@
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
 #include "settings/Settings.h"
+#include "platform/Placement.h"
+#include "platform/WindowPlacement.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -58,7 +61,7 @@ void EditorFindReplace::MI_FindClick()
     RunGuarded(m_ctx.desktop, [&] {
         m_counter = 0;
         loadFindDialog();
-        m_findDialog->present();
+        present(*m_findDialog);
     });
 }
 
@@ -79,7 +82,7 @@ void EditorFindReplace::MI_ReplaceClick()
         m_replaceDialog->setFindText(store.Read(D::ReplaceDialogText));
         m_replaceDialog->setMatchCase(store.Read(D::ReplaceDialogMatchCase));
         m_replaceDialog->setWholeWord(store.Read(D::ReplaceDialogWholeWord));
-        m_replaceDialog->present();
+        present(*m_replaceDialog);
     });
 }
 
@@ -150,7 +153,51 @@ void EditorFindReplace::select(int start, int length)
     cursor.setPosition(start + length, QTextCursor::KeepAnchor);
     m_editor.setTextCursor(cursor);
     m_editor.ensureCursorVisible();
+    focusEditor();
+    for (SearchDialog* dialog :
+         std::initializer_list<SearchDialog*>{m_findDialog.data(), m_replaceDialog.data()}) {
+        if (dialog && dialog->isVisible())
+            placeBesideSelection(*dialog, WindowPlacement::Frame(*dialog));
+    }
+}
+
+void EditorFindReplace::focusEditor()
+{
+    // What the user types next goes into the editor, not into the dialog that asked for the search.
+    m_editor.window()->activateWindow();
     m_editor.setFocus();
+}
+
+QRect EditorFindReplace::selectionArea() const
+{
+    QTextCursor start = m_editor.textCursor();
+    QTextCursor end = start;
+    start.setPosition(start.selectionStart());
+    end.setPosition(end.selectionEnd());
+    const QRect area = m_editor.cursorRect(start).united(m_editor.cursorRect(end));
+    return QRect(m_editor.viewport()->mapToGlobal(area.topLeft()), area.size());
+}
+
+void EditorFindReplace::placeBesideSelection(SearchDialog& dialog, const QRect& preferred)
+{
+    const QScreen* screen = m_editor.window()->screen();
+    if (!screen)
+        return;
+    const QRect frame = PlaceBeside(preferred, selectionArea(), screen->availableGeometry());
+    if (frame != WindowPlacement::Frame(dialog))
+        WindowPlacement::SetFrame(dialog, frame);
+}
+
+void EditorFindReplace::present(SearchDialog& dialog)
+{
+    if (!dialog.isVisible()) {
+        // A new dialog opens over the middle of the editor's window, unless it would cover the selection.
+        const QMargins margins = WindowPlacement::FrameMargins(dialog);
+        QRect frame(QPoint(), dialog.size().grownBy(margins));
+        frame.moveCenter(WindowPlacement::Frame(*m_editor.window()).center());
+        placeBesideSelection(dialog, frame);
+    }
+    dialog.present();
 }
 
 void EditorFindReplace::RDI_VemraReplace(bool replaceAll)
@@ -168,7 +215,7 @@ void EditorFindReplace::RDI_VemraReplace(bool replaceAll)
                                                             findText, m_replaceDialog->matchCase())) {
             cursor.insertText(m_replaceDialog->replaceText());
             m_editor.setTextCursor(cursor);
-            m_editor.setFocus();
+            focusEditor();
         }
         m_counter = 0;
         RDI_VemraFind();
@@ -210,7 +257,7 @@ void EditorFindReplace::replaceAll()
         cursor.insertText(span);
         cursor.endEditBlock();
         m_editor.setTextCursor(cursor);
-        m_editor.setFocus();
+        focusEditor();
     }
     m_ctx.desktop.messageBox(BoxKind::Information, kReplacementsMade.arg(count), BoxButtons::Ok,
                              m_replaceDialog);

@@ -9,6 +9,8 @@ class FindDialog;
 class QPlainTextEdit;
 class QString;
 class ReplaceDialog;
+class QRect;
+class SearchDialog;
 
 /// The editor's Find, Find Next, Replace and Replace All commands, with their modeless dialogs.
 ///
@@ -47,6 +49,13 @@ private:
     void findNext(QWidget* dialog, const QString& findText, const SearchOptions& options,
                   void (EditorFindReplace::*storeOptions)());
     void select(int start, int length);
+    /// The editor's window becomes the active window with the keyboard in the editor.
+    void focusEditor();
+    /// The selection's area on the screen.
+    QRect selectionArea() const;
+    /// Moves the dialog from where it is preferred to a place that leaves the selection visible.
+    void placeBesideSelection(SearchDialog& dialog, const QRect& preferred);
+    void present(SearchDialog& dialog);
     void replaceAll();
     void storeFindDialog();
     void storeReplaceDialog();

@@ -12,20 +12,19 @@
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
 #include "platform/PlatformVersion.h"
+#include "platform/WindowPlacement.h"
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "settings/UsableRange.h"
+#include "settings/StoredPlacement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
-
-#include <algorithm>
 
 namespace {
 
@@ -69,25 +68,10 @@ void TFRM_QueryTool::FormCreate()
 
 void TFRM_QueryTool::FormShow()
 {
-    namespace L = Schema::Location;
     namespace G = Schema::General;
     const SettingsStore store = m_ctx.settings.open();
 
-    // The normal placement is applied in both cases, so a maximised start restores to it.
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
-    const int top = store.Read(L::Top);
-    const int left = store.Read(L::Left);
-    const int height = store.Read(L::Height);
-    const int width = store.Read(L::Width);
-    // As the native window system does, a stored size larger than the desktop is cut to it; and
-    // a hand-edited placement off the desktop comes back onto it.
-    const QRect placement = screen() ? UsableRange::WindowPlacement(left, top, width, height,
-                                                                    screen()->availableVirtualGeometry())
-                                     : QRect(left, top, width, height);
-    move(placement.topLeft());
-    resize(placement.size());
-    if (store.Read(L::Maximized))
-        setWindowState(windowState() | Qt::WindowMaximized);
+    m_placement->apply(ReadPlacement(store, Schema::Location::Window));
 
     QPalette palette = REDT_QueryTool->palette();
     palette.setColor(QPalette::Base, ColorFromValue(store.Read(G::BackgroundColor)));
@@ -137,18 +121,10 @@ bool TFRM_QueryTool::FormClose()
 
 void TFRM_QueryTool::savePlacement()
 {
-    namespace L = Schema::Location;
+    // The normal frame is stored beside the maximised flag: a window left maximised comes back
+    // maximised, and restores to where it was before.
     SettingsStore store = m_ctx.settings.open();
-    if (isMaximized()) {
-        // The normal placement stored earlier stays for the next restore.
-        store.Write(L::Maximized, true);
-        return;
-    }
-    store.Write(L::Maximized, false);
-    store.Write(L::Top, y());
-    store.Write(L::Left, x());
-    store.Write(L::Height, height());
-    store.Write(L::Width, width());
+    WritePlacement(store, Schema::Location::Window, m_placement->current());
 }
 
 void TFRM_QueryTool::showEvent(QShowEvent* event)
@@ -293,15 +269,20 @@ void TFRM_QueryTool::BBN_CloseClick()
 
 void TFRM_QueryTool::BBN_HelpClick()
 {
-    if (!m_help)
+    if (!m_help) {
         m_help = std::make_unique<HelpWindow>();
+        // Opened over this window, but wholly on its screen.
+        QRect frame(QPoint(), m_help->size().grownBy(WindowPlacement::FrameMargins(*m_help)));
+        frame.moveCenter(WindowPlacement::Frame(*this).center());
+        WindowPlacement::SetFrame(*m_help, WhollyOnScreen(frame, WindowPlacement::AvailableAreas()));
+    }
     m_help->showContents();
     m_help->showSearch();
 }
 
 void TFRM_QueryTool::BBN_ExecuteSQLClick()
 {
-    Q_EMIT executeSQLRequested(editorLines(), pos());
+    Q_EMIT executeSQLRequested(editorLines(), WindowPlacement::Frame(*this).topLeft());
 }
 
 void TFRM_QueryTool::BBN_PrintSQLClick()

@@ -5,6 +5,7 @@
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
 #include "platform/ToolbarGlyphs.h"
+#include "platform/WindowPlacement.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -46,7 +47,8 @@ void SetTextColor(QWidget& widget, const QColor& color)
 } // namespace
 
 TFRM_QueryTool::TFRM_QueryTool(AppContext& ctx, QWidget* parent)
-    : QMainWindow(parent), m_ctx(ctx), m_sqlFile(ctx.desktop, ctx.settings, ctx.facts)
+    : QMainWindow(parent), m_ctx(ctx), m_sqlFile(ctx.desktop, ctx.settings, ctx.facts),
+      m_placement(new WindowPlacement(*this))
 {
     setObjectName(QStringLiteral("TFRM_QueryTool"));
     setWindowTitle(QStringLiteral("Tovak's Query Tool"));

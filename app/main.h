@@ -16,6 +16,7 @@ class QPlainTextEdit;
 class QTimer;
 class QToolButton;
 class StatusPanels;
+class WindowPlacement;
 struct AppContext;
 struct PlatformVersion;
 
@@ -107,8 +108,8 @@ public Q_SLOTS:
     void Timer_DateTimer();
 
 Q_SIGNALS:
-    /// "Execute SQL": the statement's lines and where this window stands, for a result window
-    /// that was never placed.
+    /// "Execute SQL": the statement's lines and this window's frame corner, where a result window
+    /// that was never placed opens.
     void executeSQLRequested(const QStringList& editorLines, const QPoint& windowTopLeft);
     void printSQLRequested();
     void findRequested();
@@ -139,6 +140,7 @@ private:
     AppContext& m_ctx;
     SqlFile m_sqlFile;
     std::unique_ptr<HelpWindow> m_help;
+    WindowPlacement* m_placement;
     bool m_ending = false;
     bool m_minimizing = false;
 };

@@ -62,10 +62,13 @@ void checkNormalized(const QString& input, const QString& output)
     const Split out = splitOf(output);
     FUZZ_CHECK(in.protectedTexts == out.protectedTexts, detail);
     FUZZ_CHECK(UpperCaseLetters(in.outside) == out.outside, detail);
-    // Outside literals and comments no two blanks stand together.
+    // Outside literals and comments no two separators (codes 0 to 32) stand together; other
+    // white space (U+00A0, U+2003, ...) is word content and stays.
     ForEachSqlToken(output, [&](const SqlToken& token) {
-        if (token.kind == SqlTokenKind::Space)
-            FUZZ_CHECK(token.length == 1, detail);
+        if (token.kind != SqlTokenKind::Space)
+            return;
+        for (qsizetype i = token.begin + 1; i < token.begin + token.length; ++i)
+            FUZZ_CHECK(output[i - 1].unicode() > 32 || output[i].unicode() > 32, detail);
     });
 }
 

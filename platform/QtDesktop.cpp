@@ -244,11 +244,5 @@ void QtDesktop::endApplication()
 
 void QtDesktop::minimizeApplication()
 {
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget* window : windows) {
-        const Qt::WindowType type = window->windowType();
-        if (!window->isVisible() || type == Qt::Popup || type == Qt::ToolTip || type == Qt::SplashScreen)
-            continue;
-        window->showMinimized();
-    }
+    m_minimizer.minimize();
 }

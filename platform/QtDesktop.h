@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ApplicationMinimizer.h"
 #include "platform/Desktop.h"
 
 /// The desktop of the running program, with Qt's boxes and dialogs. Every modal box and dialog
@@ -33,6 +34,8 @@ public:
     void minimizeApplication() override;
 
     QString caption() const { return m_caption; }
+    /// True while the windows are down after minimizeApplication, until one comes back.
+    bool applicationMinimized() const { return m_minimizer.isMinimized(); }
     int busyDepth() const { return m_busyDepth; }
     /// True while the busy cursor is what the user sees.
     bool busyCursorShown() const { return m_cursorPushed; }
@@ -42,6 +45,7 @@ private:
     void updateCursor();
 
     QString m_caption;
+    ApplicationMinimizer m_minimizer;
     int m_busyDepth = 0;
     int m_suspendDepth = 0;
     bool m_cursorPushed = false;

@@ -4,6 +4,7 @@
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "platform/Desktop.h"
+#include "platform/WindowPlacement.h"
 #include "query/DataSourceLink.h"
 #include "query/FillParameters.h"
 #include "query/Generic.h"
@@ -11,10 +12,9 @@
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
-#include "settings/UsableRange.h"
+#include "settings/StoredPlacement.h"
 
 #include <QDateTime>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -196,29 +196,16 @@ void SqlExecution::placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLe
 {
     namespace G = Schema::Grid;
     SettingsStore store = m_ctx.settings.open();
-    if (store.Read(G::Maximized)) {
-        window.setWindowState(Qt::WindowMaximized);
-        return;
+    const int never = Schema::Placement::kNeverPlaced;
+    Placement placement = ReadPlacement(store, G::Window);
+    // A window never placed opens at the main window's corner, and that corner is kept.
+    if (placement.frame.x() == never) {
+        placement.frame.moveLeft(mainWindowTopLeft.x());
+        store.Write(G::Left, mainWindowTopLeft.x());
     }
-    window.setWindowState(Qt::WindowNoState);
-    const int width = store.Read(G::Width);
-    const int height = store.Read(G::Height);
-    int left = store.Read(G::Left);
-    if (left == Schema::Placement::kNeverPlaced) {
-        left = mainWindowTopLeft.x();
-        store.Write(G::Left, left);
+    if (placement.frame.y() == never) {
+        placement.frame.moveTop(mainWindowTopLeft.y());
+        store.Write(G::Top, mainWindowTopLeft.y());
     }
-    int top = store.Read(G::Top);
-    if (top == Schema::Placement::kNeverPlaced) {
-        top = mainWindowTopLeft.y();
-        store.Write(G::Top, top);
-    }
-    // As the native window system does, a stored size larger than the desktop is cut to it; and
-    // a hand-edited placement off the desktop comes back onto it.
-    const QRect placement = window.screen()
-                                ? UsableRange::WindowPlacement(left, top, width, height,
-                                                               window.screen()->availableVirtualGeometry())
-                                : QRect(left, top, width, height);
-    window.resize(placement.size());
-    window.move(placement.topLeft());
+    window.placement().apply(placement);
 }

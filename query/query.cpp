@@ -4,6 +4,8 @@
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "platform/Desktop.h"
+#include "platform/ReadOnlyField.h"
+#include "platform/WindowPlacement.h"
 #include "query/CellPaintDelegate.h"
 #include "query/ColumnOrder.h"
 #include "query/DataSourceLink.h"
@@ -14,6 +16,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/StoredPlacement.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -33,13 +36,19 @@ const QString kDeleteQuestion = QStringLiteral("Delete record?");
 const QString kGridOptionsMissing = QStringLiteral("Grid Options is not available yet.");
 const QString kPrintMissing = QStringLiteral("Print is not available yet.");
 
+/// The longest texts the two fields are sized for: a count beyond any engine's rows, and a run of
+/// nearly a day (a longer one still reads from its start, and whole in the tooltip).
+const QString kLongestRecordCount = QStringLiteral("2147483647");
+const QString kLongestElapsedTime = QStringLiteral("23 hrs 59 mins 59 secs 999 msecs");
+
 /// Widths of a new result follow the fields' display widths, but no wider than this many digits.
 constexpr int kMaxInitialChars = 64;
 
 } // namespace
 
 TFRM_Query::TFRM_Query(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), DSC_Grid(new DataSourceLink(this)), m_ctx(ctx), m_layout(ctx.settings)
+    : QDialog(parent), DSC_Grid(new DataSourceLink(this)), m_ctx(ctx), m_placement(new WindowPlacement(*this)),
+      m_layout(ctx.settings)
 {
     setObjectName(QStringLiteral("TFRM_Query"));
     setWindowTitle(kCaption);
@@ -109,13 +118,13 @@ void TFRM_Query::buildControls()
     LBL_TotalRecords->setObjectName(QStringLiteral("LBL_TotalRecords"));
     EDT_TotalRecords = new QLineEdit(PNL_Query);
     EDT_TotalRecords->setObjectName(QStringLiteral("EDT_TotalRecords"));
-    EDT_TotalRecords->setReadOnly(true);
+    MakeReadOnlyField(*EDT_TotalRecords, kLongestRecordCount);
     LBL_TotalRecords->setBuddy(EDT_TotalRecords);
     LBL_TimeElapsed = new QLabel(QStringLiteral("Time Elapsed:"), PNL_Query);
     LBL_TimeElapsed->setObjectName(QStringLiteral("LBL_TimeElapsed"));
     EDT_TimeElapsed = new QLineEdit(PNL_Query);
     EDT_TimeElapsed->setObjectName(QStringLiteral("EDT_TimeElapsed"));
-    EDT_TimeElapsed->setReadOnly(true);
+    MakeReadOnlyField(*EDT_TimeElapsed, kLongestElapsedTime);
     LBL_TimeElapsed->setBuddy(EDT_TimeElapsed);
 
     const auto makeButton = [this](const QString& name, const QString& text) {
@@ -128,19 +137,23 @@ void TFRM_Query::buildControls()
     BBN_Print = makeButton(QStringLiteral("BBN_Print"), QStringLiteral("Print"));
     BBN_Close = makeButton(QStringLiteral("BBN_Close"), QStringLiteral("Close"));
 
+    // The buttons share the navigator's row, so the two fields have a row of their own and room
+    // for their longest texts at the default window size.
+    auto* buttonsRow = new QHBoxLayout;
+    buttonsRow->addWidget(DBN_Grid);
+    buttonsRow->addStretch(1);
+    buttonsRow->addWidget(BBN_GridOptions1);
+    buttonsRow->addWidget(BBN_Print);
+    buttonsRow->addWidget(BBN_Close);
     auto* fieldsRow = new QHBoxLayout;
     fieldsRow->addWidget(LBL_TotalRecords);
     fieldsRow->addWidget(EDT_TotalRecords, 1);
     fieldsRow->addSpacing(8);
     fieldsRow->addWidget(LBL_TimeElapsed);
     fieldsRow->addWidget(EDT_TimeElapsed, 2);
-    fieldsRow->addSpacing(8);
-    fieldsRow->addWidget(BBN_GridOptions1);
-    fieldsRow->addWidget(BBN_Print);
-    fieldsRow->addWidget(BBN_Close);
     auto* panel = new QVBoxLayout(PNL_Query);
     panel->setContentsMargins(0, 0, 0, 0);
-    panel->addWidget(DBN_Grid);
+    panel->addLayout(buttonsRow);
     panel->addLayout(fieldsRow);
 
     auto* layout = new QVBoxLayout(this);
@@ -226,6 +239,13 @@ void TFRM_Query::FormShow()
     const QStringList stored = m_layout.storedOrder(names);
     for (const ColumnOrder::Move& move : ColumnOrder::restoreMoves(names, stored))
         moveColumn(move.first, move.second);
+    // The current cell followed its field; the user starts at the leftmost column.
+    if (const QModelIndex current = DBG_Grid->currentIndex(); current.isValid()) {
+        m_syncing = true;
+        DBG_Grid->selectionModel()->setCurrentIndex(m_model->index(current.row(), 0),
+                                                    QItemSelectionModel::ClearAndSelect);
+        m_syncing = false;
+    }
 }
 
 void TFRM_Query::FormActivate()
@@ -504,14 +524,8 @@ void TFRM_Query::FormClose()
 {
     // A width the store refused while painting is written now, and said so if it fails again.
     m_layout.writeRefusedWidths();
-    namespace G = Schema::Grid;
     SettingsStore store = m_ctx.settings.open();
-    const QRect bounds = geometry();
-    store.Write(G::Left, pos().x());
-    store.Write(G::Top, pos().y());
-    store.Write(G::Width, bounds.width());
-    store.Write(G::Height, bounds.height());
-    store.Write(G::Maximized, isMaximized());
+    WritePlacement(store, Schema::Grid::Window, m_placement->current());
     if (m_query)
         m_query->close();
 }

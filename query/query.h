@@ -17,6 +17,7 @@ class QWidget;
 class Query;
 class ResultGridModel;
 class ResultGridView;
+class WindowPlacement;
 
 /// The result window ("Query Results"): the rows of a row-returning statement in an editable
 /// grid with a navigator, the record count and the elapsed time. It owns the result dataset
@@ -55,6 +56,8 @@ public:
     /// Fills the two fields: the record count and the elapsed-time text; clearCounts() empties them.
     void showCounts(int recordCount, const QString& elapsed);
     void clearCounts();
+    /// Where the window is placed from, and stores, its "GRID" placement.
+    WindowPlacement& placement() const { return *m_placement; }
     /// Grid columns: one per visible field, in field order.
     int columnCount() const;
     int columnWidth(int column) const;
@@ -115,6 +118,7 @@ private:
     QStringList columnFieldNames() const;
 
     AppContext& m_ctx;
+    WindowPlacement* m_placement;
     Query* m_query = nullptr;
     ResultGridModel* m_model = nullptr;
     CellPaintDelegate* m_delegate = nullptr;

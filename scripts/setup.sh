@@ -14,6 +14,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
   poppler-utils xvfb xauth
+  openbox xdotool wmctrl x11-utils
 )
 
 install_missing() {

@@ -82,6 +82,16 @@ inline const QString Width = QStringLiteral("WIDTH");
 inline constexpr int kNeverPlaced = -699;
 } // namespace Placement
 
+/// The five keys of a window's placement in its section.
+struct PlacementKeys
+{
+    const NumberKey& left;
+    const NumberKey& top;
+    const NumberKey& width;
+    const NumberKey& height;
+    const FlagKey& maximized;
+};
+
 /// The main window's placement, stored at a confirmed exit.
 namespace Location {
 inline const FlagKey Maximized{Section::Location, Placement::Maximized, std::nullopt, false};
@@ -89,6 +99,7 @@ inline const NumberKey Top{Section::Location, Placement::Top, std::nullopt, 0};
 inline const NumberKey Left{Section::Location, Placement::Left, std::nullopt, 0};
 inline const NumberKey Height{Section::Location, Placement::Height, std::nullopt, 480};
 inline const NumberKey Width{Section::Location, Placement::Width, std::nullopt, 640};
+inline const PlacementKeys Window{Left, Top, Width, Height, Maximized};
 } // namespace Location
 
 /// The result window's placement.
@@ -98,6 +109,7 @@ inline const NumberKey Width{Section::Grid, Placement::Width, 640, 640};
 inline const NumberKey Height{Section::Grid, Placement::Height, 480, 480};
 inline const NumberKey Left{Section::Grid, Placement::Left, std::nullopt, Placement::kNeverPlaced};
 inline const NumberKey Top{Section::Grid, Placement::Top, std::nullopt, Placement::kNeverPlaced};
+inline const PlacementKeys Window{Left, Top, Width, Height, Maximized};
 } // namespace Grid
 
 namespace Dialogs {

@@ -6,11 +6,13 @@
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -342,6 +344,92 @@ TEST_F(EditorFindReplaceTest, ReplaceAllOfWholeWordsKeepsEveryOtherCharacter)
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("2 replacements of the text have been made."));
 }
 
+TEST_F(EditorFindReplaceTest, AfterAHitTheEditorsWindowIsActiveAndTakesWhatIsTyped)
+{
+    window->resize(600, 400);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    editor->setPlainText(QStringLiteral("select a from t where a = 1 where"));
+    FindDialog& find = commands->findDialog();
+    ReplaceDialog& replace = commands->replaceDialog();
+
+    const auto inFront = [](QWidget& dialog) {
+        QTest::qWait(50); // activations still queued come first
+        dialog.activateWindow();
+        return QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; });
+    };
+    commands->MI_FindClick();
+    ASSERT_TRUE(inFront(find));
+    type(find, "EDT_FindWhat", QStringLiteral("where"));
+    click(find, "BTN_FindNext");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }))
+        << "after Find Next";
+    EXPECT_EQ(selection(), std::make_pair(16, 5));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("WHERE"));
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("select a from t WHERE a = 1 where"));
+    EXPECT_TRUE(find.isVisible()) << "the dialog stays open for the next search";
+
+    // F3 with the dialog in front.
+    ASSERT_TRUE(inFront(find));
+    commands->MI_FindNextClick();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }))
+        << "after F3";
+    EXPECT_EQ(selection(), std::make_pair(28, 5));
+
+    // Replace selects the next occurrence and leaves the editor in front too.
+    commands->MI_ReplaceClick();
+    ASSERT_TRUE(inFront(replace));
+    type(replace, "EDT_FindWhat", QStringLiteral("a"));
+    click(replace, "BTN_FindNext");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }))
+        << "after the replace dialog's Find Next";
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("b"));
+    EXPECT_TRUE(editor->toPlainText().startsWith(QStringLiteral("select b from")))
+        << editor->toPlainText().toStdString();
+}
+
+TEST_F(EditorFindReplaceTest, DialogsOpenOnTheScreenAndLeaveTheSelectionVisible)
+{
+    const QRect screen = window->screen()->availableGeometry();
+    window->setGeometry(screen.adjusted(20, 40, -20, -20));
+    editor->setPlainText(
+        QStringList(60, QStringLiteral("select dname, loc from dept where loc = 'DALLAS' or deptno > 10"))
+            .join(u'\n'));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // The hit is in the middle of the window, where a dialog opens.
+    QTextCursor middle = editor->cursorForPosition(editor->viewport()->rect().center());
+    const int hitLine = middle.blockNumber();
+    middle.insertText(QStringLiteral(" needle "));
+    const auto selectionOnScreen = [this] {
+        QTextCursor start = editor->textCursor();
+        QTextCursor end = start;
+        start.setPosition(start.selectionStart());
+        end.setPosition(end.selectionEnd());
+        const QRect area = editor->cursorRect(start).united(editor->cursorRect(end));
+        return QRect(editor->viewport()->mapToGlobal(area.topLeft()), area.size());
+    };
+
+    // Opened over the middle of the window it would cover the hit: it moves beside it.
+    commands->MI_FindClick();
+    FindDialog& find = commands->findDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&find));
+    type(find, "EDT_FindWhat", QStringLiteral("needle"));
+    click(find, "BTN_FindNext");
+    ASSERT_EQ(editor->textCursor().blockNumber(), hitLine);
+    QTest::qWait(50);
+    EXPECT_FALSE(find.frameGeometry().intersects(selectionOnScreen()));
+    EXPECT_TRUE(screen.contains(find.frameGeometry()));
+
+    // A dialog opened while the text is selected opens beside it at once.
+    commands->MI_ReplaceClick();
+    ReplaceDialog& replace = commands->replaceDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&replace));
+    QTest::qWait(50);
+    EXPECT_FALSE(replace.frameGeometry().intersects(selectionOnScreen()));
+    EXPECT_TRUE(screen.contains(replace.frameGeometry()));
+}
+
 TEST_F(EditorFindReplaceTest, DialogsHideOnCancelAndEscape)
 {
     commands->MI_FindClick();
@@ -380,8 +468,9 @@ TEST_F(SearchDialogTest, TabFollowsTheFieldsThenTheButtonsAndTheButtonsNeedAFind
     EXPECT_EQ(TabRound(find), (QStringList{"CHK_WholeWord", "CHK_MatchCase", "RGB_Direction_Up",
                                            "RGB_Direction_Down", "BTN_FindNext", "BTN_Cancel"}));
     ReplaceDialog replace;
-    EXPECT_EQ(TabRound(replace), (QStringList{"EDT_ReplaceWith", "CHK_WholeWord", "CHK_MatchCase", "BTN_FindNext",
-                                              "BTN_Replace", "BTN_ReplaceAll", "BTN_Cancel"}));
+    EXPECT_EQ(TabRound(replace),
+              (QStringList{"EDT_ReplaceWith", "CHK_WholeWord", "CHK_MatchCase", "BTN_FindNext", "BTN_Replace",
+                           "BTN_ReplaceAll", "BTN_Cancel"}));
 
     const QStringList needText = {"BTN_FindNext", "BTN_Replace", "BTN_ReplaceAll"};
     for (const QString& name : needText)

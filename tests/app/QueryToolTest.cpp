@@ -4,6 +4,7 @@
 #include "app/StatusPanels.h"
 #include "app/main.h"
 #include "platform/PlatformVersion.h"
+#include "platform/WindowPlacement.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
@@ -16,10 +17,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -245,7 +248,8 @@ TEST_F(QueryToolTest, ShowWithoutStoredValuesUsesTheDefaults)
 {
     TFRM_QueryTool& w = shown();
     EXPECT_FALSE(w.isMaximized());
-    EXPECT_EQ(w.size(), QSize(640, 480));
+    // The stored width and height are the frame's, title bar and borders included.
+    EXPECT_EQ(w.frameGeometry(), QRect(0, 0, 640, 480));
     EXPECT_EQ(w.REDT_QueryTool->palette().color(QPalette::Base), QColor(Qt::white));
     EXPECT_EQ(w.REDT_QueryTool->palette().color(QPalette::Text), QColor(Qt::blue));
     EXPECT_EQ(w.REDT_QueryTool->font().family(), QStringLiteral("Courier New"));
@@ -283,8 +287,7 @@ TEST_F(QueryToolTest, ShowAppliesTheStoredAppearance)
         store.WriteFlag(kGeneral, G::WordWrap, false);
     }
     TFRM_QueryTool& w = shown();
-    EXPECT_EQ(w.pos(), QPoint(50, 60));
-    EXPECT_EQ(w.size(), QSize(700, 500));
+    EXPECT_EQ(w.frameGeometry(), QRect(50, 60, 700, 500));
     EXPECT_EQ(w.REDT_QueryTool->palette().color(QPalette::Base), QColor(Qt::red));
     EXPECT_EQ(w.REDT_QueryTool->palette().color(QPalette::Text), QColor(Qt::green));
     const QFont font = w.REDT_QueryTool->font();
@@ -355,8 +358,10 @@ TEST_F(QueryToolTest, YesStoresThePlacementAndEnds)
     EXPECT_FALSE(store.ReadFlag(kLocation, P::Maximized, true));
     EXPECT_EQ(store.ReadNumber(kLocation, P::Left, -1), 30);
     EXPECT_EQ(store.ReadNumber(kLocation, P::Top, -1), 40);
-    EXPECT_EQ(store.ReadNumber(kLocation, P::Width, -1), 720);
-    EXPECT_EQ(store.ReadNumber(kLocation, P::Height, -1), 530);
+    // The frame's size: the inside's and the frame margins around it.
+    const QMargins frame = w.windowHandle()->frameMargins();
+    EXPECT_EQ(store.ReadNumber(kLocation, P::Width, -1), 720 + frame.left() + frame.right());
+    EXPECT_EQ(store.ReadNumber(kLocation, P::Height, -1), 530 + frame.top() + frame.bottom());
 
     // The next start comes back there.
     TFRM_QueryTool& next = shown();
@@ -389,7 +394,8 @@ TEST_F(QueryToolTest, MaximisedExitStoresOnlyMaximized)
     TFRM_QueryTool& next = shown();
     EXPECT_TRUE(next.isMaximized());
     next.showNormal();
-    EXPECT_EQ(next.size(), QSize(613, 414)) << "the earlier normal placement comes back on restore";
+    EXPECT_EQ(next.frameGeometry().size(), QSize(613, 414))
+        << "the earlier normal placement comes back on restore";
 }
 
 TEST_F(QueryToolTest, NoConfirmationEndsWithoutSaving)
@@ -482,6 +488,24 @@ TEST_F(QueryToolTest, HelpOpensTheContentsAndTheFinder)
     EXPECT_EQ(helpWindows(), QList<HelpWindow*>{help}) << "one help window for the run";
 }
 
+TEST_F(QueryToolTest, HelpWindowOpensWhollyOnTheScreen)
+{
+    TFRM_QueryTool& w = shown();
+    const QRect screen = w.screen()->availableGeometry();
+    // Low on the screen: centred on the main window the help window would reach below the bottom.
+    w.move(0, screen.bottom() - 300);
+    w.BBN_Help->click();
+    HelpWindow* help = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        help = help ? help : qobject_cast<HelpWindow*>(top);
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    QTest::qWait(100);
+    EXPECT_TRUE(screen.contains(help->frameGeometry()))
+        << help->frameGeometry().y() << " + " << help->frameGeometry().height();
+    help->hide();
+}
+
 TEST_F(QueryToolTest, CommandsCarriedOutElsewhereAreAnnounced)
 {
     TFRM_QueryTool& w = make();
@@ -514,7 +538,7 @@ TEST_F(QueryToolTest, ExecuteCarriesTheEditorsWholeLinesAndWhereTheWindowStands)
     w.BBN_ExecuteSQL->click();
     ASSERT_EQ(execute.count(), 1);
     EXPECT_EQ(execute[0][0].toStringList(), QStringList({longLine, QStringLiteral("-- note"), QString()}));
-    EXPECT_EQ(execute[0][1].toPoint(), w.pos());
+    EXPECT_EQ(execute[0][1].toPoint(), WindowPlacement::Frame(w).topLeft());
 }
 
 TEST_F(QueryToolTest, MenuShortcutsWinOverTheEditor)

@@ -297,7 +297,8 @@ TEST_F(FileDialogTest, OpenDialogListsSqlFilesInAnyLetterCase)
 
 TEST_F(FileDialogTest, OpenFindsATypedNameInAnyLetterCase)
 {
-    const struct {
+    const struct
+    {
         const char* typed;
         const char* opened;
     } cases[] = {{"x", "x.sql"}, {"y", "Y.SQL"}, {"Z.SQL", "z.Sql"}, {"Y.SQL", "Y.SQL"}};
@@ -631,6 +632,33 @@ TEST_F(QtDesktopTest, MinimiseTakesEveryVisibleWindow)
     EXPECT_TRUE(other.windowState() & Qt::WindowMinimized);
     EXPECT_FALSE(hidden.isVisible());
     EXPECT_FALSE(hidden.windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(QtDesktopTest, RestoringAnyWindowBringsEveryWindowBackWithTheModalOneInFront)
+{
+    QWidget main;
+    QWidget results;
+    results.setWindowModality(Qt::ApplicationModal);
+    main.showMaximized();
+    results.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&results));
+    desktop.minimizeApplication();
+    ASSERT_TRUE(desktop.applicationMinimized());
+
+    // The user restores the main window alone (a task bar entry): the rest come back with it,
+    // each to its own state, and the modal window takes the input, not the blocked main window.
+    main.setWindowState(Qt::WindowMaximized);
+    EXPECT_FALSE(results.windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(main.windowState() & ~Qt::WindowActive, Qt::WindowMaximized);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&results));
+    EXPECT_FALSE(desktop.applicationMinimized());
+
+    // Down again from the modal window, and back from it.
+    desktop.minimizeApplication();
+    EXPECT_TRUE(main.windowState() & Qt::WindowMinimized);
+    results.showNormal();
+    EXPECT_FALSE(main.windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(main.windowState() & Qt::WindowMaximized);
 }
 
 TEST_F(QtDesktopTest, EndApplicationLeavesNestedLoopsToo)

@@ -172,6 +172,37 @@ TEST_F(ResultWindowTest, StoredOrderAppliesToTheSameNamesInAnyOrderAndCase)
     EXPECT_EQ(columnNames(), QStringList({"C", "A"}));
 }
 
+TEST_F(ResultWindowTest, AfterAStoredOrderTheCurrentCellIsInTheLeftmostColumn)
+{
+    SettingsStore().WriteText(Schema::Section::QrySortOrder, QStringLiteral("A|B|C"),
+                              QStringLiteral("C|B|A"));
+    showResult(QStringLiteral("SELECT A, B, C FROM T"));
+    ASSERT_EQ(columnNames(), QStringList({"C", "B", "A"}));
+    EXPECT_EQ(window->DBG_Grid->currentIndex().column(), 0);
+    EXPECT_EQ(window->DBG_Grid->currentIndex().row(), 0);
+}
+
+TEST_F(ResultWindowTest, ReadOnlyFieldsShowTheirTextFromTheStartAndWhole)
+{
+    // Written before the window shows, as the execution does; a long run and a large count.
+    window->resize(640, 480);
+    window->EDT_TimeElapsed->setText(QStringLiteral("1 mins 5 secs 258 msecs"));
+    window->EDT_TotalRecords->setText(QStringLiteral("10000000"));
+    showResult(QStringLiteral("SELECT * FROM T"));
+    for (QLineEdit* field : {window->EDT_TimeElapsed, window->EDT_TotalRecords}) {
+        EXPECT_TRUE(field->isReadOnly());
+        EXPECT_EQ(field->cursorPosition(), 0) << "the start is in view";
+        EXPECT_EQ(field->toolTip(), field->text());
+    }
+    // At the default size the longest texts fit whole.
+    const QFontMetrics metrics(window->EDT_TimeElapsed->font());
+    EXPECT_GE(window->EDT_TimeElapsed->width(),
+              metrics.horizontalAdvance(QStringLiteral("23 hrs 59 mins 59 secs 999 msecs")) + 8);
+    EXPECT_GE(window->EDT_TotalRecords->width(), metrics.horizontalAdvance(QStringLiteral("2147483647")) + 8);
+    window->EDT_TimeElapsed->clear();
+    EXPECT_EQ(window->EDT_TimeElapsed->toolTip(), QString());
+}
+
 TEST_F(ResultWindowTest, LayoutFollowsAcrossTwoResults)
 {
     // First result: move and retitle; the second, same names in another order, shows both.
@@ -258,13 +289,17 @@ TEST_F(ResultWindowTest, CloseStoresThePlacementAndClosesTheDataset)
     showResult(QStringLiteral("SELECT * FROM T"));
     window->move(111, 122);
     window->resize(700, 410);
+    const QMargins frame = window->windowHandle()->frameMargins();
     window->BBN_Close->click();
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(query().isActive());
     EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Left), QStringLiteral("111"));
     EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Top), QStringLiteral("122"));
-    EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Width), QStringLiteral("700"));
-    EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Height), QStringLiteral("410"));
+    // The frame's size: the inside's and the frame margins around it.
+    EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Width),
+              QString::number(700 + frame.left() + frame.right()));
+    EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Height),
+              QString::number(410 + frame.top() + frame.bottom()));
     EXPECT_EQ(stored(Schema::Section::Grid, Schema::Placement::Maximized), QStringLiteral("0"));
 }
 

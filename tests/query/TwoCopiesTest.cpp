@@ -6,6 +6,7 @@
 
 #include "QueryWindowFixture.h"
 
+#include "platform/WindowPlacement.h"
 #include "query/ResultGridView.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
@@ -63,8 +64,8 @@ protected:
                 window->setColumnWidth(c, WidthOf(round, c));
             window->grab();
             const QRect placement = PlacementOf(prefix, round);
-            window->move(placement.topLeft());
-            window->resize(placement.size());
+            // The stored placement is the window's frame.
+            WindowPlacement::SetFrame(*window, placement);
             window->BBN_Close->click();
             ASSERT_FALSE(window->isVisible());
         }
