@@ -153,9 +153,9 @@ QString SettingsStore::defaultPath()
     return rootFolder() + QStringLiteral("settings.sqlite3");
 }
 
-void SettingsStore::useMemoryForRun()
+void SettingsStore::useMemoryForRun(const QString& filePath)
 {
-    memoryStore().start(defaultPath());
+    memoryStore().start(filePath);
 }
 
 void SettingsStore::useFile()

@@ -43,11 +43,11 @@ public:
     static QString rootFolder();
     static QString defaultPath();
 
-    /// For the rest of the run (or until useFile()), stores opened with the default path keep
-    /// their entries in memory, starting empty: the file there is damaged and stays untouched.
-    /// Only for the default path as it is now: a store of another user folder uses its file.
-    static void useMemoryForRun();
-    /// Stores opened with the default path use the file again.
+    /// For the rest of the run (or until useFile()), stores opened on this file keep their
+    /// entries in memory, starting empty: the file is damaged and stays untouched. Only for this
+    /// one path: a store of another file uses its file.
+    static void useMemoryForRun(const QString& filePath = defaultPath());
+    /// Stores opened on that file use the file again.
     static void useFile();
     static bool usesMemory();
 
