@@ -8,6 +8,7 @@
 #include "platform/GeneralError.h"
 #include "platform/Placement.h"
 #include "platform/WindowPlacement.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
@@ -47,12 +48,12 @@ ReplaceDialog& EditorFindReplace::replaceDialog() const
 
 void EditorFindReplace::loadFindDialog()
 {
-    const SettingsStore store;
-    const QString& section = Schema::Section::Dialogs;
-    m_findDialog->setFindText(store.ReadText(section, Schema::Dialogs::FindDialogText, QString()));
-    m_findDialog->setMatchCase(store.ReadFlag(section, Schema::Dialogs::FindDialogMatchCase, false));
-    m_findDialog->setWholeWord(store.ReadFlag(section, Schema::Dialogs::FindDialogWholeWord, false));
-    m_findDialog->setDown(store.ReadFlag(section, Schema::Dialogs::FindDialogFromTop, true));
+    namespace D = Schema::Dialogs;
+    const SettingsStore store = m_ctx.settings.open();
+    m_findDialog->setFindText(store.Read(D::FindDialogText));
+    m_findDialog->setMatchCase(store.Read(D::FindDialogMatchCase));
+    m_findDialog->setWholeWord(store.Read(D::FindDialogWholeWord));
+    m_findDialog->setDown(store.Read(D::FindDialogFromTop));
 }
 
 void EditorFindReplace::MI_FindClick()
@@ -76,13 +77,11 @@ void EditorFindReplace::MI_ReplaceClick()
 {
     RunGuarded(m_ctx.desktop, [&] {
         m_counter = 0;
-        const SettingsStore store;
-        const QString& section = Schema::Section::Dialogs;
-        m_replaceDialog->setFindText(store.ReadText(section, Schema::Dialogs::ReplaceDialogText, QString()));
-        m_replaceDialog->setMatchCase(
-            store.ReadFlag(section, Schema::Dialogs::ReplaceDialogMatchCase, false));
-        m_replaceDialog->setWholeWord(
-            store.ReadFlag(section, Schema::Dialogs::ReplaceDialogWholeWord, false));
+        namespace D = Schema::Dialogs;
+        const SettingsStore store = m_ctx.settings.open();
+        m_replaceDialog->setFindText(store.Read(D::ReplaceDialogText));
+        m_replaceDialog->setMatchCase(store.Read(D::ReplaceDialogMatchCase));
+        m_replaceDialog->setWholeWord(store.Read(D::ReplaceDialogWholeWord));
         present(*m_replaceDialog);
     });
 }
@@ -129,22 +128,22 @@ void EditorFindReplace::findNext(QWidget* dialog, const QString& findText, const
 
 void EditorFindReplace::storeFindDialog()
 {
-    SettingsStore store;
-    const QString& section = Schema::Section::Dialogs;
-    store.WriteText(section, Schema::Dialogs::FindDialogText, m_findDialog->findText());
-    store.WriteFlag(section, Schema::Dialogs::FindDialogMatchCase, m_findDialog->matchCase());
-    store.WriteFlag(section, Schema::Dialogs::FindDialogWholeWord, m_findDialog->wholeWord());
-    store.WriteFlag(section, Schema::Dialogs::FindDialogFromTop, m_findDialog->down());
+    namespace D = Schema::Dialogs;
+    SettingsStore store = m_ctx.settings.open();
+    store.Write(D::FindDialogText, m_findDialog->findText());
+    store.Write(D::FindDialogMatchCase, m_findDialog->matchCase());
+    store.Write(D::FindDialogWholeWord, m_findDialog->wholeWord());
+    store.Write(D::FindDialogFromTop, m_findDialog->down());
 }
 
 void EditorFindReplace::storeReplaceDialog()
 {
-    SettingsStore store;
-    const QString& section = Schema::Section::Dialogs;
-    store.WriteText(section, Schema::Dialogs::ReplaceDialogText, m_replaceDialog->findText());
-    store.WriteFlag(section, Schema::Dialogs::ReplaceDialogMatchCase, m_replaceDialog->matchCase());
-    store.WriteFlag(section, Schema::Dialogs::ReplaceDialogWholeWord, m_replaceDialog->wholeWord());
-    store.WriteFlag(section, Schema::Dialogs::ReplaceDialogFromTop, true);
+    namespace D = Schema::Dialogs;
+    SettingsStore store = m_ctx.settings.open();
+    store.Write(D::ReplaceDialogText, m_replaceDialog->findText());
+    store.Write(D::ReplaceDialogMatchCase, m_replaceDialog->matchCase());
+    store.Write(D::ReplaceDialogWholeWord, m_replaceDialog->wholeWord());
+    store.Write(D::ReplaceDialogFromTop, true);
 }
 
 void EditorFindReplace::select(int start, int length)

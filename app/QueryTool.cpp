@@ -13,6 +13,7 @@
 #include "platform/PlatformVersion.h"
 #include "platform/WindowPlacement.h"
 #include "settings/ColorValue.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoredPlacement.h"
@@ -49,18 +50,17 @@ void TFRM_QueryTool::FormCreate()
     namespace S = Schema::System;
     // Created before the message loop, where nothing would catch a settings failure: it is
     // shown here and the clocks keep their default intervals.
-    setTimeInterval(RefreshInterval(0, 1, 0));
-    setDateInterval(RefreshInterval(0, 30, 0));
+    setTimeInterval(RefreshInterval(S::TimeRefreshHours.readDefault, S::TimeRefreshMinutes.readDefault,
+                                    S::TimeRefreshSeconds.readDefault));
+    setDateInterval(RefreshInterval(S::DateRefreshHours.readDefault, S::DateRefreshMinutes.readDefault,
+                                    S::DateRefreshSeconds.readDefault));
     try {
-        const SettingsStore store;
-        const QString& system = Schema::Section::System;
-        setTimeInterval(RefreshInterval(store.ReadNumber(system, S::TimeRefreshHours, 0),
-                                        store.ReadNumber(system, S::TimeRefreshMinutes, 1),
-                                        store.ReadNumber(system, S::TimeRefreshSeconds, 0)));
+        const SettingsStore store = m_ctx.settings.open();
+        setTimeInterval(RefreshInterval(store.Read(S::TimeRefreshHours), store.Read(S::TimeRefreshMinutes),
+                                        store.Read(S::TimeRefreshSeconds)));
         // The date panel refreshes too, at the interval the options dialog keeps for it.
-        setDateInterval(RefreshInterval(store.ReadNumber(system, S::DateRefreshHours, 0),
-                                        store.ReadNumber(system, S::DateRefreshMinutes, 30),
-                                        store.ReadNumber(system, S::DateRefreshSeconds, 0)));
+        setDateInterval(RefreshInterval(store.Read(S::DateRefreshHours), store.Read(S::DateRefreshMinutes),
+                                        store.Read(S::DateRefreshSeconds)));
     } catch (const std::exception& failure) {
         ShowGeneralError(m_ctx.desktop, failure);
     }
@@ -69,33 +69,31 @@ void TFRM_QueryTool::FormCreate()
 void TFRM_QueryTool::FormShow()
 {
     namespace G = Schema::General;
-    const SettingsStore store;
-    const QString& location = Schema::Section::Location;
-    const QString& general = Schema::Section::General;
+    const SettingsStore store = m_ctx.settings.open();
 
-    m_placement->apply(ReadPlacement(store, location, {QRect(0, 0, 640, 480), false}));
+    m_placement->apply(ReadPlacement(store, Schema::Location::Window));
 
     QPalette palette = REDT_QueryTool->palette();
-    palette.setColor(QPalette::Base, ColorFromValue(store.ReadNumber(general, G::BackGroundColor, 16777215)));
-    palette.setColor(QPalette::Text, ColorFromValue(store.ReadNumber(general, G::FontColor, 16711680)));
+    palette.setColor(QPalette::Base, ColorFromValue(store.Read(G::BackgroundColor)));
+    palette.setColor(QPalette::Text, ColorFromValue(store.Read(G::FontColor)));
     REDT_QueryTool->setPalette(palette);
 
     QFont font = REDT_QueryTool->font();
-    font.setFamily(store.ReadText(general, G::FontName, QStringLiteral("Courier New")));
-    font.setPointSize(UsableRange::FontPoints(store.ReadNumber(general, G::FontSize, 10)));
+    font.setFamily(store.Read(G::FontName));
+    font.setPointSize(UsableRange::FontPoints(store.Read(G::FontSize)));
 
-    const bool showToolbar = store.ReadFlag(general, G::ShowToolbar, true);
+    const bool showToolbar = store.Read(G::ShowToolbar);
     PNL_Top->setVisible(showToolbar);
     MI_Toolbar->setText(showToolbar ? kHideToolbar : kShowToolbar);
 
-    font.setBold(store.ReadFlag(general, G::FontBold, false));
-    font.setItalic(store.ReadFlag(general, G::FontItalic, false));
-    font.setUnderline(store.ReadFlag(general, G::FontUnderline, false));
-    font.setStrikeOut(store.ReadFlag(general, G::FontStrikeOut, false));
+    font.setBold(store.Read(G::FontBold));
+    font.setItalic(store.Read(G::FontItalic));
+    font.setUnderline(store.Read(G::FontUnderline));
+    font.setStrikeOut(store.Read(G::FontStrikeOut));
     REDT_QueryTool->setFont(font);
 
-    REDT_QueryTool->setLineWrapMode(store.ReadFlag(general, G::WordWrap, true) ? QPlainTextEdit::WidgetWidth
-                                                                               : QPlainTextEdit::NoWrap);
+    REDT_QueryTool->setLineWrapMode(store.Read(G::WordWrap) ? QPlainTextEdit::WidgetWidth
+                                                            : QPlainTextEdit::NoWrap);
     // The user logged in to type SQL: the editor takes the keyboard.
     REDT_QueryTool->setFocus();
 }
@@ -111,7 +109,7 @@ bool TFRM_QueryTool::FormClose()
 {
     if (m_ending)
         return true;
-    if (SettingsStore().ReadFlag(Schema::Section::General, Schema::General::ConfirmBeforeExit, true)) {
+    if (m_ctx.settings.open().Read(Schema::General::ConfirmBeforeExit)) {
         if (m_ctx.desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Quit Application ?"),
                                      BoxButtons::YesNo, this) != BoxAnswer::Yes)
             return false;
@@ -126,8 +124,8 @@ void TFRM_QueryTool::savePlacement()
 {
     // The normal frame is stored beside the maximised flag: a window left maximised comes back
     // maximised, and restores to where it was before.
-    SettingsStore store;
-    WritePlacement(store, Schema::Section::Location, m_placement->current());
+    SettingsStore store = m_ctx.settings.open();
+    WritePlacement(store, Schema::Location::Window, m_placement->current());
 }
 
 void TFRM_QueryTool::showEvent(QShowEvent* event)
@@ -168,6 +166,11 @@ void TFRM_QueryTool::changeEvent(QEvent* event)
 QString TFRM_QueryTool::editorText() const
 {
     return EditorDocument::Text(*REDT_QueryTool);
+}
+
+QStringList TFRM_QueryTool::editorLines() const
+{
+    return EditorDocument::Lines(*REDT_QueryTool);
 }
 
 void TFRM_QueryTool::setEditorText(const QString& text)
@@ -231,9 +234,8 @@ void TFRM_QueryTool::MI_ToolbarClick()
     const bool show = MI_Toolbar->text() != kHideToolbar;
     PNL_Top->setVisible(show);
     MI_Toolbar->setText(show ? kHideToolbar : kShowToolbar);
-    RunGuarded(m_ctx.desktop, [show] {
-        SettingsStore().WriteFlag(Schema::Section::General, Schema::General::ShowToolbar, show);
-    });
+    RunGuarded(m_ctx.desktop,
+               [this, show] { m_ctx.settings.open().Write(Schema::General::ShowToolbar, show); });
 }
 
 void TFRM_QueryTool::BBN_ClearScreenClick()
@@ -282,7 +284,7 @@ void TFRM_QueryTool::BBN_HelpClick()
 
 void TFRM_QueryTool::BBN_ExecuteSQLClick()
 {
-    Q_EMIT executeSQLRequested();
+    Q_EMIT executeSQLRequested(editorLines(), WindowPlacement::Frame(*this).topLeft());
 }
 
 void TFRM_QueryTool::BBN_PrintSQLClick()

@@ -47,7 +47,7 @@ void SetTextColor(QWidget& widget, const QColor& color)
 } // namespace
 
 TFRM_QueryTool::TFRM_QueryTool(AppContext& ctx, QWidget* parent)
-    : QMainWindow(parent), m_ctx(ctx), m_sqlFile(ctx.desktop, ctx.facts),
+    : QMainWindow(parent), m_ctx(ctx), m_sqlFile(ctx.desktop, ctx.settings, ctx.facts),
       m_placement(new WindowPlacement(*this))
 {
     setObjectName(QStringLiteral("TFRM_QueryTool"));

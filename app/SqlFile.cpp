@@ -3,6 +3,7 @@
 #include "platform/Desktop.h"
 #include "platform/LoginFacts.h"
 #include "platform/TextRoutines.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
@@ -46,14 +47,16 @@ QString FileNameOf(const QString& path)
 
 } // namespace
 
-SqlFile::SqlFile(Desktop& desktop, const LoginFacts& facts) : m_desktop(desktop), m_facts(facts) {}
+SqlFile::SqlFile(Desktop& desktop, const Settings& settings, const LoginFacts& facts)
+    : m_desktop(desktop), m_settings(settings), m_facts(facts)
+{
+}
 
 std::optional<QString> SqlFile::chooseFileToLoad(QWidget* parent)
 {
     FileDialogRequest request;
     request.title = QStringLiteral("Open SQL File");
-    request.folder = SettingsStore().ReadText(Schema::Section::Dialogs, Schema::Dialogs::OpenDialogPath,
-                                              m_facts.ProgramFolder);
+    request.folder = m_settings.open().ReadOr(Schema::Dialogs::OpenDialogPath, m_facts.ProgramFolder);
     request.fileName = m_lastOpenName;
     request.filter = kFilter;
     request.defaultExtension = kDefaultExtension;
@@ -61,7 +64,7 @@ std::optional<QString> SqlFile::chooseFileToLoad(QWidget* parent)
     if (!path)
         return std::nullopt;
     m_lastOpenName = FileNameOf(*path);
-    SettingsStore().WriteText(Schema::Section::Dialogs, Schema::Dialogs::OpenDialogPath, FolderOf(*path));
+    m_settings.open().Write(Schema::Dialogs::OpenDialogPath, FolderOf(*path));
     return path;
 }
 
@@ -69,8 +72,7 @@ std::optional<QString> SqlFile::chooseFileToSave(QWidget* parent)
 {
     FileDialogRequest request;
     request.title = QStringLiteral("Save SQL File");
-    request.folder = SettingsStore().ReadText(Schema::Section::Dialogs, Schema::Dialogs::SaveDialogPath,
-                                              m_facts.ProgramFolder);
+    request.folder = m_settings.open().ReadOr(Schema::Dialogs::SaveDialogPath, m_facts.ProgramFolder);
     request.fileName = m_lastSaveName;
     request.filter = kFilter;
     request.defaultExtension = kDefaultExtension;
@@ -79,7 +81,7 @@ std::optional<QString> SqlFile::chooseFileToSave(QWidget* parent)
     if (!path)
         return std::nullopt;
     m_lastSaveName = FileNameOf(*path);
-    SettingsStore().WriteText(Schema::Section::Dialogs, Schema::Dialogs::SaveDialogPath, FolderOf(*path));
+    m_settings.open().Write(Schema::Dialogs::SaveDialogPath, FolderOf(*path));
     return path;
 }
 

@@ -9,6 +9,7 @@
 
 class Desktop;
 class QWidget;
+class Settings;
 struct LoginFacts;
 
 /// A failure to read or write an SQL file; what() is the text the general error box shows.
@@ -27,7 +28,7 @@ public:
 class SqlFile final
 {
 public:
-    SqlFile(Desktop& desktop, const LoginFacts& facts);
+    SqlFile(Desktop& desktop, const Settings& settings, const LoginFacts& facts);
 
     /// Runs the open dialog in the remembered folder. On a choice, stores its folder and returns
     /// the path; nullopt when cancelled (nothing stored).
@@ -50,6 +51,7 @@ public:
 
 private:
     Desktop& m_desktop;
+    const Settings& m_settings;
     const LoginFacts& m_facts;
     QString m_lastOpenName; ///< the file name last chosen in each dialog, offered again
     QString m_lastSaveName;

@@ -19,7 +19,6 @@
 
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 
 namespace {
 
@@ -27,9 +26,10 @@ std::unique_ptr<QWidget> CreateQueryWindow(AppContext& ctx)
 {
     auto query = std::make_unique<TFRM_Query>(ctx);
     ctx.query = query.get();
-    query->setPrintHook([&ctx](Query& dataset, const QString& title, int shownFieldCount) {
-        PrintQueryResult(ctx, dataset, title, shownFieldCount);
-    });
+    query->setPrintHook(
+        [&ctx](Query& dataset, const ColumnLayout& layout, const QString& title, int shownFieldCount) {
+            PrintQueryResult(ctx, dataset, layout, title, shownFieldCount);
+        });
     return query;
 }
 
@@ -63,10 +63,10 @@ std::unique_ptr<QWidget> CreateOptionsWindow(AppContext& ctx)
 void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFindReplace& findReplace,
                                SqlExecution& execution)
 {
-    QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window, [&window, &execution] {
-        execution.BBN_ExecuteSQLClick(EditorDocument::Lines(*window.REDT_QueryTool),
-                                      WindowPlacement::Frame(window).topLeft());
-    });
+    QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window,
+                     [&execution](const QStringList& editorLines, const QPoint& windowTopLeft) {
+                         execution.BBN_ExecuteSQLClick(editorLines, windowTopLeft);
+                     });
     QObject::connect(&window, &TFRM_QueryTool::printSQLRequested, &window,
                      [&ctx, &window] { PrintSQL(ctx, *window.REDT_QueryTool, &window); });
     QObject::connect(&window, &TFRM_QueryTool::findRequested, &findReplace, &EditorFindReplace::MI_FindClick);
@@ -84,7 +84,7 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
         ctx.shortDateFormat = QLocale::system().dateFormat(QLocale::ShortFormat);
 
     // Before anything reads a setting: a damaged store is reported once, and the run goes on.
-    RescueDamagedSettings(ctx.desktop, nullptr);
+    RescueDamagedSettings(ctx.settings, ctx.desktop, nullptr);
 
     // The login dialog's creation seeds the store and sets ProgramFolder before any other form reads them.
     m_login = std::make_unique<TFRM_Login>(ctx);

@@ -5,6 +5,7 @@
 #include "platform/QtDesktop.h"
 #include "platform/ToolbarGlyphs.h"
 #include "platform/VemraApplication.h"
+#include "settings/Settings.h"
 
 int main(int argc, char** argv)
 {
@@ -16,7 +17,8 @@ int main(int argc, char** argv)
 
     QtDesktop desktop;
     app.setDesktop(&desktop);
-    AppContext ctx(desktop, AppPrinter());
+    const Settings settings(SettingsStore::defaultPath());
+    AppContext ctx(desktop, AppPrinter(), settings);
 
     Startup startup(ctx);
     startup.login().show();

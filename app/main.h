@@ -3,6 +3,8 @@
 #include "app/SqlFile.h"
 
 #include <QMainWindow>
+#include <QPoint>
+#include <QStringList>
 
 #include <memory>
 
@@ -71,6 +73,8 @@ public:
     /// The editor's text: its logical lines joined by "\n", every character as it was put in
     /// (no-break spaces and line separators included).
     QString editorText() const;
+    /// The editor's logical lines (paragraphs), whole: wrapping on screen never splits them.
+    QStringList editorLines() const;
     void setEditorText(const QString& text);
 
     /// Sets a clock interval in milliseconds; 0 stops the timer.
@@ -104,7 +108,9 @@ public Q_SLOTS:
     void Timer_DateTimer();
 
 Q_SIGNALS:
-    void executeSQLRequested();
+    /// "Execute SQL": the statement's lines and this window's frame corner, where a result window
+    /// that was never placed opens.
+    void executeSQLRequested(const QStringList& editorLines, const QPoint& windowTopLeft);
     void printSQLRequested();
     void findRequested();
     void findNextRequested();

@@ -3,6 +3,7 @@
 #include "SilentDesktop.h"
 #include "app/main.h"
 #include "platform/AppContext.h"
+#include "settings/Settings.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,7 +56,8 @@ void BM_LongLineLoad(benchmark::State& state)
     QTemporaryDir folder;
     SilentDesktop desktop;
     QPrinter printer;
-    AppContext ctx{desktop, printer};
+    Settings settings{SettingsStore::defaultPath()};
+    AppContext ctx{desktop, printer, settings};
     desktop.openAnswer = oneLineFile(folder.path());
     if (desktop.openAnswer->isEmpty()) {
         state.SkipWithError("cannot write the file");

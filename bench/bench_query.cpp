@@ -13,6 +13,7 @@
 #include "query/ResultGridView.h"
 #include "query/SqlExecution.h"
 #include "query/query.h"
+#include "settings/Settings.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -193,7 +194,8 @@ struct ResultWindowRig
 
     QtDesktop desktop;
     QPrinter printer;
-    AppContext ctx{desktop, printer};
+    Settings settings{SettingsStore::defaultPath()};
+    AppContext ctx{desktop, printer, settings};
     Connection connection;
     std::unique_ptr<TFRM_Query> window;
 };

@@ -4,6 +4,7 @@
 #include "app/EditorFindReplace.h"
 #include "app/ReplaceDialog.h"
 #include "platform/AppContext.h"
+#include "settings/Settings.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,7 +39,8 @@ struct Fixture
 {
     SilentDesktop desktop;
     QPrinter printer;
-    AppContext ctx{desktop, printer};
+    Settings settings{SettingsStore::defaultPath()};
+    AppContext ctx{desktop, printer, settings};
     QPlainTextEdit editor;
     std::unique_ptr<EditorFindReplace> commands;
 

@@ -7,6 +7,7 @@
 #include "platform/GeneralError.h"
 #include "platform/TextRoutines.h"
 #include "platform/ToolbarGlyphs.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
@@ -102,11 +103,10 @@ void TFRM_Login::FormCreate()
     // This runs before the message loop, where nothing would catch a settings failure: it is
     // shown here, and the program starts without the seeding and with the default retry limit.
     try {
-        SettingsStore store;
+        SettingsStore store = m_ctx.settings.open();
         if (!store.HasSections())
             store.SeedDefaults();
-        m_ctx.facts.LoginRetryLimit =
-            store.ReadNumber(Schema::Section::General, Schema::General::MaximumLoginRetries, 3);
+        m_ctx.facts.LoginRetryLimit = store.Read(Schema::General::MaximumLoginRetries);
     } catch (const std::exception& failure) {
         ShowGeneralError(m_ctx.desktop, failure);
     }
@@ -116,8 +116,8 @@ void TFRM_Login::FormShow()
 {
     m_ctx.facts.LoginAttempt = 1;
 
-    const SettingsStore store;
-    const QString dataSource = store.ReadText(Schema::Section::Login, Schema::Login::DataSource, QString());
+    const SettingsStore store = m_ctx.settings.open();
+    const QString dataSource = store.Read(Schema::Login::DataSource);
     int selected = -1;
     for (int i = 0; i < CBX_DataSource->count(); ++i) {
         if (CBX_DataSource->itemText(i).compare(dataSource, Qt::CaseInsensitive) == 0) {
@@ -127,7 +127,7 @@ void TFRM_Login::FormShow()
     }
     CBX_DataSource->setCurrentIndex(selected);
 
-    EDT_UserName->setText(store.ReadText(Schema::Section::Login, Schema::Login::UserName, QString()));
+    EDT_UserName->setText(store.Read(Schema::Login::UserName));
     if (EDT_UserName->text().isEmpty())
         EDT_UserName->setFocus();
     else
@@ -199,9 +199,9 @@ void TFRM_Login::loginSucceeded(const QString& dataSource)
     // The connection is open: a store that cannot remember the login says so, and the user
     // still gets to the main window.
     RunGuarded(m_ctx.desktop, [&] {
-        SettingsStore store;
-        store.WriteText(Schema::Section::Login, Schema::Login::DataSource, dataSource);
-        store.WriteText(Schema::Section::Login, Schema::Login::UserName, facts.CurrentUserName);
+        SettingsStore store = m_ctx.settings.open();
+        store.Write(Schema::Login::DataSource, dataSource);
+        store.Write(Schema::Login::UserName, facts.CurrentUserName);
     });
 
     hide();

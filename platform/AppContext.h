@@ -7,6 +7,7 @@
 class Connection;
 class Desktop;
 class QPrinter;
+class Settings;
 class QWidget;
 class TFRM_Login;
 class TFRM_QueryTool;
@@ -20,10 +21,15 @@ class TFRM_Options;
 /// Built by start-up; forms receive it in their constructor and keep a reference.
 struct AppContext
 {
-    AppContext(Desktop& desktop, QPrinter& printer) : desktop(desktop), printer(printer) {}
+    AppContext(Desktop& desktop, QPrinter& printer, const Settings& settings)
+        : desktop(desktop), printer(printer), settings(settings)
+    {
+    }
 
     Desktop& desktop;
     QPrinter& printer; ///< the application printer
+    /// The run's settings store; each operation opens it for itself.
+    const Settings& settings;
     LoginFacts facts;
     /// Kept by ShowPlatformVersion after each login; read by the result window's minimise rule.
     int platformMajorVersion = 0;

@@ -11,12 +11,8 @@
 #include "print/ResultReportDefinition.h"
 #include "print/ResultReportPlan.h"
 #include "print/report.h"
+#include "query/ColumnLayout.h"
 #include "report_engine/ReportEngine.h"
-#include "settings/SettingsSchema.h"
-#include "settings/SettingsStore.h"
-#include "settings/UsableRange.h"
-
-#include <climits>
 
 #include <QApplication>
 #include <QDir>
@@ -151,7 +147,8 @@ int showPrintOptions(Desktop& desktop, TFRM_Report& form, const QWidget* owner)
 
 } // namespace
 
-void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int shownFieldCount)
+void PrintQueryResult(AppContext& ctx, Query& dataset, const ColumnLayout& columnLayout, const QString& title,
+                      int shownFieldCount)
 {
     namespace E = ResultReportElements;
     Desktop& desktop = ctx.desktop;
@@ -186,18 +183,14 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
 
     // Widths, headings and cells all follow the dataset's fields in the grid's order.
     const QList<int> fields = reportedFields(dataset, shownFieldCount);
+    QStringList names;
+    for (int position : fields)
+        names.append(dataset.field(position).name);
+    const QList<ColumnLayout::Column> stored = columnLayout.columns(names);
     QList<ReportColumnInput> columns;
-    {
-        const SettingsStore store;
-        for (int position : fields) {
-            const Field& field = dataset.field(position);
-            // A stored width is the grid's, made usable the same way; none stored gives the field's.
-            constexpr int kNone = INT_MIN;
-            const int stored =
-                store.ReadNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(field.name), kNone);
-            columns.append({field.name, field.displayWidth,
-                            stored == kNone ? field.displayWidth : UsableRange::ColumnWidth(stored)});
-        }
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const Field& field = dataset.field(fields[i]);
+        columns.append({field.name, field.displayWidth, stored[i].width.value_or(field.displayWidth)});
     }
     const int usedSlots = placeColumns(layout, page, columns);
     layout.findElement(E::Title)->text = settings.Title;
@@ -224,15 +217,9 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const QString& title, int
     const QueryRowSource source(report);
     // Every column, also those the page has no room for now: another page may have.
     QList<ColumnBinding> bindings;
-    {
-        const SettingsStore store;
-        for (int position : fields) {
-            const Field& field = dataset.field(position);
-            const int reportField = sameFieldIn(report, field);
-            bindings.append({store.ReadText(Schema::Section::QryFields,
-                                            Schema::QryFields::NameKey(field.name), field.name),
-                             reportField >= 0 ? source.fieldName(reportField) : QString()});
-        }
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const int reportField = sameFieldIn(report, dataset.field(fields[i]));
+        bindings.append({stored[i].title, reportField >= 0 ? source.fieldName(reportField) : QString()});
     }
     bindColumns(layout, usedSlots, bindings);
 

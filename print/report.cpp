@@ -6,6 +6,7 @@
 #include "print/PrintLengths.h"
 #include "print/PrintSettings.h"
 #include "print/ResultReportDefinition.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
 #include <QComboBox>
@@ -227,7 +228,7 @@ void TFRM_Report::LoadPrintSettings()
     QList<BadStoredLength> bad;
     PrintSettingsValues values;
     {
-        const SettingsStore store;
+        const SettingsStore store = m_ctx.settings.open();
         values = ReadPrintSettings(store, PrintSettingsSet::User, &bad);
     }
     showValues(values);
@@ -279,7 +280,7 @@ bool TFRM_Report::SavePrintSettings()
     m_settings.ShowPreview = CBX_ShowPreview->currentText() != kFalse;
     m_settings.ShowRowNumber = CBX_ShowRowNumber->currentText() != kFalse;
 
-    SettingsStore store;
+    SettingsStore store = m_ctx.settings.open();
     WriteUserPrintSettings(store, m_settings);
     return true;
 }
@@ -316,7 +317,7 @@ void TFRM_Report::BTN_DefaultSettingsClick()
         QList<BadStoredLength> bad;
         PrintSettingsValues values;
         {
-            const SettingsStore store;
+            const SettingsStore store = m_ctx.settings.open();
             values = ReadPrintSettings(store, PrintSettingsSet::Defaults, &bad);
         }
         GenericPage& page = m_settings.Page;

@@ -4,6 +4,7 @@
 #include "connection/Query.h"
 #include "platform/AppContext.h"
 #include "platform/Desktop.h"
+#include "query/ColumnLayout.h"
 #include "query/EngineErrorBox.h"
 #include "query/Generic.h"
 #include "query/RadioGroup.h"
@@ -11,6 +12,7 @@
 #include "query/RecordSearch.h"
 #include "query/ResultGridModel.h"
 #include "query/query.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
@@ -243,20 +245,17 @@ void TFRM_QRY_FUNC::Prepare(TFRM_Query& window)
         list->setCurrentIndex(-1);
     }
 
-    SettingsStore store;
-    using namespace Schema;
+    namespace S = Schema::Search;
+    const SettingsStore store = m_ctx.settings.open();
     CBX_TextToFind->clear();
-    for (int n = 1; n <= Search::kHistorySize; ++n) {
-        const QString entry = store.ReadText(Section::Search, Search::History(n), QString());
+    for (int n = 1; n <= S::kHistorySize; ++n) {
+        const QString entry = store.Read(S::History(n));
         if (!entry.isEmpty())
             CBX_TextToFind->addItem(entry);
     }
-    RGB_Direction->setItemIndex(
-        store.ReadText(Section::Search, Search::Directions, QString()) == kBackward ? 1 : 0);
-    RGB_Origin->setItemIndex(store.ReadText(Section::Search, Search::Origin, QString()) == kEntireScope ? 1
-                                                                                                        : 0);
-    CHK_WholeWordsOnly->setChecked(store.ReadText(Section::Search, Search::WholeWordsOnly, QString()) !=
-                                   kFalse);
+    RGB_Direction->setItemIndex(store.Read(S::Directions) == kBackward ? 1 : 0);
+    RGB_Origin->setItemIndex(store.Read(S::Origin) == kEntireScope ? 1 : 0);
+    CHK_WholeWordsOnly->setChecked(store.Read(S::WholeWordsOnly) != kFalse);
 
     RGB_ColumnsToSearch->setItems(QStringList{kAllColumns} + labels.mid(0, kSearchColumnTitles));
     RGB_ColumnsToSearch->setItemIndex(0);
@@ -295,8 +294,10 @@ void TFRM_QRY_FUNC::BBN_OkClick()
             accept();
             return;
         }
-        if (sorting)
-            ReSort(window, request);
+        if (sorting) {
+            ReSort(window.QRY_Grid(), window.columnCount(), request);
+            window.FormActivate();
+        }
         if (!text.isEmpty())
             updateHistory(text);
         storeSearchOptions();
@@ -329,49 +330,51 @@ bool TFRM_QRY_FUNC::applyTitlesAndWidths()
     TFRM_Query& window = *m_window;
     const ResultGridModel& grid = window.gridModel();
     Query& query = window.QRY_Grid();
-    SettingsStore store;
     const int rows = std::min(SGR_GridOptions->rowCount(), grid.columnCount());
+    QList<ColumnLayout::Edit> edits;
+    QString badWidth;
     for (int c = 0; c < rows; ++c) {
-        const QString name = grid.field(c).name;
         const QTableWidgetItem* titleItem = SGR_GridOptions->item(c, 1);
         const QTableWidgetItem* widthItem = SGR_GridOptions->item(c, 2);
         const QString title = titleItem ? titleItem->text() : QString();
         const QString widthText = widthItem ? widthItem->text() : QString();
         query.setDisplayLabel(grid.fieldPosition(c), title);
-        store.WriteText(Schema::Section::QryFields, Schema::QryFields::NameKey(name), title);
         const std::optional<int> width = ParseInteger(widthText);
+        edits.append({c, grid.field(c).name, title, width});
         if (!width) {
-            m_ctx.desktop.messageBox(BoxKind::Error, kNotInteger.arg(widthText), BoxButtons::Ok, this);
-            return false;
+            // The rows before it and its title are applied and stored; the rest is not.
+            badWidth = widthText;
+            break;
         }
         window.setColumnWidth(c, *width);
-        store.WriteNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), *width);
     }
-    return true;
+    window.columnLayout().store(edits);
+    if (edits.isEmpty() || edits.back().width)
+        return true;
+    m_ctx.desktop.messageBox(BoxKind::Error, kNotInteger.arg(badWidth), BoxButtons::Ok, this);
+    return false;
 }
 
 void TFRM_QRY_FUNC::updateHistory(const QString& text)
 {
-    using namespace Schema;
-    SettingsStore store;
-    for (int n = 1; n <= Search::kHistorySize; ++n) {
-        if (store.ReadText(Section::Search, Search::History(n), QString()) == text)
+    namespace S = Schema::Search;
+    SettingsStore store = m_ctx.settings.open();
+    for (int n = 1; n <= S::kHistorySize; ++n) {
+        if (store.Read(S::History(n)) == text)
             return;
     }
-    for (int n = Search::kHistorySize - 1; n >= 1; --n)
-        store.WriteText(Section::Search, Search::History(n + 1),
-                        store.ReadText(Section::Search, Search::History(n), QString()));
-    store.WriteText(Section::Search, Search::History(1), text);
+    for (int n = S::kHistorySize - 1; n >= 1; --n)
+        store.Write(S::History(n + 1), store.Read(S::History(n)));
+    store.Write(S::History(1), text);
 }
 
 void TFRM_QRY_FUNC::storeSearchOptions()
 {
-    using namespace Schema;
-    SettingsStore store;
-    store.WriteText(Section::Search, Search::Directions, RGB_Direction->chosenText());
-    store.WriteText(Section::Search, Search::Origin, RGB_Origin->chosenText());
-    store.WriteText(Section::Search, Search::WholeWordsOnly,
-                    CHK_WholeWordsOnly->isChecked() ? kTrue : kFalse);
+    namespace S = Schema::Search;
+    SettingsStore store = m_ctx.settings.open();
+    store.Write(S::Directions, RGB_Direction->chosenText());
+    store.Write(S::Origin, RGB_Origin->chosenText());
+    store.Write(S::WholeWordsOnly, CHK_WholeWordsOnly->isChecked() ? kTrue : kFalse);
 }
 
 void TFRM_QRY_FUNC::search(const QString& text, const QList<int>& positions)

@@ -3,7 +3,6 @@
 #include "connection/Connection.h"
 #include "connection/DatabaseDriver.h"
 #include "connection/Query.h"
-#include "query/query.h"
 
 namespace {
 
@@ -47,22 +46,17 @@ QStringList ReSortedSql(const QStringList& lines, const SortRequest& request, co
     return out.split(QLatin1Char('\n'));
 }
 
-void ReSort(TFRM_Query& window, const SortRequest& request)
+void ReSort(Query& query, int shownFieldCount, const SortRequest& request)
 {
-    Query& query = window.QRY_Grid();
-    const int noted = window.columnCount();
     const DatabaseDriver& driver = query.connection().driver();
-    {
-        const ControlsDisabled quiet(query);
-        QStringList values;
-        for (int i = 0; i < query.paramCount(); ++i)
-            values.append(query.paramAsText(i));
-        const QStringList lines = ReSortedSql(
-            query.sql(), request, [&driver](const QString& name) { return driver.nameForSql(name); });
-        // A statement the engine refuses leaves the result as it was.
-        query.openReplacing(lines, values);
-        for (int p = noted; p < query.fieldCount(); ++p)
-            query.setVisible(p, false);
-    }
-    window.FormActivate();
+    const ControlsDisabled quiet(query);
+    QStringList values;
+    for (int i = 0; i < query.paramCount(); ++i)
+        values.append(query.paramAsText(i));
+    const QStringList lines =
+        ReSortedSql(query.sql(), request, [&driver](const QString& name) { return driver.nameForSql(name); });
+    // A statement the engine refuses leaves the result as it was.
+    query.openReplacing(lines, values);
+    for (int p = shownFieldCount; p < query.fieldCount(); ++p)
+        query.setVisible(p, false);
 }

@@ -2,17 +2,17 @@
 
 #include "query/SortKey.h"
 
-class TFRM_Query;
+class Query;
 
-/// Re-sorts the result window's dataset by the engine: the statement's own top-level ORDER BY
-/// (if any) is cut and the clause of the request appended, the statement re-opened with the same
-/// parameter values (every one, by position, as text), fields the grid did not show stay hidden,
-/// and the stored titles and widths are put back. The columns then stand in the statement's own
-/// order and the first record is current.
+/// Re-sorts the result dataset by the engine: the statement's own top-level ORDER BY (if any) is
+/// cut and the clause of the request appended, the statement re-opened with the same parameter
+/// values (every one, by position, as text), and the fields at shownFieldCount and beyond, which
+/// the grid did not show, stay hidden. The columns then stand in the statement's own order and
+/// the first record is current; the caller puts the stored titles and widths back on them.
 ///
 /// At least one role of the request must be filled. When the engine refuses the new statement
 /// its error is raised (EngineError) and the result stays as it was: statement, rows, columns.
-void ReSort(TFRM_Query& window, const SortRequest& request);
+void ReSort(Query& query, int shownFieldCount, const SortRequest& request);
 
 /// The statement's lines after the re-sort: its own top-level ORDER BY is replaced by the clause
 /// (field names as nameForSql gives them), what follows it (LIMIT, OFFSET, FETCH, FOR) stays

@@ -10,12 +10,12 @@
 #include "query/FillParameters.h"
 #include "query/Generic.h"
 #include "query/query.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoredPlacement.h"
 
 #include <QDateTime>
-#include <QLineEdit>
 
 #include <algorithm>
 
@@ -68,18 +68,12 @@ QString SqlExecution::JoinLines(const QStringList& editorLines)
     return text.sliced(from, to - from);
 }
 
-void SqlExecution::emptyFields(TFRM_Query& window)
-{
-    window.EDT_TimeElapsed->clear();
-    window.EDT_TotalRecords->clear();
-}
-
 SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& editorLines,
                                                         const QPoint& mainWindowTopLeft)
 {
     Q_ASSERT(m_ctx.query);
     TFRM_Query& window = *m_ctx.query;
-    emptyFields(window);
+    window.clearCounts();
     m_ctx.shortDateFormat = kShortDateFormat;
     {
         const BusyCursor busy(m_ctx.desktop);
@@ -132,12 +126,12 @@ SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& ma
 
     } catch (const EngineError& e) {
         busy.reset();
-        emptyFields(window);
+        window.clearCounts();
         ShowEngineError(m_ctx.desktop, e, &window);
         return Outcome::Failed;
     } catch (const std::exception&) {
         busy.reset();
-        emptyFields(window);
+        window.clearCounts();
         m_ctx.desktop.messageBox(BoxKind::Plain, kError, BoxButtons::Ok, &window);
         return Outcome::Failed;
     }
@@ -149,8 +143,7 @@ SqlExecution::Outcome SqlExecution::showResult(TFRM_Query& window, const QDateTi
                                                const QPoint& mainWindowTopLeft)
 {
     const BusyCursor busy(m_ctx.desktop);
-    window.EDT_TotalRecords->setText(QString::number(window.QRY_Grid().recordCount()));
-    window.EDT_TimeElapsed->setText(ElapsedTimeText(start, QDateTime::currentDateTime()));
+    window.showCounts(window.QRY_Grid().recordCount(), ElapsedTimeText(start, QDateTime::currentDateTime()));
     placeWindow(window, mainWindowTopLeft);
     m_ctx.desktop.suspendBusy();
     window.exec();
@@ -158,7 +151,7 @@ SqlExecution::Outcome SqlExecution::showResult(TFRM_Query& window, const QDateTi
 
     if (window.hasQuery())
         window.QRY_Grid().close();
-    emptyFields(window);
+    window.clearCounts();
     return Outcome::ResultShown;
 }
 
@@ -196,24 +189,24 @@ SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window, const QPoint&
         affected == -1 ? kSuccess : kSuccess + QLatin1Char('\r') + QString::number(affected) + kRowsAffected;
     m_ctx.desktop.messageBox(BoxKind::Information, text, BoxButtons::Ok, &window);
     window.QRY_Grid().close();
-    emptyFields(window);
+    window.clearCounts();
     return Outcome::CommandDone;
 }
 
 void SqlExecution::placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft)
 {
-    using namespace Schema;
-    SettingsStore store;
+    namespace G = Schema::Grid;
+    SettingsStore store = m_ctx.settings.open();
     const int never = Schema::Placement::kNeverPlaced;
-    ::Placement placement = ReadPlacement(store, Section::Grid, {QRect(never, never, 640, 480), false});
+    Placement placement = ReadPlacement(store, G::Window);
     // A window never placed opens at the main window's corner, and that corner is kept.
     if (placement.frame.x() == never) {
         placement.frame.moveLeft(mainWindowTopLeft.x());
-        store.WriteNumber(Section::Grid, Schema::Placement::Left, mainWindowTopLeft.x());
+        store.Write(G::Left, mainWindowTopLeft.x());
     }
     if (placement.frame.y() == never) {
         placement.frame.moveTop(mainWindowTopLeft.y());
-        store.WriteNumber(Section::Grid, Schema::Placement::Top, mainWindowTopLeft.y());
+        store.Write(G::Top, mainWindowTopLeft.y());
     }
     window.placement().apply(placement);
 }

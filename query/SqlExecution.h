@@ -48,7 +48,6 @@ private:
     Outcome showResult(TFRM_Query& window, const QDateTime& start, const QPoint& mainWindowTopLeft);
     bool takesRowRoad(Query& query) const;
     void placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft);
-    void emptyFields(TFRM_Query& window);
 
     AppContext& m_ctx;
     QString m_statement;

@@ -14,6 +14,7 @@
 #include "query/Generic.h"
 #include "query/ResultGridModel.h"
 #include "query/ResultGridView.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoredPlacement.h"
@@ -29,8 +30,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <climits>
-
 namespace {
 
 const QString kCaption = QStringLiteral("Query Results");
@@ -44,15 +43,14 @@ const QString kPrintMissing = QStringLiteral("Print is not available yet.");
 const QString kLongestRecordCount = QStringLiteral("2147483647");
 const QString kLongestElapsedTime = QStringLiteral("23 hrs 59 mins 59 secs 999 msecs");
 
-/// Read as the default of a width, so that a missing entry can be told from a stored one.
-constexpr int kNoStoredWidth = INT_MIN;
 /// Widths of a new result follow the fields' display widths, but no wider than this many digits.
 constexpr int kMaxInitialChars = 64;
 
 } // namespace
 
 TFRM_Query::TFRM_Query(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), DSC_Grid(new DataSourceLink(this)), m_ctx(ctx), m_placement(new WindowPlacement(*this))
+    : QDialog(parent), DSC_Grid(new DataSourceLink(this)), m_ctx(ctx),
+      m_placement(new WindowPlacement(*this)), m_layout(ctx.settings)
 {
     setObjectName(QStringLiteral("TFRM_Query"));
     setWindowTitle(kCaption);
@@ -215,6 +213,18 @@ void TFRM_Query::setColumnWidth(int column, int width)
     DBG_Grid->setColumnWidth(column, std::max(0, width));
 }
 
+void TFRM_Query::showCounts(int recordCount, const QString& elapsed)
+{
+    EDT_TotalRecords->setText(QString::number(recordCount));
+    EDT_TimeElapsed->setText(elapsed);
+}
+
+void TFRM_Query::clearCounts()
+{
+    EDT_TimeElapsed->clear();
+    EDT_TotalRecords->clear();
+}
+
 QStringList TFRM_Query::columnFieldNames() const
 {
     QStringList names;
@@ -228,13 +238,8 @@ QStringList TFRM_Query::columnFieldNames() const
 void TFRM_Query::FormShow()
 {
     const QStringList names = columnFieldNames();
-    const FieldSetKey key(names);
-    if (names.isEmpty() || !key.isUsable())
-        return;
-    const QString stored = SettingsStore().ReadText(Schema::Section::QrySortOrder, key.text(), QString());
-    if (stored.isEmpty())
-        return;
-    for (const ColumnOrder::Move& move : ColumnOrder::restoreMoves(names, ColumnOrder::names(stored)))
+    const QStringList stored = m_layout.storedOrder(names);
+    for (const ColumnOrder::Move& move : ColumnOrder::restoreMoves(names, stored))
         moveColumn(move.first, move.second);
     // The current cell followed its field; the user starts at the leftmost column.
     if (const QModelIndex current = DBG_Grid->currentIndex(); current.isValid()) {
@@ -249,19 +254,11 @@ void TFRM_Query::FormActivate()
 {
     if (!m_model->isActive())
         return;
-    SettingsStore store;
-    for (int c = 0; c < m_model->columnCount(); ++c) {
-        const QString name = m_model->field(c).name;
-        // A width the store refused is still the user's width.
-        const int stored =
-            m_unsavedWidths.value(name, store.ReadNumber(Schema::Section::QryFields,
-                                                         Schema::QryFields::WidthKey(name), kNoStoredWidth));
-        const QString title =
-            store.ReadText(Schema::Section::QryFields, Schema::QryFields::NameKey(name), name);
-        if (stored != kNoStoredWidth)
-            setColumnWidth(c, UsableRange::ColumnWidth(stored));
-        m_storedWidths[c] = stored == kNoStoredWidth ? -1 : stored;
-        m_model->query()->setDisplayLabel(m_model->fieldPosition(c), title);
+    const QList<ColumnLayout::Column> stored = m_layout.restore(columnFieldNames());
+    for (int c = 0; c < int(stored.size()); ++c) {
+        if (stored[c].width)
+            setColumnWidth(c, *stored[c].width);
+        m_model->query()->setDisplayLabel(m_model->fieldPosition(c), stored[c].title);
     }
     m_layoutRestored = true;
 }
@@ -269,31 +266,14 @@ void TFRM_Query::FormActivate()
 void TFRM_Query::DBG_GridDrawColumnCell(int column)
 {
     // Until the stored widths are on the columns, the widths drawn are only the first guesses.
-    if (!m_layoutRestored || column < 0 || column >= m_storedWidths.size())
+    if (!m_layoutRestored || column < 0 || column >= m_model->columnCount())
         return;
-    const int width = DBG_Grid->columnWidth(column);
-    if (width == m_storedWidths[column])
-        return;
-    m_storedWidths[column] = width;
-    const QString& name = m_model->field(column).name;
-    try {
-        SettingsStore().WriteNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), width);
-        m_unsavedWidths.remove(name);
-    } catch (const SettingsError&) {
-        // Painting cannot stop for a box, nor try again at every paint (a locked store makes each
-        // try wait for its timeout); closing the window writes it, and says so if it fails again.
-        m_unsavedWidths.insert(name, width);
-    }
+    m_layout.noteDrawnWidth(column, m_model->field(column).name, DBG_Grid->columnWidth(column));
 }
 
 void TFRM_Query::DBG_GridColumnMoved()
 {
-    const QStringList names = columnFieldNames();
-    const FieldSetKey key(names);
-    const QString value = ColumnOrder::value(names);
-    if (names.isEmpty() || !key.isUsable() || value.size() > ColumnOrder::kMaxLength)
-        return;
-    SettingsStore().WriteText(Schema::Section::QrySortOrder, key.text(), value);
+    m_layout.storeOrder(columnFieldNames());
 }
 
 void TFRM_Query::onSectionMoved(int, int oldVisualIndex, int newVisualIndex)
@@ -317,7 +297,7 @@ void TFRM_Query::moveColumn(int from, int to)
         widths.append(DBG_Grid->columnWidth(c));
     m_model->moveFieldColumn(from, to);
     widths.move(from, to);
-    m_storedWidths.move(from, to);
+    m_layout.moveColumn(from, to);
     for (int c = 0; c < widths.size(); ++c)
         DBG_Grid->setColumnWidth(c, widths[c]);
 }
@@ -327,7 +307,7 @@ void TFRM_Query::onModelReset()
     const QFontMetrics data(DBG_Grid->font());
     const QFontMetrics title(DBG_Grid->horizontalHeader()->font());
     const int digit = data.horizontalAdvance(QLatin1Char('0'));
-    m_storedWidths = QList<int>(m_model->columnCount(), -1);
+    m_layout.startResult(m_model->columnCount());
     m_layoutRestored = false;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const Field& f = m_model->field(c);
@@ -531,7 +511,7 @@ void TFRM_Query::BBN_PrintClick()
         m_ctx.desktop.messageBox(BoxKind::Information, kPrintMissing, BoxButtons::Ok, this);
         return;
     }
-    runGuarded([this] { m_printHook(QRY_Grid(), kReportTitle, m_model->columnCount()); });
+    runGuarded([this] { m_printHook(QRY_Grid(), m_layout, kReportTitle, m_model->columnCount()); });
 }
 
 void TFRM_Query::BBN_CloseClick()
@@ -542,13 +522,10 @@ void TFRM_Query::BBN_CloseClick()
 
 void TFRM_Query::FormClose()
 {
-    SettingsStore store;
-    for (auto unsaved = m_unsavedWidths.begin(); unsaved != m_unsavedWidths.end();) {
-        store.WriteNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(unsaved.key()),
-                          unsaved.value());
-        unsaved = m_unsavedWidths.erase(unsaved);
-    }
-    WritePlacement(store, Schema::Section::Grid, m_placement->current());
+    // A width the store refused while painting is written now, and said so if it fails again.
+    m_layout.writeRefusedWidths();
+    SettingsStore store = m_ctx.settings.open();
+    WritePlacement(store, Schema::Grid::Window, m_placement->current());
     if (m_query)
         m_query->close();
 }

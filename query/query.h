@@ -1,10 +1,9 @@
 #pragma once
 
+#include "query/ColumnLayout.h"
 #include "query/DbNavigator.h"
 
 #include <QDialog>
-#include <QHash>
-#include <QList>
 
 #include <functional>
 
@@ -22,20 +21,23 @@ class WindowPlacement;
 
 /// The result window ("Query Results"): the rows of a row-returning statement in an editable
 /// grid with a navigator, the record count and the elapsed time. It owns the result dataset
-/// (QRY_Grid, DSC_Grid, DBG_Grid) and keeps the user's column layout in the settings store:
-/// a title and a width per field name, a column order per set of field names.
+/// (QRY_Grid, DSC_Grid, DBG_Grid) and the column layout that keeps the user's titles, widths and
+/// column orders (ColumnLayout), which it puts on the grid.
 ///
-/// Modal use: the execution opens QRY_Grid, fills the two fields, places the window and calls
-/// exec(). Every way of closing stores the placement under "GRID" and closes QRY_Grid; a pending
-/// edit is posted first, and when that post is refused the window stays open.
+/// Modal use: the execution opens QRY_Grid, has the window show the record count and the elapsed
+/// time (showCounts), places the window and calls exec(). Every way of closing stores the placement under
+/// "GRID" and closes QRY_Grid; a pending edit is posted first, and when that post is refused the window stays
+/// open.
 class TFRM_Query final : public QDialog
 {
     Q_OBJECT
 public:
     /// Opens the grid functions dialog on this window's dataset and grid.
     using GridOptionsHook = std::function<void(TFRM_Query& window)>;
-    /// Prints the result report: the dataset, the title and the number of fields the grid shows.
-    using PrintHook = std::function<void(Query& dataSet, const QString& title, int shownFieldCount)>;
+    /// Prints the result report: the dataset, its column layout, the title and the number of
+    /// fields the grid shows.
+    using PrintHook = std::function<void(Query& dataSet, const ColumnLayout& layout, const QString& title,
+                                         int shownFieldCount)>;
 
     explicit TFRM_Query(AppContext& ctx, QWidget* parent = nullptr);
     ~TFRM_Query() override;
@@ -49,6 +51,12 @@ public:
     void setPrintHook(PrintHook hook) { m_printHook = std::move(hook); }
 
     ResultGridModel& gridModel() const { return *m_model; }
+    /// The titles, widths and column orders the user gave results.
+    ColumnLayout& columnLayout() { return m_layout; }
+
+    /// Fills the two fields: the record count and the elapsed-time text; clearCounts() empties them.
+    void showCounts(int recordCount, const QString& elapsed);
+    void clearCounts();
     /// Where the window is placed from, and stores, its "GRID" placement.
     WindowPlacement& placement() const { return *m_placement; }
     /// Grid columns: one per visible field, in field order.
@@ -72,7 +80,7 @@ public:
 public Q_SLOTS:
     /// Restores the stored column order of this set of field names.
     void FormShow();
-    /// Restores every column's stored title and width.
+    /// Restores every column's stored title and width (also after a re-sort).
     void FormActivate();
     /// Stores the width of the column whose data cell was drawn, when it changed.
     void DBG_GridDrawColumnCell(int column);
@@ -117,11 +125,7 @@ private:
     CellPaintDelegate* m_delegate = nullptr;
     GridOptionsHook m_gridOptionsHook;
     PrintHook m_printHook;
-    /// Per column: the width last known to be in the store, -1 when unknown.
-    QList<int> m_storedWidths;
-    /// Widths the store refused while the grid was painted, by field name: painting cannot wait
-    /// for the store, so they are written again as the window closes.
-    QHash<QString, int> m_unsavedWidths;
+    ColumnLayout m_layout;
     /// The stored titles and widths are on the columns of the current result.
     bool m_layoutRestored = false;
     bool m_syncing = false;

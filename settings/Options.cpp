@@ -6,6 +6,7 @@
 #include "settings/ColorValue.h"
 #include "settings/EditorAppearance.h"
 #include "settings/OptionsSpinField.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
@@ -213,20 +214,18 @@ void TFRM_Options::FormShow()
         if (MEMO_Prototype->toPlainText().isEmpty())
             MEMO_Prototype->setPlainText(QStringLiteral("test\rTEST"));
 
-        const SettingsStore store;
-        const QString& general = Schema::Section::General;
-        const QString& system = Schema::Section::System;
-        (store.ReadFlag(general, Schema::General::WordWrap, true) ? m_wordWrapYes : m_wordWrapNo)
-            ->setChecked(true);
-        SPN_MaximumLoginRetries->setValue(store.ReadNumber(general, Schema::General::MaximumLoginRetries, 3));
-        CBX_ConfirmBeforeExit->setCurrentIndex(
-            store.ReadFlag(general, Schema::General::ConfirmBeforeExit, true) ? 0 : 1);
-        SPN_DateRefreshHours->setValue(store.ReadNumber(system, Schema::System::DateRefreshHours, 0));
-        SPN_DateRefreshMinutes->setValue(store.ReadNumber(system, Schema::System::DateRefreshMinutes, 30));
-        SPN_DateRefreshSeconds->setValue(store.ReadNumber(system, Schema::System::DateRefreshSeconds, 0));
-        SPN_TimeRefreshHours->setValue(store.ReadNumber(system, Schema::System::TimeRefreshHours, 0));
-        SPN_TimeRefreshMinutes->setValue(store.ReadNumber(system, Schema::System::TimeRefreshMinutes, 1));
-        SPN_TimeRefreshSeconds->setValue(store.ReadNumber(system, Schema::System::TimeRefreshSeconds, 0));
+        namespace G = Schema::General;
+        namespace S = Schema::System;
+        const SettingsStore store = m_ctx.settings.open();
+        (store.Read(G::WordWrap) ? m_wordWrapYes : m_wordWrapNo)->setChecked(true);
+        SPN_MaximumLoginRetries->setValue(store.Read(G::MaximumLoginRetries));
+        CBX_ConfirmBeforeExit->setCurrentIndex(store.Read(G::ConfirmBeforeExit) ? 0 : 1);
+        SPN_DateRefreshHours->setValue(store.Read(S::DateRefreshHours));
+        SPN_DateRefreshMinutes->setValue(store.Read(S::DateRefreshMinutes));
+        SPN_DateRefreshSeconds->setValue(store.Read(S::DateRefreshSeconds));
+        SPN_TimeRefreshHours->setValue(store.Read(S::TimeRefreshHours));
+        SPN_TimeRefreshMinutes->setValue(store.Read(S::TimeRefreshMinutes));
+        SPN_TimeRefreshSeconds->setValue(store.Read(S::TimeRefreshSeconds));
     });
 }
 
@@ -261,45 +260,44 @@ void TFRM_Options::BTN_ChangeFontClick()
 void TFRM_Options::OKBtnClick()
 {
     RunGuarded(m_ctx.desktop, [&] {
-        SettingsStore store;
-        const QString& general = Schema::Section::General;
+        namespace G = Schema::General;
+        namespace S = Schema::System;
+        SettingsStore store = m_ctx.settings.open();
         const QFont& font = m_dialogFont.font;
-        store.WriteNumber(general, Schema::General::BackgroundColor, ColorValue(m_dialogColor));
-        store.WriteText(general, Schema::General::FontName, font.family());
-        store.WriteNumber(general, Schema::General::FontSize, EditorAppearance::pointSize(font));
-        store.WriteNumber(general, Schema::General::FontColor, ColorValue(m_dialogFont.color));
-        store.WriteFlag(general, Schema::General::FontBold, font.bold());
-        store.WriteFlag(general, Schema::General::FontItalic, font.italic());
-        store.WriteFlag(general, Schema::General::FontUnderline, font.underline());
-        store.WriteFlag(general, Schema::General::FontStrikeOut, font.strikeOut());
+        store.Write(G::BackgroundColor, ColorValue(m_dialogColor));
+        store.Write(G::FontName, font.family());
+        store.Write(G::FontSize, EditorAppearance::pointSize(font));
+        store.Write(G::FontColor, ColorValue(m_dialogFont.color));
+        store.Write(G::FontBold, font.bold());
+        store.Write(G::FontItalic, font.italic());
+        store.Write(G::FontUnderline, font.underline());
+        store.Write(G::FontStrikeOut, font.strikeOut());
         if (m_editor)
             EditorAppearance{m_dialogColor, font, m_dialogFont.color}.applyTo(*m_editor);
 
         const bool wrap = !m_wordWrapNo->isChecked();
-        store.WriteFlag(general, Schema::General::WordWrap, wrap);
+        store.Write(G::WordWrap, wrap);
         if (m_editor)
             m_editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 
         const int retries = SPN_MaximumLoginRetries->fieldValue();
-        store.WriteNumber(general, Schema::General::MaximumLoginRetries, retries);
+        store.Write(G::MaximumLoginRetries, retries);
         m_ctx.facts.LoginRetryLimit = retries;
 
-        store.WriteFlag(general, Schema::General::ConfirmBeforeExit,
-                        CBX_ConfirmBeforeExit->currentIndex() == 0);
+        store.Write(G::ConfirmBeforeExit, CBX_ConfirmBeforeExit->currentIndex() == 0);
 
-        const QString& system = Schema::Section::System;
         const int dateHours = SPN_DateRefreshHours->fieldValue();
         const int dateMinutes = SPN_DateRefreshMinutes->fieldValue();
         const int dateSeconds = SPN_DateRefreshSeconds->fieldValue();
         const int timeHours = SPN_TimeRefreshHours->fieldValue();
         const int timeMinutes = SPN_TimeRefreshMinutes->fieldValue();
         const int timeSeconds = SPN_TimeRefreshSeconds->fieldValue();
-        store.WriteNumber(system, Schema::System::DateRefreshHours, dateHours);
-        store.WriteNumber(system, Schema::System::DateRefreshMinutes, dateMinutes);
-        store.WriteNumber(system, Schema::System::DateRefreshSeconds, dateSeconds);
-        store.WriteNumber(system, Schema::System::TimeRefreshHours, timeHours);
-        store.WriteNumber(system, Schema::System::TimeRefreshMinutes, timeMinutes);
-        store.WriteNumber(system, Schema::System::TimeRefreshSeconds, timeSeconds);
+        store.Write(S::DateRefreshHours, dateHours);
+        store.Write(S::DateRefreshMinutes, dateMinutes);
+        store.Write(S::DateRefreshSeconds, dateSeconds);
+        store.Write(S::TimeRefreshHours, timeHours);
+        store.Write(S::TimeRefreshMinutes, timeMinutes);
+        store.Write(S::TimeRefreshSeconds, timeSeconds);
 
         // An interval of 0 stops a timer.
         if (m_dateTimer)

@@ -79,13 +79,12 @@ std::optional<QString> DatabaseDamage(const QString& path)
 
 } // namespace
 
-std::optional<SettingsDamage> FindSettingsDamage()
+std::optional<SettingsDamage> FindSettingsDamage(const QString& path)
 {
-    const QString folder = QDir::cleanPath(SettingsStore::rootFolder());
+    const QString folder = QDir::cleanPath(QFileInfo(path).absolutePath());
     const QFileInfo folderInfo(folder);
     if (folderInfo.exists() && !folderInfo.isDir())
         return SettingsDamage{folder, QStringLiteral("a file stands where the settings folder belongs")};
-    const QString path = SettingsStore::defaultPath();
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return std::nullopt;

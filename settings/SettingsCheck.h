@@ -11,11 +11,11 @@ struct SettingsDamage
     QString reason; ///< why it cannot serve, in words for the user
 };
 
-/// Looks at the settings store at SettingsStore::defaultPath() without changing anything: a file
-/// in place of its folder; a folder, device or unreadable file in place of the file; a file that
-/// is not an SQLite database, a damaged one, or one holding another program's tables. A missing,
-/// empty, read-only or locked store is no damage.
-std::optional<SettingsDamage> FindSettingsDamage();
+/// Looks at the settings store file at path without changing anything: a file in place of its
+/// folder; a folder, device or unreadable file in place of the file; a file that is not an SQLite
+/// database, a damaged one, or one holding another program's tables. A missing, empty, read-only
+/// or locked store is no damage.
+std::optional<SettingsDamage> FindSettingsDamage(const QString& path);
 
 /// A free name beside path for keeping it: path + ".damaged", else ".damaged-2", ...
 QString AsideName(const QString& path);

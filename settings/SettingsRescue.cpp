@@ -1,17 +1,18 @@
 #include "settings/SettingsRescue.h"
 
 #include "platform/Desktop.h"
+#include "settings/Settings.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsStore.h"
 
 #include <QFileInfo>
 
-void RescueDamagedSettings(Desktop& desktop, QWidget* parent)
+void RescueDamagedSettings(const Settings& settings, Desktop& desktop, QWidget* parent)
 {
-    const std::optional<SettingsDamage> damage = FindSettingsDamage();
+    const std::optional<SettingsDamage> damage = FindSettingsDamage(settings.filePath());
     if (!damage)
         return;
-    SettingsStore::useMemoryForRun();
+    SettingsStore::useMemoryForRun(settings.filePath());
     const QString keptAs = AsideName(damage->path);
     const QString question =
         QStringLiteral("The settings file %1 cannot be used: %2.\r\r"
@@ -25,9 +26,9 @@ void RescueDamagedSettings(Desktop& desktop, QWidget* parent)
         MoveAside(damage->path, keptAs);
         SettingsStore::useFile();
         // Opening creates the new file; should that fail too, the run stays in memory.
-        SettingsStore().HasSections();
+        settings.open().HasSections();
     } catch (const std::exception& failure) {
-        SettingsStore::useMemoryForRun();
+        SettingsStore::useMemoryForRun(settings.filePath());
         desktop.messageBox(BoxKind::Error,
                            QStringLiteral("The settings file %1 could not be moved aside: %2.\r\r"
                                           "Move or remove it yourself; until then the program runs on "

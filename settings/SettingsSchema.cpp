@@ -1,57 +1,132 @@
 #include "settings/SettingsSchema.h"
 
-#include <tuple>
-
 namespace Schema {
+
+namespace {
+
+QString text(const QString& value)
+{
+    return value;
+}
+QString text(int value)
+{
+    return QString::number(value);
+}
+QString text(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+KeyRow::Type typeOf(const TextKey&)
+{
+    return KeyRow::Type::Text;
+}
+KeyRow::Type typeOf(const NumberKey&)
+{
+    return KeyRow::Type::Number;
+}
+KeyRow::Type typeOf(const FlagKey&)
+{
+    return KeyRow::Type::Flag;
+}
+
+template <typename T> KeyRow row(const Key<T>& key)
+{
+    return {key.section, key.name, typeOf(key),
+            key.firstRun ? std::optional<QString>(text(*key.firstRun)) : std::nullopt, text(key.readDefault)};
+}
+
+} // namespace
+
+const std::vector<KeyRow>& Keys()
+{
+    static const std::vector<KeyRow> keys = [] {
+        namespace P = Printer;
+        namespace G = General;
+        namespace S = System;
+        namespace D = Dialogs;
+        // The first run writes the defaults for the revert button, then the user's own settings in
+        // the same order; the clock intervals; the editor and general behaviour; the result window.
+        return std::vector<KeyRow>{
+            row(P::D_LeftMargin),
+            row(P::D_RightMargin),
+            row(P::D_TopMargin),
+            row(P::D_BottomMargin),
+            row(P::D_SpaceBetweenColumns),
+            row(P::D_ShowPreview),
+            row(P::D_ShowRowNumber),
+            row(P::D_Orientation),
+            row(P::D_Copies),
+            row(P::U_LeftMargin),
+            row(P::U_RightMargin),
+            row(P::U_TopMargin),
+            row(P::U_BottomMargin),
+            row(P::U_SpaceBetweenColumns),
+            row(P::U_ShowPreview),
+            row(P::U_ShowRowNumber),
+            row(P::U_Orientation),
+            row(P::U_Copies),
+            row(S::DateRefreshHours),
+            row(S::DateRefreshMinutes),
+            row(S::DateRefreshSeconds),
+            row(S::TimeRefreshHours),
+            row(S::TimeRefreshMinutes),
+            row(S::TimeRefreshSeconds),
+            row(G::MaximumLoginRetries),
+            row(G::ConfirmBeforeExit),
+            row(G::BackgroundColor),
+            row(G::FontName),
+            row(G::FontSize),
+            row(G::FontColor),
+            row(G::FontBold),
+            row(G::FontItalic),
+            row(G::FontUnderline),
+            row(G::FontStrikeOut),
+            row(G::WordWrap),
+            row(G::ShowToolbar),
+            row(Grid::Width),
+            row(Grid::Height),
+            row(Grid::Maximized),
+            row(Grid::Left),
+            row(Grid::Top),
+            row(Login::DataSource),
+            row(Login::UserName),
+            row(Location::Maximized),
+            row(Location::Top),
+            row(Location::Left),
+            row(Location::Height),
+            row(Location::Width),
+            row(D::OpenDialogPath),
+            row(D::SaveDialogPath),
+            row(D::FindDialogText),
+            row(D::FindDialogMatchCase),
+            row(D::FindDialogWholeWord),
+            row(D::FindDialogFromTop),
+            row(D::ReplaceDialogText),
+            row(D::ReplaceDialogMatchCase),
+            row(D::ReplaceDialogWholeWord),
+            row(D::ReplaceDialogFromTop),
+            row(Search::History(1)),
+            row(Search::History(2)),
+            row(Search::History(3)),
+            row(Search::History(4)),
+            row(Search::History(5)),
+            row(Search::Directions),
+            row(Search::Origin),
+            row(Search::WholeWordsOnly),
+        };
+    }();
+    return keys;
+}
 
 const std::vector<SeedEntry>& FirstRunEntries()
 {
     static const std::vector<SeedEntry> entries = [] {
-        namespace P = Printer;
-        namespace G = General;
-        namespace S = System;
-        const QString& printer = Section::Printer;
         std::vector<SeedEntry> e;
-        // Defaults for the revert button, then the user's own settings, in the same order.
-        for (const auto& [left, right, top, bottom, space, preview, rowNo, orientation, copies] :
-             {std::tuple{P::D_LeftMargin, P::D_RightMargin, P::D_TopMargin, P::D_BottomMargin,
-                         P::D_SpaceBetweenColumns, P::D_ShowPreview, P::D_ShowRowNumber, P::D_Orientation,
-                         P::D_Copies},
-              std::tuple{P::U_LeftMargin, P::U_RightMargin, P::U_TopMargin, P::U_BottomMargin,
-                         P::U_SpaceBetweenColumns, P::U_ShowPreview, P::U_ShowRowNumber, P::U_Orientation,
-                         P::U_Copies}}) {
-            e.push_back({printer, left, QStringLiteral("0.5")});
-            e.push_back({printer, right, QStringLiteral("0.5")});
-            e.push_back({printer, top, QStringLiteral("0.5")});
-            e.push_back({printer, bottom, QStringLiteral("0.5")});
-            e.push_back({printer, space, QStringLiteral("0.1")});
-            e.push_back({printer, preview, QStringLiteral("1")});
-            e.push_back({printer, rowNo, QStringLiteral("1")});
-            e.push_back({printer, orientation, P::Landscape});
-            e.push_back({printer, copies, QStringLiteral("1")});
+        for (const KeyRow& key : Keys()) {
+            if (key.firstRun)
+                e.push_back({key.section, key.key, *key.firstRun});
         }
-        e.push_back({Section::System, S::DateRefreshHours, QStringLiteral("0")});
-        e.push_back({Section::System, S::DateRefreshMinutes, QStringLiteral("30")});
-        e.push_back({Section::System, S::DateRefreshSeconds, QStringLiteral("0")});
-        e.push_back({Section::System, S::TimeRefreshHours, QStringLiteral("0")});
-        e.push_back({Section::System, S::TimeRefreshMinutes, QStringLiteral("1")});
-        e.push_back({Section::System, S::TimeRefreshSeconds, QStringLiteral("0")});
-        const QString& general = Section::General;
-        e.push_back({general, G::MaximumLoginRetries, QStringLiteral("3")});
-        e.push_back({general, G::ConfirmBeforeExit, QStringLiteral("1")});
-        e.push_back({general, G::BackgroundColor, QStringLiteral("16777215")});
-        e.push_back({general, G::FontName, QStringLiteral("Courier New")});
-        e.push_back({general, G::FontSize, QStringLiteral("10")});
-        e.push_back({general, G::FontColor, QStringLiteral("0")});
-        e.push_back({general, G::FontBold, QStringLiteral("0")});
-        e.push_back({general, G::FontItalic, QStringLiteral("0")});
-        e.push_back({general, G::FontUnderline, QStringLiteral("0")});
-        e.push_back({general, G::FontStrikeOut, QStringLiteral("0")});
-        e.push_back({general, G::WordWrap, QStringLiteral("1")});
-        e.push_back({general, G::ShowToolbar, QStringLiteral("1")});
-        e.push_back({Section::Grid, Placement::Width, QStringLiteral("640")});
-        e.push_back({Section::Grid, Placement::Height, QStringLiteral("480")});
-        e.push_back({Section::Grid, Placement::Maximized, QStringLiteral("0")});
         return e;
     }();
     return entries;

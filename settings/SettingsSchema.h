@@ -2,10 +2,13 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
-/// Every section and fixed key name of the settings store, in one place.
-/// Keys built at run time (field names + "->NAME", field-set keys) are made by their users.
+/// Every section and fixed key of the settings store, in one place: where a key is, what the
+/// first run writes into it and what a read gives when it is missing. Readers take both from
+/// here (SettingsStore::Read), never a default of their own.
+/// Keys built at run time (field names + "->NAME", field-set keys) are made by their one owner.
 namespace Schema {
 
 namespace Section {
@@ -21,38 +24,55 @@ inline const QString QrySortOrder = QStringLiteral("QRY_SORT_ORDER");
 inline const QString Printer = QStringLiteral("PRINTER");
 } // namespace Section
 
+/// A fixed key of type T (QString, int or bool): its section and name, the value the first run
+/// writes (none: not seeded) and the value a read gives when the entry is missing or does not
+/// parse. It converts to its name for the store's plain operations.
+template <typename T> struct Key
+{
+    QString section;
+    QString name;
+    std::optional<T> firstRun;
+    T readDefault;
+
+    operator const QString&() const { return name; }
+};
+using TextKey = Key<QString>;
+using NumberKey = Key<int>;
+using FlagKey = Key<bool>;
+
 namespace General {
-inline const QString BackgroundColor = QStringLiteral("BackgroundColor");
-// The main window reads the colour with this spelling; the store matches it to the one above.
-inline const QString BackGroundColor = QStringLiteral("BackGroundColor");
-inline const QString FontName = QStringLiteral("FontName");
-inline const QString FontSize = QStringLiteral("FontSize");
-inline const QString FontColor = QStringLiteral("FontColor");
-inline const QString FontBold = QStringLiteral("FontBold");
-inline const QString FontItalic = QStringLiteral("FontItalic");
-inline const QString FontUnderline = QStringLiteral("FontUnderline");
-inline const QString FontStrikeOut = QStringLiteral("FontStrikeOut");
-inline const QString WordWrap = QStringLiteral("WordWrap");
-inline const QString ShowToolbar = QStringLiteral("ShowToolbar");
-inline const QString MaximumLoginRetries = QStringLiteral("MaximumLoginRetries");
-inline const QString ConfirmBeforeExit = QStringLiteral("ConfirmBeforeExit");
+inline const NumberKey BackgroundColor{Section::General, QStringLiteral("BackgroundColor"), 16777215,
+                                       16777215};
+inline const TextKey FontName{Section::General, QStringLiteral("FontName"), QStringLiteral("Courier New"),
+                              QStringLiteral("Courier New")};
+inline const NumberKey FontSize{Section::General, QStringLiteral("FontSize"), 10, 10};
+/// Black on the first run, but blue where a store holds no such entry.
+inline const NumberKey FontColor{Section::General, QStringLiteral("FontColor"), 0, 16711680};
+inline const FlagKey FontBold{Section::General, QStringLiteral("FontBold"), false, false};
+inline const FlagKey FontItalic{Section::General, QStringLiteral("FontItalic"), false, false};
+inline const FlagKey FontUnderline{Section::General, QStringLiteral("FontUnderline"), false, false};
+inline const FlagKey FontStrikeOut{Section::General, QStringLiteral("FontStrikeOut"), false, false};
+inline const FlagKey WordWrap{Section::General, QStringLiteral("WordWrap"), true, true};
+inline const FlagKey ShowToolbar{Section::General, QStringLiteral("ShowToolbar"), true, true};
+inline const NumberKey MaximumLoginRetries{Section::General, QStringLiteral("MaximumLoginRetries"), 3, 3};
+inline const FlagKey ConfirmBeforeExit{Section::General, QStringLiteral("ConfirmBeforeExit"), true, true};
 } // namespace General
 
 namespace System {
-inline const QString DateRefreshHours = QStringLiteral("DateRefreshHours");
-inline const QString DateRefreshMinutes = QStringLiteral("DateRefreshMinutes");
-inline const QString DateRefreshSeconds = QStringLiteral("DateRefreshSeconds");
-inline const QString TimeRefreshHours = QStringLiteral("TimeRefreshHours");
-inline const QString TimeRefreshMinutes = QStringLiteral("TimeRefreshMinutes");
-inline const QString TimeRefreshSeconds = QStringLiteral("TimeRefreshSeconds");
+inline const NumberKey DateRefreshHours{Section::System, QStringLiteral("DateRefreshHours"), 0, 0};
+inline const NumberKey DateRefreshMinutes{Section::System, QStringLiteral("DateRefreshMinutes"), 30, 30};
+inline const NumberKey DateRefreshSeconds{Section::System, QStringLiteral("DateRefreshSeconds"), 0, 0};
+inline const NumberKey TimeRefreshHours{Section::System, QStringLiteral("TimeRefreshHours"), 0, 0};
+inline const NumberKey TimeRefreshMinutes{Section::System, QStringLiteral("TimeRefreshMinutes"), 1, 1};
+inline const NumberKey TimeRefreshSeconds{Section::System, QStringLiteral("TimeRefreshSeconds"), 0, 0};
 } // namespace System
 
 namespace Login {
-inline const QString DataSource = QStringLiteral("DATASOURCE");
-inline const QString UserName = QStringLiteral("USERNAME");
+inline const TextKey DataSource{Section::Login, QStringLiteral("DATASOURCE"), std::nullopt, QString()};
+inline const TextKey UserName{Section::Login, QStringLiteral("USERNAME"), std::nullopt, QString()};
 } // namespace Login
 
-/// Placement keys, shared by "LOCATION" and "GRID".
+/// The names of the placement keys, which "LOCATION" and "GRID" share.
 namespace Placement {
 inline const QString Maximized = QStringLiteral("MAXIMIZED");
 inline const QString Top = QStringLiteral("TOP");
@@ -63,29 +83,72 @@ inline const QString Width = QStringLiteral("WIDTH");
 inline constexpr int kNeverPlaced = -699;
 } // namespace Placement
 
+/// The five keys of a window's placement in its section.
+struct PlacementKeys
+{
+    const NumberKey& left;
+    const NumberKey& top;
+    const NumberKey& width;
+    const NumberKey& height;
+    const FlagKey& maximized;
+};
+
+/// The main window's placement, stored at a confirmed exit.
+namespace Location {
+inline const FlagKey Maximized{Section::Location, Placement::Maximized, std::nullopt, false};
+inline const NumberKey Top{Section::Location, Placement::Top, std::nullopt, 0};
+inline const NumberKey Left{Section::Location, Placement::Left, std::nullopt, 0};
+inline const NumberKey Height{Section::Location, Placement::Height, std::nullopt, 480};
+inline const NumberKey Width{Section::Location, Placement::Width, std::nullopt, 640};
+inline const PlacementKeys Window{Left, Top, Width, Height, Maximized};
+} // namespace Location
+
+/// The result window's placement.
+namespace Grid {
+inline const FlagKey Maximized{Section::Grid, Placement::Maximized, false, false};
+inline const NumberKey Width{Section::Grid, Placement::Width, 640, 640};
+inline const NumberKey Height{Section::Grid, Placement::Height, 480, 480};
+inline const NumberKey Left{Section::Grid, Placement::Left, std::nullopt, Placement::kNeverPlaced};
+inline const NumberKey Top{Section::Grid, Placement::Top, std::nullopt, Placement::kNeverPlaced};
+inline const PlacementKeys Window{Left, Top, Width, Height, Maximized};
+} // namespace Grid
+
 namespace Dialogs {
-inline const QString OpenDialogPath = QStringLiteral("OpenDialogPath");
-inline const QString SaveDialogPath = QStringLiteral("SaveDialogPath");
-inline const QString FindDialogText = QStringLiteral("FindDialogText");
-inline const QString FindDialogMatchCase = QStringLiteral("FindDialogMatchCase");
-inline const QString FindDialogWholeWord = QStringLiteral("FindDialogWholeWord");
-inline const QString FindDialogFromTop = QStringLiteral("FindDialogFromTop");
-inline const QString ReplaceDialogText = QStringLiteral("ReplaceDialogText");
-inline const QString ReplaceDialogMatchCase = QStringLiteral("ReplaceDialogMatchCase");
-inline const QString ReplaceDialogWholeWord = QStringLiteral("ReplaceDialogWholeWord");
-inline const QString ReplaceDialogFromTop = QStringLiteral("ReplaceDialogFromTop");
+/// The two folders read as the program's folder when missing, which only the run knows: their
+/// reader passes it (SettingsStore::ReadOr).
+inline const TextKey OpenDialogPath{Section::Dialogs, QStringLiteral("OpenDialogPath"), std::nullopt,
+                                    QString()};
+inline const TextKey SaveDialogPath{Section::Dialogs, QStringLiteral("SaveDialogPath"), std::nullopt,
+                                    QString()};
+inline const TextKey FindDialogText{Section::Dialogs, QStringLiteral("FindDialogText"), std::nullopt,
+                                    QString()};
+inline const FlagKey FindDialogMatchCase{Section::Dialogs, QStringLiteral("FindDialogMatchCase"),
+                                         std::nullopt, false};
+inline const FlagKey FindDialogWholeWord{Section::Dialogs, QStringLiteral("FindDialogWholeWord"),
+                                         std::nullopt, false};
+inline const FlagKey FindDialogFromTop{Section::Dialogs, QStringLiteral("FindDialogFromTop"), std::nullopt,
+                                       true};
+inline const TextKey ReplaceDialogText{Section::Dialogs, QStringLiteral("ReplaceDialogText"), std::nullopt,
+                                       QString()};
+inline const FlagKey ReplaceDialogMatchCase{Section::Dialogs, QStringLiteral("ReplaceDialogMatchCase"),
+                                            std::nullopt, false};
+inline const FlagKey ReplaceDialogWholeWord{Section::Dialogs, QStringLiteral("ReplaceDialogWholeWord"),
+                                            std::nullopt, false};
+inline const FlagKey ReplaceDialogFromTop{Section::Dialogs, QStringLiteral("ReplaceDialogFromTop"),
+                                          std::nullopt, true};
 } // namespace Dialogs
 
 namespace Search {
-/// "History1" to "History5", most recent first.
-inline QString History(int n)
-{
-    return QStringLiteral("History%1").arg(n);
-}
 inline constexpr int kHistorySize = 5;
-inline const QString Directions = QStringLiteral("Directions");
-inline const QString Origin = QStringLiteral("Origin");
-inline const QString WholeWordsOnly = QStringLiteral("WholeWordsOnly");
+/// "History1" to "History5", most recent first.
+inline TextKey History(int n)
+{
+    return {Section::Search, QStringLiteral("History%1").arg(n), std::nullopt, QString()};
+}
+inline const TextKey Directions{Section::Search, QStringLiteral("Directions"), std::nullopt, QString()};
+inline const TextKey Origin{Section::Search, QStringLiteral("Origin"), std::nullopt, QString()};
+inline const TextKey WholeWordsOnly{Section::Search, QStringLiteral("WholeWordsOnly"), std::nullopt,
+                                    QString()};
 } // namespace Search
 
 namespace QryFields {
@@ -100,27 +163,52 @@ inline QString WidthKey(const QString& fieldName)
 } // namespace QryFields
 
 namespace Printer {
-inline const QString D_LeftMargin = QStringLiteral("D_LeftMargin");
-inline const QString D_RightMargin = QStringLiteral("D_RightMargin");
-inline const QString D_TopMargin = QStringLiteral("D_TopMargin");
-inline const QString D_BottomMargin = QStringLiteral("D_BottomMargin");
-inline const QString D_SpaceBetweenColumns = QStringLiteral("D_SpaceBetweenColumns");
-inline const QString D_ShowPreview = QStringLiteral("D_ShowPreview");
-inline const QString D_ShowRowNumber = QStringLiteral("D_ShowRowNumber");
-inline const QString D_Orientation = QStringLiteral("D_Orientation");
-inline const QString D_Copies = QStringLiteral("D_Copies");
-inline const QString U_LeftMargin = QStringLiteral("U_LeftMargin");
-inline const QString U_RightMargin = QStringLiteral("U_RightMargin");
-inline const QString U_TopMargin = QStringLiteral("U_TopMargin");
-inline const QString U_BottomMargin = QStringLiteral("U_BottomMargin");
-inline const QString U_SpaceBetweenColumns = QStringLiteral("U_SpaceBetweenColumns");
-inline const QString U_ShowPreview = QStringLiteral("U_ShowPreview");
-inline const QString U_ShowRowNumber = QStringLiteral("U_ShowRowNumber");
-inline const QString U_Orientation = QStringLiteral("U_Orientation");
-inline const QString U_Copies = QStringLiteral("U_Copies");
 inline const QString Portrait = QStringLiteral("poPortrait");
 inline const QString Landscape = QStringLiteral("poLandscape");
+/// Lengths are texts: decimal inches.
+inline const QString kMargin = QStringLiteral("0.5");
+inline const QString kSpace = QStringLiteral("0.1");
+inline const TextKey D_LeftMargin{Section::Printer, QStringLiteral("D_LeftMargin"), kMargin, kMargin};
+inline const TextKey D_RightMargin{Section::Printer, QStringLiteral("D_RightMargin"), kMargin, kMargin};
+inline const TextKey D_TopMargin{Section::Printer, QStringLiteral("D_TopMargin"), kMargin, kMargin};
+inline const TextKey D_BottomMargin{Section::Printer, QStringLiteral("D_BottomMargin"), kMargin, kMargin};
+inline const TextKey D_SpaceBetweenColumns{Section::Printer, QStringLiteral("D_SpaceBetweenColumns"), kSpace,
+                                           kSpace};
+inline const FlagKey D_ShowPreview{Section::Printer, QStringLiteral("D_ShowPreview"), true, true};
+inline const FlagKey D_ShowRowNumber{Section::Printer, QStringLiteral("D_ShowRowNumber"), true, true};
+inline const TextKey D_Orientation{Section::Printer, QStringLiteral("D_Orientation"), Landscape, Landscape};
+inline const NumberKey D_Copies{Section::Printer, QStringLiteral("D_Copies"), 1, 1};
+inline const TextKey U_LeftMargin{Section::Printer, QStringLiteral("U_LeftMargin"), kMargin, kMargin};
+inline const TextKey U_RightMargin{Section::Printer, QStringLiteral("U_RightMargin"), kMargin, kMargin};
+inline const TextKey U_TopMargin{Section::Printer, QStringLiteral("U_TopMargin"), kMargin, kMargin};
+inline const TextKey U_BottomMargin{Section::Printer, QStringLiteral("U_BottomMargin"), kMargin, kMargin};
+inline const TextKey U_SpaceBetweenColumns{Section::Printer, QStringLiteral("U_SpaceBetweenColumns"), kSpace,
+                                           kSpace};
+inline const FlagKey U_ShowPreview{Section::Printer, QStringLiteral("U_ShowPreview"), true, true};
+inline const FlagKey U_ShowRowNumber{Section::Printer, QStringLiteral("U_ShowRowNumber"), true, true};
+inline const TextKey U_Orientation{Section::Printer, QStringLiteral("U_Orientation"), Landscape, Landscape};
+inline const NumberKey U_Copies{Section::Printer, QStringLiteral("U_Copies"), 1, 1};
 } // namespace Printer
+
+/// One row of the schema table, values in their stored text form.
+struct KeyRow
+{
+    enum class Type
+    {
+        Text,
+        Number,
+        Flag,
+    };
+    QString section;
+    QString key;
+    Type type;
+    std::optional<QString> firstRun;
+    QString readDefault;
+};
+
+/// Every fixed key: the seeded ones first, in the order the first run writes them, then the rest.
+/// The five search history keys stand in it as one row each.
+const std::vector<KeyRow>& Keys();
 
 /// One first-run entry: the text stored for it (numbers and flags already in their text form).
 struct SeedEntry

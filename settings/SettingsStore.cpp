@@ -125,18 +125,14 @@ MemoryStore& memoryStore()
 
 } // namespace
 
-SettingsStore::SettingsStore()
-{
-    const QString path = defaultPath();
-    if (memoryStore().serves(path))
-        openMemory(memoryStore().uri());
-    else
-        open(path);
-}
+SettingsStore::SettingsStore() : SettingsStore(defaultPath()) {}
 
 SettingsStore::SettingsStore(const QString& filePath)
 {
-    open(filePath);
+    if (memoryStore().serves(filePath))
+        openMemory(memoryStore().uri());
+    else
+        open(filePath);
 }
 
 SettingsStore::~SettingsStore()
@@ -157,9 +153,9 @@ QString SettingsStore::defaultPath()
     return rootFolder() + QStringLiteral("settings.sqlite3");
 }
 
-void SettingsStore::useMemoryForRun()
+void SettingsStore::useMemoryForRun(const QString& filePath)
 {
-    memoryStore().start(defaultPath());
+    memoryStore().start(filePath);
 }
 
 void SettingsStore::useFile()
@@ -350,6 +346,41 @@ bool SettingsStore::ReadFlag(const QString& section, const QString& key, bool de
 void SettingsStore::WriteFlag(const QString& section, const QString& key, bool value)
 {
     WriteText(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+QString SettingsStore::Read(const Schema::TextKey& key) const
+{
+    return ReadText(key.section, key.name, key.readDefault);
+}
+
+int SettingsStore::Read(const Schema::NumberKey& key) const
+{
+    return ReadNumber(key.section, key.name, key.readDefault);
+}
+
+bool SettingsStore::Read(const Schema::FlagKey& key) const
+{
+    return ReadFlag(key.section, key.name, key.readDefault);
+}
+
+QString SettingsStore::ReadOr(const Schema::TextKey& key, const QString& runTimeDefault) const
+{
+    return ReadText(key.section, key.name, runTimeDefault);
+}
+
+void SettingsStore::Write(const Schema::TextKey& key, const QString& value)
+{
+    WriteText(key.section, key.name, value);
+}
+
+void SettingsStore::Write(const Schema::NumberKey& key, int value)
+{
+    WriteNumber(key.section, key.name, value);
+}
+
+void SettingsStore::Write(const Schema::FlagKey& key, bool value)
+{
+    WriteFlag(key.section, key.name, value);
 }
 
 bool SettingsStore::HasSections() const

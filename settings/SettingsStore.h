@@ -11,6 +11,10 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace Schema {
+template <typename T> struct Key;
+}
+
 /// A failure of the settings medium; what() is the user-facing text ("Failed to set data for 'X'").
 class SettingsError : public std::runtime_error
 {
@@ -26,9 +30,10 @@ public:
 class SettingsStore final
 {
 public:
-    /// Opens the store at defaultPath(), creating the root folder (0700) and file (0600).
+    /// Opens the store at defaultPath() (tests, tools); the program opens it through Settings.
     SettingsStore();
-    /// Opens the store at an explicit file path (benchmarks, tools).
+    /// Opens the store at a file path, creating its folder (0700) and the file (0600); a path
+    /// the run keeps in memory (useMemoryForRun()) opens that memory.
     explicit SettingsStore(const QString& filePath);
     ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
@@ -38,11 +43,11 @@ public:
     static QString rootFolder();
     static QString defaultPath();
 
-    /// For the rest of the run (or until useFile()), stores opened with the default path keep
-    /// their entries in memory, starting empty: the file there is damaged and stays untouched.
-    /// Only for the default path as it is now: a store of another user folder uses its file.
-    static void useMemoryForRun();
-    /// Stores opened with the default path use the file again.
+    /// For the rest of the run (or until useFile()), stores opened on this file keep their
+    /// entries in memory, starting empty: the file is damaged and stays untouched. Only for this
+    /// one path: a store of another file uses its file.
+    static void useMemoryForRun(const QString& filePath = defaultPath());
+    /// Stores opened on that file use the file again.
     static void useFile();
     static bool usesMemory();
 
@@ -52,6 +57,16 @@ public:
     void WriteNumber(const QString& section, const QString& key, int value);
     bool ReadFlag(const QString& section, const QString& key, bool defaultValue) const;
     void WriteFlag(const QString& section, const QString& key, bool value);
+
+    /// The schema's fixed keys: a missing or unparsable entry reads as the key's read default.
+    QString Read(const Schema::Key<QString>& key) const;
+    int Read(const Schema::Key<int>& key) const;
+    bool Read(const Schema::Key<bool>& key) const;
+    /// A key whose read default only the run knows (a folder of the program).
+    QString ReadOr(const Schema::Key<QString>& key, const QString& runTimeDefault) const;
+    void Write(const Schema::Key<QString>& key, const QString& value);
+    void Write(const Schema::Key<int>& key, int value);
+    void Write(const Schema::Key<bool>& key, bool value);
 
     /// True when the root holds at least one section.
     bool HasSections() const;

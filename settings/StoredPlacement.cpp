@@ -13,27 +13,23 @@ constexpr int kFarthest = 1 << 24;
 
 } // namespace
 
-Placement ReadPlacement(const SettingsStore& store, const QString& section, const Placement& defaults)
+Placement ReadPlacement(const SettingsStore& store, const Schema::PlacementKeys& keys)
 {
-    namespace P = Schema::Placement;
-    const QRect& d = defaults.frame;
-    const auto position = [&](const QString& key, int fallback) {
-        return std::clamp(store.ReadNumber(section, key, fallback), -kFarthest, kFarthest);
+    const auto position = [&](const Schema::NumberKey& key) {
+        return std::clamp(store.Read(key), -kFarthest, kFarthest);
     };
-    const auto length = [&](const QString& key, int fallback) {
-        return std::clamp(store.ReadNumber(section, key, fallback), 1, kFarthest);
+    const auto length = [&](const Schema::NumberKey& key) {
+        return std::clamp(store.Read(key), 1, kFarthest);
     };
-    return {QRect(position(P::Left, d.x()), position(P::Top, d.y()), length(P::Width, d.width()),
-                  length(P::Height, d.height())),
-            store.ReadFlag(section, P::Maximized, defaults.maximized)};
+    return {QRect(position(keys.left), position(keys.top), length(keys.width), length(keys.height)),
+            store.Read(keys.maximized)};
 }
 
-void WritePlacement(SettingsStore& store, const QString& section, const Placement& placement)
+void WritePlacement(SettingsStore& store, const Schema::PlacementKeys& keys, const Placement& placement)
 {
-    namespace P = Schema::Placement;
-    store.WriteNumber(section, P::Left, placement.frame.x());
-    store.WriteNumber(section, P::Top, placement.frame.y());
-    store.WriteNumber(section, P::Width, placement.frame.width());
-    store.WriteNumber(section, P::Height, placement.frame.height());
-    store.WriteFlag(section, P::Maximized, placement.maximized);
+    store.Write(keys.left, placement.frame.x());
+    store.Write(keys.top, placement.frame.y());
+    store.Write(keys.width, placement.frame.width());
+    store.Write(keys.height, placement.frame.height());
+    store.Write(keys.maximized, placement.maximized);
 }

@@ -141,7 +141,7 @@ TEST_P(DamagedSettingsTest, OneBoxNamesTheFileAndTheUserGetsIn)
             enforced.emplace();
             ASSERT_TRUE(enforced->active());
         }
-        const std::optional<SettingsDamage> found = FindSettingsDamage();
+        const std::optional<SettingsDamage> found = FindSettingsDamage(SettingsStore::defaultPath());
         ASSERT_TRUE(found.has_value());
         EXPECT_EQ(found->path, damaged);
 

@@ -3,6 +3,7 @@
 #include "app/StatusPanels.h"
 #include "app/main.h"
 #include "platform/PlatformVersion.h"
+#include "platform/WindowPlacement.h"
 #include "settings/ColorValue.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
@@ -524,6 +525,20 @@ TEST_F(QueryToolTest, CommandsCarriedOutElsewhereAreAnnounced)
     EXPECT_EQ(find.count(), 1);
     EXPECT_EQ(findNext.count(), 1);
     EXPECT_EQ(replace.count(), 1);
+}
+
+TEST_F(QueryToolTest, ExecuteCarriesTheEditorsWholeLinesAndWhereTheWindowStands)
+{
+    TFRM_QueryTool& w = make();
+    const QString longLine = QStringLiteral("select ") + QString(300, u'x') + QStringLiteral(" from emp");
+    w.REDT_QueryTool->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    w.setEditorText(longLine + QStringLiteral("\n-- note\n"));
+    w.move(70, 80);
+    QSignalSpy execute(&w, &TFRM_QueryTool::executeSQLRequested);
+    w.BBN_ExecuteSQL->click();
+    ASSERT_EQ(execute.count(), 1);
+    EXPECT_EQ(execute[0][0].toStringList(), QStringList({longLine, QStringLiteral("-- note"), QString()}));
+    EXPECT_EQ(execute[0][1].toPoint(), WindowPlacement::Frame(w).topLeft());
 }
 
 TEST_F(QueryToolTest, MenuShortcutsWinOverTheEditor)

@@ -1,5 +1,7 @@
 #include "app/SqlFile.h"
+#include "platform/AppContext.h"
 #include "platform/LoginFacts.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedDesktop.h"
@@ -125,7 +127,8 @@ protected:
 
     ScriptedDesktop desktop;
     LoginFacts facts;
-    SqlFile file{desktop, facts};
+    Settings settings{SettingsStore::defaultPath()};
+    SqlFile file{desktop, settings, facts};
 };
 
 TEST_F(SqlFileTest, WriteAndReadBack)
@@ -273,7 +276,7 @@ TEST_F(SqlFileTest, EachDialogRemembersItsFolderAndName)
     EXPECT_EQ(desktop.openRequests[1].fileName, QStringLiteral("emp.sql"));
 
     // The names are for this run only; the folders are in the store for the next.
-    SqlFile nextRun(desktop, facts);
+    SqlFile nextRun(desktop, settings, facts);
     desktop.expectSaveFile(std::nullopt);
     nextRun.chooseFileToSave(nullptr);
     EXPECT_EQ(desktop.saveRequests[2].folder, saveDir + u'/');

@@ -3,6 +3,7 @@
 #include "print/ModalScript.h"
 #include "print/SQL_Procs.h"
 #include "print/report.h"
+#include "query/ColumnLayout.h"
 #include "report_engine/PdfTools.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
@@ -106,7 +107,7 @@ protected:
     }
     void printWithoutFile(int shown = 0, const QString& title = QStringLiteral("Query Result"))
     {
-        PrintQueryResult(ctx, grid, title, shown);
+        PrintQueryResult(ctx, grid, layout, title, shown);
         EXPECT_EQ(script.pending(), 0) << "every modal window expected came up";
         EXPECT_EQ(desktop.busyDepth, 0);
         EXPECT_EQ(desktop.suspendDepth, 0);
@@ -126,6 +127,7 @@ protected:
     QTemporaryDir dir;
     Connection connection;
     Query grid{connection};
+    ColumnLayout layout{settings};
     std::unique_ptr<TFRM_Report> form;
     ModalScript script;
     QString m_written;
@@ -319,7 +321,7 @@ TEST_F(PrintQueryResultTest, NothingHappensOnCancelOrForAClosedQuery)
 {
     desktop.expectBox(BoxKind::Error, QStringLiteral("The Query passed to the print routine is not ACTIVE"),
                       BoxAnswer::Ok);
-    PrintQueryResult(ctx, grid, QStringLiteral("Query Result"), 0);
+    PrintQueryResult(ctx, grid, layout, QStringLiteral("Query Result"), 0);
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("The Query passed to the print routine is not ACTIVE"));

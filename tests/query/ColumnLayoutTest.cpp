@@ -1,5 +1,11 @@
+#include "query/ColumnLayout.h"
 #include "query/ColumnOrder.h"
 #include "query/FieldSetKey.h"
+#include "settings/Settings.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
+#include "settings/UsableRange.h"
+#include "support/TestHome.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +128,143 @@ TEST(ColumnLayout, OrderValueKeepsSpellingAndDuplicates)
 {
     EXPECT_EQ(ColumnOrder::value({QStringLiteral("b"), QStringLiteral("A"), QStringLiteral("b")}),
               QStringLiteral("b|A|b"));
+}
+
+} // namespace
+
+namespace {
+
+/// The column layout on a store of its own.
+class ColumnLayoutStore : public IsolatedTest
+{
+protected:
+    QString storedText(const QString& section, const QString& key) const
+    {
+        return SettingsStore(settings.filePath()).ReadText(section, key, QStringLiteral("<none>"));
+    }
+    void storeWidth(const QString& name, int width)
+    {
+        settings.open().WriteNumber(Schema::Section::QryFields, Schema::QryFields::WidthKey(name), width);
+    }
+    QString storedWidth(const QString& name) const
+    {
+        return storedText(Schema::Section::QryFields, Schema::QryFields::WidthKey(name));
+    }
+
+    Settings settings{SettingsStore::defaultPath()};
+    ColumnLayout layout{settings};
+};
+
+TEST_F(ColumnLayoutStore, WhatOneStoresEveryOtherReaderSees)
+{
+    layout.startResult(2);
+    layout.store({{0, QStringLiteral("CUSTNO"), QStringLiteral("Customer"), 120},
+                  {1, QStringLiteral("NAME"), QStringLiteral("NAME"), 80}});
+    // The report's layout and the next run's: another object on the same store, any case.
+    const ColumnLayout other(settings);
+    const QList<ColumnLayout::Column> read =
+        other.columns({QStringLiteral("custno"), QStringLiteral("NAME"), QStringLiteral("CITY")});
+    ASSERT_EQ(read.size(), 3);
+    EXPECT_EQ(read[0].title, QStringLiteral("Customer"));
+    EXPECT_EQ(read[0].width, 120);
+    EXPECT_EQ(read[1].width, 80);
+    EXPECT_EQ(read[2].title, QStringLiteral("CITY")) << "no title stored: the field name";
+    EXPECT_FALSE(read[2].width.has_value());
+}
+
+TEST_F(ColumnLayoutStore, AWidthThatIsNotANumberIsNoWidth)
+{
+    settings.open().WriteText(Schema::Section::QryFields, Schema::QryFields::WidthKey(QStringLiteral("A")),
+                              QStringLiteral("wide"));
+    EXPECT_FALSE(layout.columns({QStringLiteral("A")}).front().width.has_value());
+}
+
+TEST_F(ColumnLayoutStore, AnEditTitleWithoutWidthStoresOnlyTheTitle)
+{
+    layout.startResult(1);
+    layout.store({{0, QStringLiteral("A"), QStringLiteral("Who"), std::nullopt}});
+    EXPECT_EQ(storedText(Schema::Section::QryFields, Schema::QryFields::NameKey(QStringLiteral("A"))),
+              QStringLiteral("Who"));
+    EXPECT_EQ(storedWidth(QStringLiteral("A")), QStringLiteral("<none>"));
+}
+
+TEST_F(ColumnLayoutStore, PaintingWritesOnlyWidthsThatDifferFromTheKnownOnes)
+{
+    storeWidth(QStringLiteral("A"), 50);
+    layout.startResult(2);
+    layout.restore({QStringLiteral("A"), QStringLiteral("B")});
+    // Another copy of the program changes the store; drawing the known width writes nothing.
+    storeWidth(QStringLiteral("A"), 70);
+    layout.noteDrawnWidth(0, QStringLiteral("A"), 50);
+    EXPECT_EQ(storedWidth(QStringLiteral("A")), QStringLiteral("70"));
+    layout.noteDrawnWidth(0, QStringLiteral("A"), 55);
+    EXPECT_EQ(storedWidth(QStringLiteral("A")), QStringLiteral("55"));
+    // B was never stored: its first drawing stores it.
+    layout.noteDrawnWidth(1, QStringLiteral("B"), 64);
+    EXPECT_EQ(storedWidth(QStringLiteral("B")), QStringLiteral("64"));
+}
+
+TEST_F(ColumnLayoutStore, AStoredEditIsAKnownWidth)
+{
+    layout.startResult(1);
+    layout.restore({QStringLiteral("A")});
+    layout.store({{0, QStringLiteral("A"), QStringLiteral("A"), 120}});
+    storeWidth(QStringLiteral("A"), 90);
+    layout.noteDrawnWidth(0, QStringLiteral("A"), 120);
+    EXPECT_EQ(storedWidth(QStringLiteral("A")), QStringLiteral("90")) << "120 is known to be stored";
+}
+
+TEST_F(ColumnLayoutStore, KnownWidthsMoveWithTheirColumns)
+{
+    storeWidth(QStringLiteral("A"), 50);
+    storeWidth(QStringLiteral("B"), 60);
+    layout.startResult(2);
+    layout.restore({QStringLiteral("A"), QStringLiteral("B")});
+    layout.moveColumn(0, 1);
+    storeWidth(QStringLiteral("A"), 70);
+    layout.noteDrawnWidth(1, QStringLiteral("A"), 50);
+    EXPECT_EQ(storedWidth(QStringLiteral("A")), QStringLiteral("70"));
+    layout.noteDrawnWidth(0, QStringLiteral("B"), 60);
+    EXPECT_EQ(storedWidth(QStringLiteral("B")), QStringLiteral("60"));
+    layout.noteDrawnWidth(0, QStringLiteral("B"), 61);
+    EXPECT_EQ(storedWidth(QStringLiteral("B")), QStringLiteral("61"));
+}
+
+TEST_F(ColumnLayoutStore, OrdersAreKeptPerSetOfNames)
+{
+    EXPECT_TRUE(layout.storedOrder({QStringLiteral("A"), QStringLiteral("B")}).isEmpty());
+    layout.storeOrder({QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("C")});
+    EXPECT_EQ(storedText(Schema::Section::QrySortOrder, QStringLiteral("A|B|C")), QStringLiteral("B|A|C"));
+    EXPECT_EQ(layout.storedOrder({QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}),
+              (QStringList{QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("C")}));
+}
+
+TEST_F(ColumnLayoutStore, OrdersOfTooLongKeysAreNeitherWrittenNorRead)
+{
+    QStringList names;
+    for (char c = 'A'; c <= 'Z'; ++c)
+        names.append(QString(10, QLatin1Char(c)));
+    ASSERT_FALSE(FieldSetKey(names).isUsable());
+    layout.storeOrder(names);
+    const QString key = FieldSetKey(names).text();
+    EXPECT_EQ(storedText(Schema::Section::QrySortOrder, key), QStringLiteral("<none>"));
+    settings.open().WriteText(Schema::Section::QrySortOrder, key, names.join(u'|'));
+    EXPECT_TRUE(layout.storedOrder(names).isEmpty());
+    EXPECT_TRUE(layout.storedOrder({}).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ColumnLayoutStore, AHandEditedWidthReadsUsableAndPaintingStoresWhatItShows)
+{
+    storeWidth(QStringLiteral("A"), 100000);
+    EXPECT_EQ(layout.columns({QStringLiteral("A")}).front().width, UsableRange::kMaxColumnWidth);
+    layout.startResult(1);
+    EXPECT_EQ(layout.restore({QStringLiteral("A")}).front().width, UsableRange::kMaxColumnWidth);
+    layout.noteDrawnWidth(0, QStringLiteral("A"), UsableRange::kMaxColumnWidth);
+    EXPECT_EQ(storedWidth(QStringLiteral("A")), QString::number(UsableRange::kMaxColumnWidth));
 }
 
 } // namespace

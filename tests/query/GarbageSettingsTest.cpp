@@ -34,9 +34,9 @@ QList<std::pair<QString, QString>> NumberEntries()
     namespace D = Schema::Dialogs;
     namespace R = Schema::Printer;
     QList<std::pair<QString, QString>> entries;
-    for (const QString& key :
-         {G::BackgroundColor, G::FontSize, G::FontColor, G::FontBold, G::FontItalic, G::FontUnderline,
-          G::FontStrikeOut, G::WordWrap, G::ShowToolbar, G::MaximumLoginRetries, G::ConfirmBeforeExit})
+    for (const QString& key : std::initializer_list<QString>{
+             G::BackgroundColor, G::FontSize, G::FontColor, G::FontBold, G::FontItalic, G::FontUnderline,
+             G::FontStrikeOut, G::WordWrap, G::ShowToolbar, G::MaximumLoginRetries, G::ConfirmBeforeExit})
         entries.append({S::General, key});
     for (const QString& key : {Y::DateRefreshHours, Y::DateRefreshMinutes, Y::DateRefreshSeconds,
                                Y::TimeRefreshHours, Y::TimeRefreshMinutes, Y::TimeRefreshSeconds})
@@ -47,8 +47,9 @@ QList<std::pair<QString, QString>> NumberEntries()
     for (const QString& key : {D::FindDialogMatchCase, D::FindDialogWholeWord, D::FindDialogFromTop,
                                D::ReplaceDialogMatchCase, D::ReplaceDialogWholeWord, D::ReplaceDialogFromTop})
         entries.append({S::Dialogs, key});
-    for (const QString& key : {R::D_ShowPreview, R::D_ShowRowNumber, R::D_Copies, R::U_ShowPreview,
-                               R::U_ShowRowNumber, R::U_Copies})
+    for (const QString& key :
+         std::initializer_list<QString>{R::D_ShowPreview, R::D_ShowRowNumber, R::D_Copies, R::U_ShowPreview,
+                                        R::U_ShowRowNumber, R::U_Copies})
         entries.append({S::Printer, key});
     entries.append({S::QryFields, Schema::QryFields::WidthKey(QStringLiteral("EMPNO"))});
     return entries;

@@ -185,6 +185,38 @@ TEST_F(GridFunctionsTest, OkAppliesAndStoresEveryTitleAndWidthAndTheOptions)
     EXPECT_EQ(window->columnWidth(0), 120);
 }
 
+TEST_F(GridFunctionsTest, AWidthFromGridOptionsIsWhatTheReSortAndTheReportSee)
+{
+    prepare(QStringLiteral("SELECT ID, NAME, CITY FROM P"));
+    func->SGR_GridOptions->item(1, 1)->setText(QStringLiteral("Customer"));
+    func->SGR_GridOptions->item(1, 2)->setText(QStringLiteral("133"));
+    func->CBX_SortBy->setCurrentIndex(2);
+    func->BBN_OkClick();
+    ASSERT_EQ(query().sql().size(), 2) << "re-sorted";
+    EXPECT_EQ(window->columnWidth(1), 133);
+    EXPECT_EQ(window->gridModel().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Customer"));
+    // What the report reads.
+    const QList<ColumnLayout::Column> seen = window->columnLayout().columns({QStringLiteral("NAME")});
+    EXPECT_EQ(seen.front().width, 133);
+    EXPECT_EQ(seen.front().title, QStringLiteral("Customer"));
+}
+
+TEST_F(GridFunctionsTest, PaintingKnowsTheWidthGridOptionsStored)
+{
+    prepare(QStringLiteral("SELECT ID, NAME, CITY FROM P"));
+    window->grab();
+    func->SGR_GridOptions->item(1, 2)->setText(QStringLiteral("140"));
+    func->BBN_OkClick();
+    // Another copy of the program stores its own width; drawing ours again writes nothing.
+    SettingsStore().WriteNumber(Section::QryFields, QryFields::WidthKey(QStringLiteral("NAME")), 90);
+    window->grab();
+    EXPECT_EQ(window->columnWidth(1), 140);
+    EXPECT_EQ(stored(Section::QryFields, QryFields::WidthKey(QStringLiteral("NAME"))), QStringLiteral("90"));
+    window->setColumnWidth(1, 150);
+    window->grab();
+    EXPECT_EQ(stored(Section::QryFields, QryFields::WidthKey(QStringLiteral("NAME"))), QStringLiteral("150"));
+}
+
 TEST_F(GridFunctionsTest, WidthThatIsNotANumberStopsTheRestOfOk)
 {
     prepare(QStringLiteral("SELECT ID, NAME, CITY FROM P"));

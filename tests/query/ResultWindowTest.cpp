@@ -65,6 +65,16 @@ protected:
     std::unique_ptr<SqliteFile> file;
 };
 
+TEST_F(ResultWindowTest, TheWindowFillsItsOwnCountFields)
+{
+    window->showCounts(14, QStringLiteral("0:00:01.250"));
+    EXPECT_EQ(window->EDT_TotalRecords->text(), QStringLiteral("14"));
+    EXPECT_EQ(window->EDT_TimeElapsed->text(), QStringLiteral("0:00:01.250"));
+    window->clearCounts();
+    EXPECT_TRUE(window->EDT_TotalRecords->text().isEmpty());
+    EXPECT_TRUE(window->EDT_TimeElapsed->text().isEmpty());
+}
+
 TEST_F(ResultWindowTest, LaidOutWithTheGivenNamesAndTexts)
 {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Query Results"));
@@ -448,9 +458,11 @@ TEST_F(ResultWindowTest, GridOptionsAndPrintSayTheyAreNotAvailableUntilHooked)
     QString title;
     int fields = -1;
     Query* printed = nullptr;
+    const ColumnLayout* layout = nullptr;
     window->setGridOptionsHook([&](TFRM_Query& w) { opened = &w; });
-    window->setPrintHook([&](Query& q, const QString& t, int n) {
+    window->setPrintHook([&](Query& q, const ColumnLayout& l, const QString& t, int n) {
         printed = &q;
+        layout = &l;
         title = t;
         fields = n;
     });
@@ -459,6 +471,7 @@ TEST_F(ResultWindowTest, GridOptionsAndPrintSayTheyAreNotAvailableUntilHooked)
     window->BBN_Print->click();
     EXPECT_EQ(opened, window.get());
     EXPECT_EQ(printed, &query());
+    EXPECT_EQ(layout, &window->columnLayout());
     EXPECT_EQ(title, QStringLiteral("Query Result"));
     EXPECT_EQ(fields, 2);
 }

@@ -130,6 +130,7 @@ TEST_F(TwoCopies, DISABLED_SecondCopy)
     qputenv("XDG_CONFIG_HOME", firstHome + "/config");
     qputenv("XDG_DATA_HOME", firstHome + "/data");
     qputenv("ODBCINI", firstHome + "/odbc.ini");
+    settings = Settings(SettingsStore::defaultPath());
     open();
     std::printf("ready\n");
     std::fflush(stdout);

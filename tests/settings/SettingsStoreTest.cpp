@@ -1,4 +1,5 @@
 #include "settings/SettingsStore.h"
+#include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "support/TestHome.h"
 
@@ -11,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <functional>
 
@@ -375,3 +377,88 @@ TEST_F(SettingsStoreTest, ASecondProcessWritingAtTheSameTimeLosesNothing)
                   i);
     }
 }
+
+namespace {
+
+QString Folded(const Schema::KeyRow& row)
+{
+    return row.section.toCaseFolded() + u'/' + row.key.toCaseFolded();
+}
+
+TEST(SettingsSchema, NoTwoKeysOfOneName)
+{
+    QStringList seen;
+    for (const Schema::KeyRow& row : Schema::Keys()) {
+        EXPECT_FALSE(seen.contains(Folded(row))) << qPrintable(Folded(row)) << " stands twice";
+        seen.append(Folded(row));
+    }
+    EXPECT_EQ(seen.size(), 66);
+}
+
+TEST(SettingsSchema, ReadDefaultsAreTheFirstRunValuesButForTheTextColour)
+{
+    int seeded = 0;
+    for (const Schema::KeyRow& row : Schema::Keys()) {
+        if (!row.firstRun)
+            continue;
+        ++seeded;
+        if (row.section == Schema::Section::General && row.key == Schema::General::FontColor.name) {
+            EXPECT_EQ(*row.firstRun, QStringLiteral("0"));
+            EXPECT_EQ(row.readDefault, QStringLiteral("16711680"));
+            continue;
+        }
+        EXPECT_EQ(row.readDefault, *row.firstRun) << qPrintable(Folded(row));
+    }
+    EXPECT_EQ(seeded, 39);
+}
+
+TEST(SettingsSchema, ValuesOfNumbersAndFlagsAreWhatTheStoreWrites)
+{
+    for (const Schema::KeyRow& row : Schema::Keys()) {
+        if (row.type == Schema::KeyRow::Type::Text)
+            continue;
+        const int value = SettingsStore::ParseNumber(row.readDefault, INT_MIN);
+        EXPECT_NE(value, INT_MIN) << qPrintable(Folded(row));
+        EXPECT_EQ(QString::number(value), row.readDefault) << qPrintable(Folded(row));
+        if (row.type == Schema::KeyRow::Type::Flag) {
+            EXPECT_TRUE(value == 0 || value == 1) << qPrintable(Folded(row));
+        }
+    }
+}
+
+TEST_F(SettingsStoreTest, TypedKeysReadTheirDefaultThenWhatWasWritten)
+{
+    SettingsStore store;
+    EXPECT_EQ(store.Read(Schema::General::FontColor), 16711680);
+    EXPECT_EQ(store.Read(Schema::Grid::Left), -699);
+    EXPECT_EQ(store.Read(Schema::Location::Width), 640);
+    EXPECT_TRUE(store.Read(Schema::Dialogs::FindDialogFromTop));
+    EXPECT_EQ(store.Read(Schema::Printer::U_Orientation), QStringLiteral("poLandscape"));
+    EXPECT_EQ(store.ReadOr(Schema::Dialogs::OpenDialogPath, QStringLiteral("/opt/")),
+              QStringLiteral("/opt/"));
+    EXPECT_FALSE(store.HasSections());
+    store.SeedDefaults();
+    EXPECT_EQ(store.Read(Schema::General::FontColor), 0);
+    store.Write(Schema::General::FontColor, 255);
+    store.Write(Schema::Location::Maximized, true);
+    store.Write(Schema::Search::History(2), QStringLiteral("SMITH"));
+    EXPECT_EQ(store.ReadText(QStringLiteral("general"), QStringLiteral("FONTCOLOR"), {}),
+              QStringLiteral("255"));
+    EXPECT_EQ(store.ReadText(QStringLiteral("LOCATION"), QStringLiteral("MAXIMIZED"), {}),
+              QStringLiteral("1"));
+    EXPECT_EQ(store.ReadText(QStringLiteral("SEARCH"), QStringLiteral("History2"), {}),
+              QStringLiteral("SMITH"));
+    EXPECT_FALSE(store.Read(Schema::Grid::Maximized)) << "the same name in another section";
+}
+
+TEST_F(SettingsStoreTest, TheRunsStoreOpensItsOwnFileForEachOperation)
+{
+    const QString path = home.path() + QStringLiteral("/elsewhere/run.sqlite3");
+    const Settings settings(path);
+    settings.open().Write(Schema::Login::UserName, QStringLiteral("SCOTT"));
+    EXPECT_TRUE(QFileInfo(path).isFile());
+    EXPECT_EQ(settings.open().Read(Schema::Login::UserName), QStringLiteral("SCOTT"));
+    EXPECT_FALSE(SettingsStore().HasSections()) << "the user's file is not touched";
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AppContext.h"
+#include "settings/Settings.h"
 #include "support/GuiApp.h"
 #include "support/ScriptedDesktop.h"
 #include "support/TestHome.h"
@@ -19,5 +20,6 @@ protected:
     QApplication& app = GuiApp(); // first: the printer below needs it
     ScriptedDesktop desktop;
     QPrinter printer;
-    AppContext ctx{desktop, printer};
+    Settings settings{SettingsStore::defaultPath()};
+    AppContext ctx{desktop, printer, settings};
 };
