@@ -232,17 +232,17 @@ QVariantList Query::boundParameters() const
 
 // ---- Running
 
-void Query::refuseEmpty() const
+void Query::refuseEmpty(const QString& text)
 {
     // Some engines accept a text without a statement and do nothing; that is never what was meant.
-    if (IsEmptySql(sqlText()))
+    if (IsEmptySql(text))
         throw EngineError(QString(), 0, kEmptyStatement);
 }
 
 void Query::open()
 {
     close();
-    refuseEmpty();
+    refuseEmpty(sqlText());
     DatabaseDriver& driver = m_connection.driver();
     const QVariantList values = boundParameters();
     install(driver.fetch(driver.bindableText(sqlText(), d->markers), values, m_requestLive));
@@ -251,8 +251,7 @@ void Query::open()
 void Query::openReplacing(const QStringList& lines, const QStringList& values)
 {
     const QString text = lines.join(QLatin1Char('\n'));
-    if (IsEmptySql(text))
-        throw EngineError(QString(), 0, kEmptyStatement);
+    refuseEmpty(text);
     const QList<ParameterMarker> markers = ParameterScanner::Scan(text);
     QVariantList bound;
     for (qsizetype k = 0; k < markers.size(); ++k) {
@@ -305,7 +304,7 @@ void Query::execSQL()
 {
     close();
     m_rowsAffected = -1;
-    refuseEmpty();
+    refuseEmpty(sqlText());
     DatabaseDriver& driver = m_connection.driver();
     const QVariantList values = boundParameters();
     FetchedResult rows;

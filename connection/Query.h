@@ -173,7 +173,7 @@ private:
     };
     void notify(Pending kind, int record = -1);
     QVariantList boundParameters() const;
-    void refuseEmpty() const;
+    static void refuseEmpty(const QString& text);
     void install(FetchedResult&& result);
     int storeColumn(int position) const;
     void checkRecord(int record) const;

@@ -82,20 +82,5 @@ SortPlace FindSortPlace(QStringView sql)
 
 qsizetype FindTopLevelOrderBy(QStringView sql)
 {
-    qsizetype found = -1;
-    int depth = 0;
-    std::optional<SqlToken> previous;
-    ForEachSqlToken(sql, [&](const SqlToken& token) {
-        if (found >= 0 || !IsSignificantToken(token.kind))
-            return;
-        const QStringView text = sql.mid(token.begin, token.length);
-        if (text == u"(")
-            ++depth;
-        else if (text == u")")
-            depth = std::max(0, depth - 1);
-        else if (depth == 0 && previous && isWord(sql, *previous, u"ORDER") && isWord(sql, token, u"BY"))
-            found = previous->begin;
-        previous = token;
-    });
-    return found;
+    return FindSortPlace(sql).orderBy;
 }

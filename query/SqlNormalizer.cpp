@@ -136,10 +136,15 @@ void SqlWords::emit(qsizetype begin, qsizetype end)
             continue;
         }
         const qsizetype stop = m_span < m_spans.size() ? std::min(end, m_spans[m_span].begin) : end;
-        for (; i < stop; ++i) {
-            const char16_t c = m_src[i];
-            m_out += QChar((c >= u'a' && c <= u'z') ? char16_t(c - 32) : c);
+        // Appended as a block, then upper-cased in place: this runs over every statement.
+        const qsizetype at = m_out.size();
+        m_out.append(m_text.sliced(i, stop - i));
+        char16_t* out = reinterpret_cast<char16_t*>(m_out.data()) + at;
+        for (qsizetype k = 0; k < stop - i; ++k) {
+            if (out[k] >= u'a' && out[k] <= u'z')
+                out[k] = char16_t(out[k] - 32);
         }
+        i = stop;
     }
 }
 
