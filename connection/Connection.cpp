@@ -51,9 +51,35 @@ DatabaseDriver& Connection::driver() const
     return *m_driver;
 }
 
+void Connection::setProgressCallback(ProgressCallback callback)
+{
+    m_progress = std::move(callback);
+    if (m_driver)
+        m_driver->setProgressCallback(m_progress);
+}
+
+void Connection::cancel()
+{
+    m_connectCancelled.store(true);
+    if (m_driver)
+        m_driver->cancel();
+}
+
 void Connection::connect()
 {
     disconnect();
+    m_connectCancelled.store(false);
+    ConnectWatch watch;
+    watch.progress = m_progress;
+    watch.cancelled = &m_connectCancelled;
+    openDriver(watch);
+    m_driver->setProgressCallback(m_progress);
+}
+
+void Connection::openDriver(const ConnectWatch& watch)
+{
+    // The Qt Sql path connects in one blocking call that cannot be watched.
+    Q_UNUSED(watch);
     const QString userName = paramValue(m_params, QStringLiteral("USER NAME"));
     const QString password = paramValue(m_params, QStringLiteral("PASSWORD"));
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "connection/EngineProgress.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 class Query;
@@ -30,7 +33,8 @@ public:
     void clearParams() { m_params.clear(); }
     void addParam(const QString& line) { m_params.append(line); }
 
-    /// Throws EngineError on any failure (unknown name, wrong password, unreachable server).
+    /// Throws EngineError on any failure (unknown name, wrong password, unreachable server, the
+    /// time allowed for connecting gone, a cancel).
     void connect();
     /// Closes every query on this connection first; harmless when not connected.
     void disconnect();
@@ -39,6 +43,12 @@ public:
     /// The open driver; throws EngineError "Not connected to a database" when none is open.
     DatabaseDriver& driver() const;
 
+    /// Where connecting and every later engine call report their progress (none when empty).
+    void setProgressCallback(ProgressCallback callback);
+    /// Stops the engine call or the connecting that runs now; safe from the progress callback and
+    /// from any thread, harmless when nothing runs.
+    void cancel();
+
 Q_SIGNALS:
     /// Emitted before the driver goes away, so queries can close themselves.
     void aboutToDisconnect();
@@ -46,5 +56,9 @@ Q_SIGNALS:
 private:
     QString m_name = QStringLiteral("Login");
     QStringList m_params;
+    void openDriver(const ConnectWatch& watch);
+
     std::unique_ptr<DatabaseDriver> m_driver;
+    ProgressCallback m_progress;
+    std::atomic<bool> m_connectCancelled{false};
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connection/EngineProgress.h"
 #include "connection/Field.h"
 #include "connection/ParameterScanner.h"
 
@@ -40,13 +41,23 @@ struct FetchedResult
     std::optional<LiveTarget> live;
 };
 
-/// One open database behind the connection: SQLite natively, anything else through Qt Sql.
-/// Values are always bound, never pasted into statement text. Failures raise EngineError with the
-/// entries the engine reported.
+/// One open database behind the connection: SQLite, PostgreSQL and ODBC natively, any other Qt
+/// driver through Qt Sql. Values are always bound, never pasted into statement text. Failures raise
+/// EngineError with the entries the engine reported.
+///
+/// Every call that runs a statement reports its progress to the progress callback and can be
+/// stopped with cancel() while it runs.
 class DatabaseDriver
 {
 public:
     virtual ~DatabaseDriver() = default;
+
+    /// The callback later calls report to (none when empty). Not to be changed while a call runs.
+    void setProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }
+    /// Asks the call running now to stop. Safe from the progress callback and from any thread;
+    /// harmless when no call runs. The call then raises EngineError with the engine's own message,
+    /// keeps no half result and leaves the connection usable.
+    virtual void cancel() = 0;
 
     /// The text to send for a statement, with marker k replaced by placeholder(k).
     virtual QString bindableText(const QString& sql, const QList<ParameterMarker>& markers) const = 0;
@@ -79,4 +90,7 @@ public:
     /// A result column's name as it must stand in a statement: bare where the engine reads the
     /// bare name as this column, quoted otherwise.
     virtual QString nameForSql(const QString& name) const = 0;
+
+protected:
+    ProgressCallback m_progress;
 };

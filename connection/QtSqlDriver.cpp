@@ -27,6 +27,8 @@ const QString kNoActiveTransaction = QStringLiteral("25P01");
 const QString kConnectionLost =
     QStringLiteral("The connection to the database was lost. Log in again with Change Data Source.");
 
+const QString kCancelledState = QStringLiteral("HY008");
+const QString kCancelled = QStringLiteral("The statement was cancelled.");
 const QString kEmptyStatement = QStringLiteral("The statement is empty: there is no SQL to execute.");
 const QString kNoMessage =
     QStringLiteral("The database engine refused the statement without giving a reason.");
@@ -218,6 +220,7 @@ QString QtSqlDriver::nameForSql(const QString& name) const
 
 void QtSqlDriver::run(QSqlQuery& query, const QString& sql, const QVariantList& values) const
 {
+    m_cancelled.store(false);
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
     bool ok;
@@ -282,6 +285,8 @@ FetchedResult QtSqlDriver::fetchFrom(QSqlQuery& query, const QString& sql, bool 
     }
     result.rows = std::make_unique<RowStore>(columns);
     RowStore& rows = *result.rows;
+    ProgressPacer pacer(m_progress);
+    qint64 fetched = 0;
     while (query.next()) {
         for (int c = 0; c < columns; ++c) {
             const QVariant value = query.value(c);
@@ -293,6 +298,9 @@ FetchedResult QtSqlDriver::fetchFrom(QSqlQuery& query, const QString& sql, bool 
             }
         }
         rows.finishRow();
+        pacer.row(++fetched);
+        if (m_cancelled.load(std::memory_order_relaxed))
+            throw EngineError(kCancelledState, 0, kCancelled);
     }
     if (query.lastError().type() != QSqlError::NoError)
         raise(query);

@@ -4,6 +4,8 @@
 
 #include <QSqlDatabase>
 
+#include <atomic>
+
 class QSqlError;
 class QSqlQuery;
 
@@ -41,6 +43,8 @@ public:
     bool bindsRealsAsText() const override { return true; }
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
+    /// Qt Sql cannot stop a statement in the engine: the fetch stops at the next row.
+    void cancel() override { m_cancelled.store(true); }
 
 private:
     void run(QSqlQuery& query, const QString& sql, const QVariantList& values) const;
@@ -56,4 +60,5 @@ private:
     QSqlDatabase m_db;
     bool m_isPostgres = false;
     bool m_isOdbc = false;
+    mutable std::atomic<bool> m_cancelled{false};
 };

@@ -7,9 +7,13 @@
 #include <limits>
 #include <new>
 
+#include <malloc.h>
+
 namespace {
 
 constexpr std::size_t kFirstBlockBytes = 4096;
+/// A store at least this large hands its freed memory back to the system when it goes.
+constexpr qint64 kTrimBytes = qint64(8) << 20;
 
 } // namespace
 
@@ -17,10 +21,18 @@ RowStore::RowStore(int columnCount) : m_columns(std::size_t(std::max(columnCount
 
 RowStore::~RowStore()
 {
+    const bool large = memoryBytes() >= kTrimBytes;
     for (Column& column : m_columns) {
         for (Segment& segment : column.segments)
             std::free(segment.bytes);
     }
+    m_columns.clear();
+    m_order = {};
+    m_replaced = {};
+    // The allocator keeps freed blocks for reuse: a closed result would leave the process at its
+    // peak size.
+    if (large)
+        malloc_trim(0);
 }
 
 void RowStore::grow(Segment& segment, std::size_t needed)

@@ -13,6 +13,8 @@
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
+/// Virtual machine steps between two looks at the stop request and the clock: a few microseconds.
+constexpr int kProgressSteps = 1000;
 
 /// A prepared statement finalised on every way out.
 class Statement final
@@ -50,6 +52,40 @@ FieldType typeOfStorageClass(int storageClass)
 
 } // namespace
 
+class SqliteDriver::Call final
+{
+public:
+    explicit Call(SqliteDriver& driver) : m_driver(driver)
+    {
+        driver.m_cancelled.store(false);
+        driver.m_rowsSoFar = -1;
+        driver.m_pacer.emplace(driver.m_progress);
+    }
+    ~Call() { m_driver.m_pacer.reset(); }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+
+private:
+    SqliteDriver& m_driver;
+};
+
+int SqliteDriver::onProgress(void* self)
+{
+    auto* driver = static_cast<SqliteDriver*>(self);
+    if (driver->m_cancelled.load(std::memory_order_relaxed))
+        return 1;
+    if (driver->m_pacer)
+        driver->m_pacer->waiting(driver->m_rowsSoFar);
+    // The callback may have asked to stop.
+    return driver->m_cancelled.load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+void SqliteDriver::cancel()
+{
+    m_cancelled.store(true);
+    sqlite3_interrupt(m_db);
+}
+
 SqliteDriver::SqliteDriver(const QString& path, bool create)
 {
     const QByteArray file = QFile::encodeName(path);
@@ -64,6 +100,7 @@ SqliteDriver::SqliteDriver(const QString& path, bool create)
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_progress_handler(m_db, kProgressSteps, &SqliteDriver::onProgress, this);
     // A file that is not a database fails here rather than in the first query. A constructor
     // that throws gets no destructor, so the handle is closed here.
     try {
@@ -156,6 +193,7 @@ void SqliteDriver::bindAll(sqlite3_stmt* statement, const QVariantList& values) 
 
 FetchedResult SqliteDriver::fetch(const QString& sql, const QVariantList& values, bool wantLive)
 {
+    const Call call(*this);
     const QByteArray text = sql.toUtf8();
     Statement st;
     if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), st.out(), nullptr) != SQLITE_OK)
@@ -184,6 +222,7 @@ FetchedResult SqliteDriver::fetchPrepared(sqlite3_stmt* s, bool wantLive) const
 
     result.rows = std::make_unique<RowStore>(columns);
     RowStore& rows = *result.rows;
+    qint64 fetched = 0;
     int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
         // Expressions declare no type: the first row's storage classes stand in.
@@ -205,6 +244,7 @@ FetchedResult SqliteDriver::fetchPrepared(sqlite3_stmt* s, bool wantLive) const
                 rows.appendNull(c);
         }
         rows.finishRow();
+        m_rowsSoFar = ++fetched;
     }
     if (rc != SQLITE_DONE)
         raise();
@@ -279,6 +319,7 @@ std::optional<LiveTarget> SqliteDriver::liveTarget(sqlite3_stmt* s) const
 
 int SqliteDriver::execute(const QString& sql, const QVariantList& values, FetchedResult* rows)
 {
+    const Call call(*this);
     const QByteArray text = sql.toUtf8();
     const char* tail = text.constData();
     const char* end = text.constData() + text.size();
@@ -322,6 +363,7 @@ std::optional<bool> SqliteDriver::returnsRows(const QString& sql) const
 int SqliteDriver::runKeyedChange(const QString& sql, const QVariantList& values,
                                  QList<std::optional<QByteArray>>* returned)
 {
+    const Call call(*this);
     run("SAVEPOINT vemra_keyed_change");
     int touched = 0;
     try {

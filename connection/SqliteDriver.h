@@ -2,6 +2,9 @@
 
 #include "connection/DatabaseDriver.h"
 
+#include <atomic>
+#include <optional>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -28,10 +31,15 @@ public:
     bool bindsRealsAsText() const override { return false; }
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
+    void cancel() override;
 
     sqlite3* handle() const { return m_db; }
 
 private:
+    /// The span of one public call: a fresh stop request and its own progress pacing.
+    class Call;
+    static int onProgress(void* self);
+
     [[noreturn]] void raise() const;
     void bindAll(sqlite3_stmt* statement, const QVariantList& values) const;
     std::optional<LiveTarget> liveTarget(sqlite3_stmt* statement) const;
@@ -40,4 +48,8 @@ private:
     void run(const char* sql) const;
 
     sqlite3* m_db = nullptr;
+    std::atomic<bool> m_cancelled{false};
+    /// Set while a call runs; read by the engine's progress handler on the calling thread.
+    mutable std::optional<ProgressPacer> m_pacer;
+    mutable qint64 m_rowsSoFar = -1;
 };
