@@ -1,4 +1,4 @@
-// Speed of the statement normaliser, the execution and the grid's paint hook.
+// Speed of the statement normaliser, the execution, the grid's paint hook and the CSV export.
 // After Google Benchmark's table, each figure is printed as "figure: <name> <value>".
 
 #include "connection/AliasFile.h"
@@ -10,6 +10,7 @@
 #include "query/DataSourceLink.h"
 #include "query/Generic.h"
 #include "query/RecordSearch.h"
+#include "query/ResultExport.h"
 #include "query/ResultGridView.h"
 #include "query/SqlExecution.h"
 #include "query/query.h"
@@ -20,10 +21,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QString>
 #include <QStyledItemDelegate>
 #include <QTemporaryDir>
@@ -333,6 +338,56 @@ void SearchFigures()
     PrintFigure("search_vs_loop_ratio", search / loop);
 }
 
+/// The export as the result window runs it (into a file that replaces the old one at the end),
+/// against the sqlite3 shell writing the same rows in its CSV mode. Wall time: both write a file.
+void ExportFigures(const QString& folder)
+{
+    ResultWindowRig rig;
+    Query q(rig.connection);
+    q.addSql(QStringLiteral("SELECT * FROM EMP"));
+    QElapsedTimer clock;
+    clock.start();
+    q.open();
+    const double open = double(clock.nsecsElapsed()) * 1e-9;
+    QList<ExportColumn> columns;
+    for (int p = 0; p < q.fieldCount(); ++p)
+        columns.append({p, q.field(p).displayLabel});
+    const QString ours = folder + QStringLiteral("/ours.csv");
+    double exportSeconds = 1e300;
+    for (int run = 0; run < 3; ++run) {
+        clock.restart();
+        QSaveFile file(ours);
+        if (!file.open(QIODevice::WriteOnly) || WriteCsv(q, columns, file) != ExportOutcome::Written ||
+            !file.commit())
+            throw std::runtime_error("the export failed");
+        exportSeconds = std::min(exportSeconds, double(clock.nsecsElapsed()) * 1e-9);
+    }
+    std::printf("export of %d rows x %d columns: %.3f s (open %.3f s), %lld bytes\n", q.recordCount(),
+                q.fieldCount(), exportSeconds, open, QFileInfo(ours).size());
+    PrintFigure("export_csv_1m_s", exportSeconds);
+
+    const QString theirs = folder + QStringLiteral("/shell.csv");
+    double shellSeconds = 1e300;
+    for (int run = 0; run < 3; ++run) {
+        QProcess shell;
+        shell.setStandardOutputFile(theirs);
+        clock.restart();
+        shell.start(QStringLiteral("sqlite3"),
+                    {QStringLiteral("-csv"), QStringLiteral("-header"),
+                     folder + QStringLiteral("/bench.sqlite"), QStringLiteral("SELECT * FROM EMP")});
+        if (!shell.waitForFinished(-1) || shell.exitStatus() != QProcess::NormalExit ||
+            shell.exitCode() != 0) {
+            std::printf("the sqlite3 shell did not run: no export ratio\n");
+            return;
+        }
+        shellSeconds = std::min(shellSeconds, double(clock.nsecsElapsed()) * 1e-9);
+    }
+    std::printf("sqlite3 shell, .mode csv: %.3f s, %lld bytes\n", shellSeconds, QFileInfo(theirs).size());
+    PrintFigure("export_csv_vs_sqlite3_ratio", exportSeconds / shellSeconds);
+    // The shell runs the statement too; with the result's own opening the comparison is like for like.
+    PrintFigure("export_csv_with_open_vs_sqlite3_ratio", (open + exportSeconds) / shellSeconds);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -358,5 +413,6 @@ int main(int argc, char** argv)
     PaintFigures();
     ExecuteFigures();
     SearchFigures();
+    ExportFigures(data);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "query/CellPaintDelegate.h"
 
+#include "query/ResultGridModel.h"
+
 #include <QLineEdit>
 
 #include <limits>
@@ -12,6 +14,21 @@ void CellPaintDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     QStyledItemDelegate::paint(painter, option, index);
     if (m_cellDrawn)
         m_cellDrawn(index.column());
+}
+
+void CellPaintDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (!index.data(ResultGridModel::NullRole).toBool())
+        return;
+    option->text = kNullMarker;
+    option->features |= QStyleOptionViewItem::HasDisplay;
+    option->font.setItalic(true);
+    // Grey on the plain background; on a selected cell the highlight's text colour, faded.
+    option->palette.setColor(QPalette::Text, option->palette.color(QPalette::PlaceholderText));
+    QColor selected = option->palette.color(QPalette::HighlightedText);
+    selected.setAlphaF(0.6f);
+    option->palette.setColor(QPalette::HighlightedText, selected);
 }
 
 QWidget* CellPaintDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,

@@ -137,11 +137,13 @@ const Field& ResultGridModel::field(int column) const
 
 QVariant ResultGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && role != NullRole))
         return {};
     const int position = fieldPosition(index.column());
     if (position < 0 || index.row() >= rowCount())
         return {};
+    if (role == NullRole)
+        return m_query->isNull(index.row(), position);
     return m_query->valueText(index.row(), position);
 }
 

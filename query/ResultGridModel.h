@@ -20,6 +20,8 @@ public:
     static inline const QString kCurrentMark = QStringLiteral("\u25B6");
     static inline const QString kEditMark = QStringLiteral("I");
     static inline const QString kInsertMark = QStringLiteral("*");
+    /// Whether a cell holds NULL (a bool). Its display and edit texts are empty, like an empty text.
+    static constexpr int NullRole = Qt::UserRole + 1;
 
     explicit ResultGridModel(DataSourceLink& link, QObject* parent = nullptr);
 

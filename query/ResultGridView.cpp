@@ -1,6 +1,42 @@
 #include "query/ResultGridView.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+
+namespace {
+
+bool IsCopyWithTitles(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_C && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+/// Keys that work on cells rather than on the text of the current one.
+bool IsCellKey(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::SelectAll) ||
+        IsCopyWithTitles(event))
+        return true;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+    default:
+        return false;
+    }
+}
+
+bool IsUntouchedEditor(QObject* watched)
+{
+    const auto* line = qobject_cast<QLineEdit*>(watched);
+    return line && !line->isModified();
+}
+
+} // namespace
 
 ResultGridView::ResultGridView(QWidget* parent) : QTableView(parent) {}
 
@@ -25,8 +61,42 @@ bool ResultGridView::contains(const QWidget* w) const
     return false;
 }
 
+void ResultGridView::watchEditor(QWidget* editor)
+{
+    editor->installEventFilter(this);
+}
+
+bool ResultGridView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && IsUntouchedEditor(watched) &&
+        IsCellKey(static_cast<QKeyEvent*>(event))) {
+        keyPressEvent(static_cast<QKeyEvent*>(event));
+        return true;
+    }
+    // A shortcut elsewhere in the window must not win over the grid's own copy keys either.
+    if (event->type() == QEvent::ShortcutOverride && IsUntouchedEditor(watched) &&
+        IsCellKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::ContextMenu && IsUntouchedEditor(watched)) {
+        Q_EMIT menuRequested(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void ResultGridView::contextMenuEvent(QContextMenuEvent* event)
+{
+    Q_EMIT menuRequested(event->globalPos());
+}
+
 void ResultGridView::keyPressEvent(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Copy) || IsCopyWithTitles(event)) {
+        Q_EMIT copyRequested(IsCopyWithTitles(event));
+        return;
+    }
     if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
         Q_EMIT insertRequested();
         return;

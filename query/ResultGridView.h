@@ -3,7 +3,12 @@
 #include <QTableView>
 
 /// The data grid's view: a table view that reports the record keys (Insert, Ctrl+Delete, Escape
-/// outside an editor) and lets its owner commit or drop the editor of the current cell.
+/// outside an editor), the copy keys and the context menu, and lets its owner commit or drop the
+/// editor of the current cell.
+///
+/// The current cell always holds an editor. Until its text is changed, the keys that work on
+/// cells (Shift with the arrows and page keys, Ctrl+A, Ctrl+C, Ctrl+Shift+C) and the context menu
+/// belong to the grid; once the user types into the cell, they are the editor's own again.
 class ResultGridView final : public QTableView
 {
     Q_OBJECT
@@ -16,12 +21,19 @@ public:
     void discardOpenEditor();
     /// Whether w is the view or one of its children (an editor).
     bool contains(const QWidget* w) const;
+    /// Lets the grid take its cell keys and the context menu from a new cell editor.
+    void watchEditor(QWidget* editor);
 
 Q_SIGNALS:
     void insertRequested();
     void deleteRequested();
     void cancelRequested();
+    void copyRequested(bool withTitles);
+    /// The context menu was asked for (mouse, menu key or Shift+F10), at a screen position.
+    void menuRequested(const QPoint& globalPos);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };

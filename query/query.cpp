@@ -12,6 +12,7 @@
 #include "query/EngineErrorBox.h"
 #include "query/FieldSetKey.h"
 #include "query/Generic.h"
+#include "query/ResultExport.h"
 #include "query/ResultGridModel.h"
 #include "query/ResultGridView.h"
 #include "settings/Settings.h"
@@ -20,13 +21,19 @@
 #include "settings/StoredPlacement.h"
 #include "settings/UsableRange.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -37,6 +44,12 @@ const QString kReportTitle = QStringLiteral("Query Result");
 const QString kDeleteQuestion = QStringLiteral("Delete record?");
 const QString kGridOptionsMissing = QStringLiteral("Grid Options is not available yet.");
 const QString kPrintMissing = QStringLiteral("Print is not available yet.");
+const QString kExportTitle = QStringLiteral("Export to CSV");
+const QString kExportFileName = QStringLiteral("Query Result.csv");
+const QString kExportFilter = QStringLiteral("CSV files (*.csv)|*.csv");
+const QString kExportWork = QStringLiteral("Exporting to CSV");
+const QString kExportFailed = QStringLiteral("The result could not be exported to %1:\n%2\n"
+                                             "A file that was there before is unchanged.");
 
 /// The longest texts the two fields are sized for: a count beyond any engine's rows, and a run of
 /// nearly a day (a longer one still reads from its start, and whole in the tooltip).
@@ -81,6 +94,7 @@ void TFRM_Query::buildControls()
     m_delegate->setEditorCreated([this](QWidget* editor) {
         // The record enters edit at the first key stroke, so the indicator shows it at once.
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            DBG_Grid->watchEditor(line);
             connect(line, &QLineEdit::textEdited, this, [this] {
                 Query* q = m_model->query();
                 if (q && q->isActive() && q->state() == Query::State::Browse)
@@ -93,7 +107,8 @@ void TFRM_Query::buildControls()
     QFont dataFont(QStringLiteral("Arial"), 8);
     DBG_Grid->setFont(dataFont);
     DBG_Grid->horizontalHeader()->setFont(font());
-    DBG_Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Ranges of cells: Shift with the arrows or the mouse, Ctrl+click, Ctrl+A for all.
+    DBG_Grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DBG_Grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     DBG_Grid->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
                               QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -183,6 +198,40 @@ void TFRM_Query::buildControls()
     connect(DBG_Grid, &ResultGridView::cancelRequested, this,
             [this] { onNavigator(DbNavigator::Button::Cancel); });
     connect(qApp, &QApplication::focusChanged, this, &TFRM_Query::onFocusChanged);
+    buildGridMenu();
+}
+
+void TFRM_Query::buildGridMenu()
+{
+    PMN_Grid = new QMenu(DBG_Grid);
+    PMN_Grid->setObjectName(QStringLiteral("PMN_Grid"));
+    const auto addEntry = [this](const QString& name, const QString& text, const QKeySequence& keys,
+                                 void (TFRM_Query::*handler)()) {
+        QAction* entry = PMN_Grid->addAction(text);
+        entry->setObjectName(name);
+        // Shown in the menu only: the grid takes these keys itself, also from a cell's editor.
+        entry->setShortcut(keys);
+        entry->setShortcutContext(Qt::WidgetShortcut);
+        connect(entry, &QAction::triggered, this, handler);
+        return entry;
+    };
+    MI_Copy = addEntry(QStringLiteral("MI_Copy"), QStringLiteral("Copy"), QKeySequence::Copy,
+                       &TFRM_Query::MI_CopyClick);
+    MI_CopyWithTitles =
+        addEntry(QStringLiteral("MI_CopyWithTitles"), QStringLiteral("Copy with Titles"),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &TFRM_Query::MI_CopyWithTitlesClick);
+    PMN_Grid->addSeparator();
+    MI_ExportCSV = addEntry(QStringLiteral("MI_ExportCSV"), QStringLiteral("Export to CSV..."), {},
+                            &TFRM_Query::MI_ExportCSVClick);
+    connect(PMN_Grid, &QMenu::aboutToShow, this, [this] {
+        const bool cells = m_model->isActive() && m_model->columnCount() > 0;
+        MI_Copy->setEnabled(cells);
+        MI_CopyWithTitles->setEnabled(cells);
+        MI_ExportCSV->setEnabled(cells);
+    });
+    connect(DBG_Grid, &ResultGridView::menuRequested, this,
+            [this](const QPoint& globalPos) { PMN_Grid->popup(globalPos); });
+    connect(DBG_Grid, &ResultGridView::copyRequested, this, &TFRM_Query::copyCells);
 }
 
 Query& TFRM_Query::QRY_Grid()
@@ -518,6 +567,80 @@ void TFRM_Query::BBN_CloseClick()
 {
     // Closing finishes the edit and stores the layout once, in done().
     accept();
+}
+
+// ---- results leaving the grid
+
+QList<ExportColumn> TFRM_Query::exportColumns() const
+{
+    QList<ExportColumn> columns;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        columns.append({m_model->fieldPosition(c), m_model->field(c).displayLabel});
+    return columns;
+}
+
+void TFRM_Query::MI_CopyClick()
+{
+    copyCells(false);
+}
+
+void TFRM_Query::MI_CopyWithTitlesClick()
+{
+    copyCells(true);
+}
+
+void TFRM_Query::copyCells(bool withTitles)
+{
+    if (!m_model->isActive() || m_model->columnCount() == 0)
+        return;
+    // A typed but uncommitted text is what the cell shows, so it is what is copied.
+    DBG_Grid->commitOpenEditor();
+    QItemSelection selection = DBG_Grid->selectionModel()->selection();
+    if (selection.isEmpty() && DBG_Grid->currentIndex().isValid())
+        selection.select(DBG_Grid->currentIndex(), DBG_Grid->currentIndex());
+    if (selection.isEmpty())
+        return;
+
+    const CellBlock block = ChosenCells(selection, m_model->rowCount(), exportColumns());
+    BusyCursor busy(m_ctx.desktop);
+    QGuiApplication::clipboard()->setText(TabSeparatedText(*m_model->query(), block, withTitles));
+}
+
+void TFRM_Query::MI_ExportCSVClick()
+{
+    if (!m_model->isActive() || m_model->columnCount() == 0)
+        return;
+    FileDialogRequest request;
+    request.title = kExportTitle;
+    request.folder = m_exportFolder.isEmpty() ? QDir::homePath() + QLatin1Char('/') : m_exportFolder;
+    request.fileName = m_exportFileName.isEmpty() ? kExportFileName : m_exportFileName;
+    request.filter = kExportFilter;
+    request.defaultExtension = QStringLiteral("csv");
+    request.confirmOverwrite = true;
+    const std::optional<QString> path = m_ctx.desktop.saveFileName(request, this);
+    if (!path)
+        return;
+    const QFileInfo chosen(*path);
+    m_exportFolder = chosen.absolutePath() + QLatin1Char('/');
+    m_exportFileName = chosen.fileName();
+    DBG_Grid->commitOpenEditor();
+
+    // The rows go to a file beside the chosen one, which replaces it only once every row is written.
+    QSaveFile file(*path);
+    ExportOutcome outcome = ExportOutcome::Failed;
+    if (file.open(QIODevice::WriteOnly)) {
+        BusyCursor busy(m_ctx.desktop);
+        outcome = WriteCsv(*m_model->query(), exportColumns(), file);
+    }
+    if (outcome == ExportOutcome::Cancelled) {
+        file.cancelWriting();
+        return;
+    }
+    if (outcome == ExportOutcome::Written && file.commit())
+        return;
+    m_ctx.desktop.messageBox(BoxKind::Error,
+                             kExportFailed.arg(QDir::toNativeSeparators(*path), file.errorString()),
+                             BoxButtons::Ok, this);
 }
 
 void TFRM_Query::FormClose()

@@ -10,14 +10,17 @@
 struct AppContext;
 class CellPaintDelegate;
 class DataSourceLink;
+class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QWidget;
 class Query;
 class ResultGridModel;
 class ResultGridView;
 class WindowPlacement;
+struct ExportColumn;
 
 /// The result window ("Query Results"): the rows of a row-returning statement in an editable
 /// grid with a navigator, the record count and the elapsed time. It owns the result dataset
@@ -76,6 +79,11 @@ public:
     QPushButton* BBN_GridOptions1 = nullptr;
     QPushButton* BBN_Print = nullptr;
     QPushButton* BBN_Close = nullptr;
+    /// The grid's context menu and its entries.
+    QMenu* PMN_Grid = nullptr;
+    QAction* MI_Copy = nullptr;
+    QAction* MI_CopyWithTitles = nullptr;
+    QAction* MI_ExportCSV = nullptr;
 
 public Q_SLOTS:
     /// Restores the stored column order of this set of field names.
@@ -89,6 +97,12 @@ public Q_SLOTS:
     void BBN_GridOptions1Click();
     void BBN_PrintClick();
     void BBN_CloseClick();
+    /// Puts the chosen cells on the clipboard as tab-separated text (Ctrl+C, Ctrl+Shift+C).
+    void MI_CopyClick();
+    void MI_CopyWithTitlesClick();
+    /// Writes the whole result as CSV to a file chosen in the save dialog, in the grid's column
+    /// order with its titles; a cancelled or failed export leaves whatever file was there as it was.
+    void MI_ExportCSVClick();
     /// Stores the placement under "GRID" and closes the dataset.
     void FormClose();
 
@@ -117,6 +131,9 @@ private:
     void showEditError(const QString& message);
     void runGuarded(const std::function<void()>& action);
     QStringList columnFieldNames() const;
+    void buildGridMenu();
+    void copyCells(bool withTitles);
+    QList<ExportColumn> exportColumns() const;
 
     AppContext& m_ctx;
     WindowPlacement* m_placement;
@@ -130,4 +147,7 @@ private:
     bool m_layoutRestored = false;
     bool m_syncing = false;
     bool m_minimizing = false;
+    /// Where the export's save dialog opens next, and the name it offers (kept for the run).
+    QString m_exportFolder;
+    QString m_exportFileName;
 };

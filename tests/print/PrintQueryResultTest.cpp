@@ -180,6 +180,18 @@ TEST_F(PrintQueryResultTest, PrintsASampleResultWithTitleHeadingsCellsAndFooter)
     EXPECT_TRUE(form->QRY_Report->isActive()) << "the report query stays open until the next report";
 }
 
+TEST_F(PrintQueryResultTest, ANullCellPrintsEmptyWithoutTheGridsMarker)
+{
+    openGrid(QStringLiteral("SELECT DEPTNO, LOC, DNAME FROM DEPT WHERE DEPTNO = 60"));
+    ASSERT_TRUE(grid.isNull(0, 1));
+    confirmOptions();
+    print();
+    const QString text = pdfText(output());
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("60\\s+HUMAN RESOURCES"))))
+        << qPrintable(text);
+    EXPECT_FALSE(text.contains(QStringLiteral("null"), Qt::CaseInsensitive));
+}
+
 TEST_F(PrintQueryResultTest, ColumnsFollowTheGridOrderWithTheirOwnWidthsAndHeadings)
 {
     SettingsStore().WriteNumber(QryFields, QStringLiteral("ENAME->WIDTH"), 200);

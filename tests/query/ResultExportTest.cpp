@@ -1,0 +1,159 @@
+// The CSV writer and the tab-separated copy text, on a real SQLite result: quoting, NULLs,
+// non-ASCII text, column order and titles, progress and cancelling, a device that refuses writes.
+
+#include "query/ResultExport.h"
+#include "connection/Connection.h"
+#include "connection/Query.h"
+#include "support/SqliteFile.h"
+#include "support/TestHome.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+/// A value of column V (nullptr stands for NULL), and how each format writes it.
+struct FieldCase
+{
+    const char* value;
+    const char* csv;
+    const char* tabbed;
+};
+
+const std::vector<FieldCase> kFieldCases = {
+    {"plain", "plain", "plain"},
+    {nullptr, "", ""},
+    {"", "", ""},
+    {"a,b", "\"a,b\"", "a,b"},
+    {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \"\"hi\"\"\""},
+    {"\"", "\"\"\"\"", "\"\"\"\""},
+    {"two\nlines", "\"two\nlines\"", "\"two\nlines\""},
+    {"cr\rlf\r\n", "\"cr\rlf\r\n\"", "\"cr\rlf\r\n\""},
+    {"tab\there", "tab\there", "\"tab\there\""},
+    {" spaced ", " spaced ", " spaced "},
+    {"K\xC3\xB6ln \xE2\x82\xAC \xE5\x90\x8D", "K\xC3\xB6ln \xE2\x82\xAC \xE5\x90\x8D",
+     "K\xC3\xB6ln \xE2\x82\xAC \xE5\x90\x8D"},
+};
+
+QString SqlLiteral(const char* value)
+{
+    if (!value)
+        return QStringLiteral("NULL");
+    return QLatin1Char('\'') + QString::fromUtf8(value).replace(QLatin1Char('\''), QStringLiteral("''")) +
+           QLatin1Char('\'');
+}
+
+class ResultExportTest : public IsolatedTest
+{
+protected:
+    void SetUp() override
+    {
+        QString script = QStringLiteral("CREATE TABLE T (ID INTEGER PRIMARY KEY, V TEXT, N REAL, B BLOB);");
+        for (std::size_t i = 0; i < kFieldCases.size(); ++i)
+            script += QStringLiteral("INSERT INTO T VALUES (%1, %2, %1.5, NULL);")
+                          .arg(i + 1)
+                          .arg(SqlLiteral(kFieldCases[i].value));
+        script += QStringLiteral("UPDATE T SET B = X'00FF' WHERE ID = 1;");
+        file = std::make_unique<SqliteFile>(home.dataFolder() + QStringLiteral("/export.sqlite"), script);
+        file->writeAlias(QStringLiteral("Export"));
+        connection.setName(QStringLiteral("Export"));
+        connection.connect();
+        query = std::make_unique<Query>(connection);
+        query->setSql({QStringLiteral("SELECT ID, V, N, B FROM T ORDER BY ID")});
+        query->open();
+    }
+
+    QByteArray csv(const QList<ExportColumn>& columns, const ExportProgress& progress = {},
+                   ExportOutcome expected = ExportOutcome::Written)
+    {
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        EXPECT_EQ(WriteCsv(*query, columns, out, progress), expected);
+        return out.data();
+    }
+
+    std::unique_ptr<SqliteFile> file;
+    Connection connection;
+    std::unique_ptr<Query> query;
+};
+
+TEST_F(ResultExportTest, EachValueIsWrittenAsTheFormatWants)
+{
+    const QByteArray all = csv({{1, QStringLiteral("V")}});
+    QByteArray expected = "V\r\n";
+    for (const FieldCase& c : kFieldCases)
+        expected += QByteArray(c.csv) + "\r\n";
+    EXPECT_EQ(all, expected);
+
+    for (int r = 0; r < int(kFieldCases.size()); ++r) {
+        SCOPED_TRACE(r);
+        CellBlock one{{r}, {{1, QStringLiteral("V")}}, {}};
+        EXPECT_EQ(TabSeparatedText(*query, one, false).toUtf8(), QByteArray(kFieldCases[r].tabbed));
+    }
+}
+
+TEST_F(ResultExportTest, ColumnsGoInTheGivenOrderWithTheirTitles)
+{
+    // Titles are quoted like values; a BLOB is the text the grid shows, a NULL BLOB nothing.
+    const QByteArray out =
+        csv({{2, QStringLiteral("Amount, net")}, {0, QStringLiteral("N\u00BA")}, {3, QStringLiteral("B")}});
+    const QList<QByteArray> lines = out.split('\n');
+    ASSERT_EQ(lines.size(), qsizetype(kFieldCases.size()) + 2) << "the titles, the rows, nothing after";
+    EXPECT_EQ(lines[0], "\"Amount, net\",N\xC2\xBA,B\r");
+    EXPECT_EQ(lines[1], "1.5,1,(BLOB)\r");
+    EXPECT_EQ(lines[2], "2.5,2,\r");
+    EXPECT_TRUE(out.endsWith("11.5,11,\r\n"));
+}
+
+TEST_F(ResultExportTest, TabbedTextWithTitlesAndGapsBetweenChosenCells)
+{
+    // Records 1 and 3, columns ID and V; the crossing (record 3, ID) was not chosen.
+    CellBlock block{{0, 2}, {{0, QStringLiteral("Id\tno")}, {1, QStringLiteral("Value")}}, {}};
+    block.chosen = [](int recordIndex, int columnIndex) { return !(recordIndex == 1 && columnIndex == 0); };
+    EXPECT_EQ(TabSeparatedText(*query, block, true), QStringLiteral("\"Id\tno\"\tValue\n1\tplain\n\t"));
+    EXPECT_EQ(TabSeparatedText(*query, block, false), QStringLiteral("1\tplain\n\t"));
+    EXPECT_EQ(TabSeparatedText(*query, CellBlock{{}, {{1, QStringLiteral("V")}}, {}}, true),
+              QStringLiteral("V"));
+}
+
+TEST_F(ResultExportTest, EmptyResultWritesTheTitlesOnly)
+{
+    query->close();
+    query->setSql({QStringLiteral("SELECT ID, V FROM T WHERE ID < 0")});
+    query->open();
+    EXPECT_EQ(csv({{0, QStringLiteral("ID")}, {1, QStringLiteral("V")}}), QByteArray("ID,V\r\n"));
+}
+
+TEST_F(ResultExportTest, ProgressCountsTheRowsAndCanStopTheExport)
+{
+    file->exec(QStringLiteral("WITH RECURSIVE k(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM k "
+                              "WHERE i < 10099) INSERT INTO T SELECT i, 'row ' || i, i, NULL FROM k"));
+    query->close();
+    query->open();
+    ASSERT_EQ(query->recordCount(), 10000 + int(kFieldCases.size()));
+
+    std::vector<qint64> seen;
+    csv({{0, QStringLiteral("ID")}}, [&](qint64 rows) {
+        seen.push_back(rows);
+        return true;
+    });
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(seen.back(), query->recordCount()) << "the last call counts every row";
+
+    const QByteArray stopped = csv(
+        {{0, QStringLiteral("ID")}}, [](qint64 rows) { return rows < 5000; }, ExportOutcome::Cancelled);
+    EXPECT_LT(stopped.count('\n'), 9000) << "no row is written long after the cancel";
+}
+
+TEST_F(ResultExportTest, ADeviceThatRefusesWritesFails)
+{
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    EXPECT_EQ(WriteCsv(*query, {{0, QStringLiteral("ID")}}, readOnly), ExportOutcome::Failed);
+}
+
+} // namespace
