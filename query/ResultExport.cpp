@@ -111,9 +111,14 @@ ExportOutcome WriteCsv(const Query& query, const QList<ExportColumn>& columns, Q
             AppendField(buffer, CellBytes(query, r, columns[c], blobs[c], scratch), kCsvSpecials);
         }
         buffer.append("\r\n");
-        if (buffer.size() >= kWriteBytes && !Flush(out, buffer))
-            return ExportOutcome::Failed;
-        if (progress && (r + 1) % kProgressRows == 0 && !progress(r + 1))
+        // Also after every write, so that rows of long values still report often enough.
+        bool wrote = false;
+        if (buffer.size() >= kWriteBytes) {
+            if (!Flush(out, buffer))
+                return ExportOutcome::Failed;
+            wrote = true;
+        }
+        if (progress && (wrote || (r + 1) % kProgressRows == 0) && !progress(r + 1))
             return ExportOutcome::Cancelled;
     }
     if (!buffer.empty() && !Flush(out, buffer))

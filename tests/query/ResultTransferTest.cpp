@@ -20,7 +20,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -216,6 +218,49 @@ TEST_F(ResultTransferTest, AnExportThatCannotBeWrittenIsReportedAndLeavesNothing
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("taken.csv")});
+}
+
+TEST_F(ResultTransferTest, ALongExportShowsItsProgressAndCancelLeavesTheOldFile)
+{
+    // Rows enough for the export to outlast the moment its progress window comes up.
+    file->exec(QStringLiteral("CREATE TABLE BIG AS WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                              "FROM k WHERE i < 400000) SELECT i AS ID, printf('%080d', i) AS V, i * 0.5 AS W, "
+                              "'a,b' AS X FROM k"));
+    showResult(QStringLiteral("SELECT * FROM BIG"));
+    const QString path = dir.filePath(QStringLiteral("old.csv"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("kept\r\n");
+    }
+    bool cancelled = false;
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QStringLiteral("FRM_Progress") && w->isVisible() && !cancelled) {
+                auto* button = w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"));
+                ASSERT_NE(button, nullptr);
+                cancelled = true;
+                button->click();
+            }
+        }
+    });
+    cancel.start(20);
+    desktop.expectSaveFile(path);
+    window->MI_ExportCSV->trigger();
+    cancel.stop();
+    EXPECT_TRUE(cancelled) << "the progress window came up";
+    EXPECT_EQ(readFile(path), QByteArray("kept\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.csv")});
+    EXPECT_TRUE(desktop.boxes.empty()) << "a cancel is no failure";
+    EXPECT_EQ(desktop.busyDepth, 0);
+
+    // Not cancelled, the same export replaces the file with every row.
+    desktop.expectSaveFile(path);
+    window->MI_ExportCSV->trigger();
+    const QByteArray written = readFile(path);
+    EXPECT_TRUE(written.startsWith("ID,V,W,X\r\n1,00000000"));
+    EXPECT_EQ(written.count('\n'), 400001);
 }
 
 TEST_F(ResultTransferTest, NullIsMarkedWhereItIsDrawnAndNowhereElse)
