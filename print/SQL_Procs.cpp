@@ -12,6 +12,7 @@
 #include "print/ResultReportPlan.h"
 #include "print/report.h"
 #include "query/ColumnLayout.h"
+#include "query/WatchedCall.h"
 #include "report_engine/ReportEngine.h"
 
 #include <QApplication>
@@ -207,6 +208,7 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const ColumnLayout& colum
     report.copyParamsFrom(dataset);
     report.setRequestLive(false);
     try {
+        const WatchedCall watch(report.connection(), owner, QStringLiteral("Running the report's query"));
         report.open();
     } catch (const EngineError&) {
         desktop.messageBox(BoxKind::Plain, kSqlError, BoxButtons::Ok, owner);

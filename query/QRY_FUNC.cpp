@@ -11,6 +11,7 @@
 #include "query/ReSort.h"
 #include "query/RecordSearch.h"
 #include "query/ResultGridModel.h"
+#include "query/WatchedCall.h"
 #include "query/query.h"
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
@@ -295,6 +296,7 @@ void TFRM_QRY_FUNC::BBN_OkClick()
             return;
         }
         if (sorting) {
+            const WatchedCall watch(window.QRY_Grid().connection(), this, QStringLiteral("Sorting"));
             ReSort(window.QRY_Grid(), window.columnCount(), request);
             window.FormActivate();
         }
