@@ -4,6 +4,7 @@
 #include "connection/Query.h"
 #include "platform/AppContext.h"
 #include "platform/Desktop.h"
+#include "platform/LongWork.h"
 #include "platform/ReadOnlyField.h"
 #include "platform/WindowPlacement.h"
 #include "query/CellPaintDelegate.h"
@@ -630,7 +631,9 @@ void TFRM_Query::MI_ExportCSVClick()
     ExportOutcome outcome = ExportOutcome::Failed;
     if (file.open(QIODevice::WriteOnly)) {
         BusyCursor busy(m_ctx.desktop);
-        outcome = WriteCsv(*m_model->query(), exportColumns(), file);
+        LongWork work(this, kExportWork);
+        outcome = WriteCsv(*m_model->query(), exportColumns(), file,
+                           [&work](qint64 rows) { return work.progress(rows); });
     }
     if (outcome == ExportOutcome::Cancelled) {
         file.cancelWriting();
