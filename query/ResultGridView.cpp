@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace {
 
@@ -91,8 +92,38 @@ void ResultGridView::contextMenuEvent(QContextMenuEvent* event)
     Q_EMIT menuRequested(event->globalPos());
 }
 
+void ResultGridView::mousePressEvent(QMouseEvent* event)
+{
+    // An editor opened at the press would take the drag and the release that chooses cells.
+    if (event->button() == Qt::LeftButton && !m_heldTriggers) {
+        m_heldTriggers = editTriggers();
+        setEditTriggers(*m_heldTriggers & ~CurrentChanged);
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void ResultGridView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (event->buttons() == Qt::NoButton)
+        releaseHeldTriggers();
+}
+
+void ResultGridView::releaseHeldTriggers()
+{
+    if (!m_heldTriggers)
+        return;
+    setEditTriggers(*m_heldTriggers);
+    m_heldTriggers.reset();
+    const QModelIndex current = currentIndex();
+    if ((editTriggers() & CurrentChanged) && current.isValid() && !indexWidget(current))
+        edit(current, CurrentChanged, nullptr);
+}
+
 void ResultGridView::keyPressEvent(QKeyEvent* event)
 {
+    // A release that went elsewhere (a box that came up meanwhile) does not keep the editor away.
+    releaseHeldTriggers();
     if (event->matches(QKeySequence::Copy) || IsCopyWithTitles(event)) {
         Q_EMIT copyRequested(IsCopyWithTitles(event));
         return;

@@ -2,13 +2,17 @@
 
 #include <QTableView>
 
+#include <optional>
+
 /// The data grid's view: a table view that reports the record keys (Insert, Ctrl+Delete, Escape
 /// outside an editor), the copy keys and the context menu, and lets its owner commit or drop the
 /// editor of the current cell.
 ///
 /// The current cell always holds an editor. Until its text is changed, the keys that work on
 /// cells (Shift with the arrows and page keys, Ctrl+A, Ctrl+C, Ctrl+Shift+C) and the context menu
-/// belong to the grid; once the user types into the cell, they are the editor's own again.
+/// belong to the grid; once the user types into the cell, they are the editor's own again. While
+/// a mouse button is down the mouse chooses cells (a drag, a click into chosen cells); the current
+/// cell gets its editor when the button is released.
 class ResultGridView final : public QTableView
 {
     Q_OBJECT
@@ -34,6 +38,14 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    /// Gives back the edit triggers held while a mouse button was down; opens the current editor.
+    void releaseHeldTriggers();
+
+    std::optional<EditTriggers> m_heldTriggers;
 };

@@ -139,6 +139,29 @@ TEST_F(ResultTransferTest, MouseChoosesCellsAndSeparateRangesLeaveGapsWhenCopied
     EXPECT_EQ(clipboard(), QStringLiteral("1\ta,b\t\n2\t\"two\nlines\"\t\n\t\tx"));
 }
 
+TEST_F(ResultTransferTest, DraggingChoosesCellsAndAClickIntoThemChoosesOneAgain)
+{
+    enterCell(0, 0);
+    QWidget* cells = window->DBG_Grid->viewport();
+    QTest::mousePress(cells, Qt::LeftButton, {}, cellRect(1, 0).center());
+    QTest::mouseMove(cells, cellRect(2, 1).center());
+    QTest::mouseMove(cells, cellRect(3, 1).center());
+    QTest::mouseRelease(cells, Qt::LeftButton, {}, cellRect(3, 1).center());
+    EXPECT_EQ(window->DBG_Grid->selectionModel()->selectedIndexes().size(), 6);
+    press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard(), QStringLiteral("2\t\"two\nlines\"\n3\tK\u00F6ln \u20AC\n4\t\"tab\there\""));
+    EXPECT_NE(qobject_cast<QLineEdit*>(QApplication::focusWidget()), nullptr)
+        << "once the button is up the current cell has its editor";
+
+    QTest::mouseClick(cells, Qt::LeftButton, {}, cellRect(2, 0).center());
+    EXPECT_EQ(window->DBG_Grid->selectionModel()->selectedIndexes(),
+              QModelIndexList{window->gridModel().index(2, 0)});
+    EXPECT_EQ(query().recNo(), 2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QStringLiteral("3"));
+}
+
 TEST_F(ResultTransferTest, OnceTypedIntoTheCellKeepsItsOwnKeys)
 {
     QLineEdit* editor = enterCell(0, 1);
