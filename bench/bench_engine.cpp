@@ -3,7 +3,7 @@
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
 #include "connection/Query.h"
-#include "query/WatchedCall.h"
+#include "connection/WatchedCall.h"
 
 #include <QApplication>
 #include <QWidget>
