@@ -3,7 +3,7 @@
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
 #include "connection/Query.h"
-#include "query/WatchedCall.h"
+#include "connection/WatchedCall.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -138,6 +138,21 @@ sqlite3* openBaseline()
     return db;
 }
 
+/// The bench table's SELECT on a connection through the alias.
+struct BenchSession
+{
+    BenchSession()
+    {
+        connection.setName(kAlias);
+        connection.connect();
+        query.setRequestLive(false);
+        query.addSql(QString::fromLatin1(kSelect));
+    }
+
+    Connection connection;
+    Query query{connection};
+};
+
 void BM_SqliteStepAsText(benchmark::State& state)
 {
     sqlite3* db = openBaseline();
@@ -149,12 +164,8 @@ void BM_SqliteStepAsText(benchmark::State& state)
 void BM_EngineOpen(benchmark::State& state)
 {
     database();
-    Connection connection;
-    connection.setName(kAlias);
-    connection.connect();
-    Query query(connection);
-    query.setRequestLive(false);
-    query.addSql(QString::fromLatin1(kSelect));
+    BenchSession session;
+    Query& query = session.query;
     for (auto _ : state) {
         query.open();
         benchmark::DoNotOptimize(query.recordCount());
@@ -176,12 +187,8 @@ double seconds(std::chrono::steady_clock::duration d)
 void printFigures()
 {
     sqlite3* db = openBaseline();
-    Connection connection;
-    connection.setName(kAlias);
-    connection.connect();
-    Query query(connection);
-    query.setRequestLive(false);
-    query.addSql(QString::fromLatin1(kSelect));
+    BenchSession session;
+    Query& query = session.query;
 
     double bestStep = 1e9;
     double bestOpen = 1e9;
@@ -226,12 +233,9 @@ double residentMb()
 /// the event loop turning), against the same open without it; then what closing gives back.
 void printWatchFigures()
 {
-    Connection connection;
-    connection.setName(kAlias);
-    connection.connect();
-    Query query(connection);
-    query.setRequestLive(false);
-    query.addSql(QString::fromLatin1(kSelect));
+    BenchSession session;
+    Connection& connection = session.connection;
+    Query& query = session.query;
     QWidget owner;
 
     double bestPlain = 1e9;

@@ -3,6 +3,7 @@
 
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "connection/WatchedCall.h"
 #include "platform/AppContext.h"
 #include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
@@ -12,7 +13,6 @@
 #include "print/ResultReportPlan.h"
 #include "print/report.h"
 #include "query/ColumnLayout.h"
-#include "query/WatchedCall.h"
 #include "report_engine/ReportEngine.h"
 
 #include <QApplication>

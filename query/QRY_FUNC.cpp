@@ -2,6 +2,7 @@
 
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "connection/WatchedCall.h"
 #include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "query/ColumnLayout.h"
@@ -11,7 +12,6 @@
 #include "query/ReSort.h"
 #include "query/RecordSearch.h"
 #include "query/ResultGridModel.h"
-#include "query/WatchedCall.h"
 #include "query/query.h"
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"

@@ -2,6 +2,7 @@
 
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "connection/WatchedCall.h"
 #include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "platform/WindowPlacement.h"
@@ -9,7 +10,6 @@
 #include "query/EngineErrorBox.h"
 #include "query/FillParameters.h"
 #include "query/Generic.h"
-#include "query/WatchedCall.h"
 #include "query/query.h"
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"

@@ -1,4 +1,4 @@
-#include "query/WatchedCall.h"
+#include "connection/WatchedCall.h"
 
 #include "connection/Connection.h"
 
