@@ -53,11 +53,10 @@ public:
         setMinimumWidth(320);
     }
 
-    void showState(qint64 elapsedMs, qint64 rows)
+    void showState(qint64 elapsedMs, const QString& rows)
     {
         LBL_Elapsed->setText(QStringLiteral("Elapsed: %1 s").arg(elapsedMs / 1000));
-        LBL_Rows->setText(rows < 0 ? QString()
-                                   : QStringLiteral("Rows fetched: %1").arg(QLocale().toString(rows)));
+        LBL_Rows->setText(rows);
     }
 
     void reject() override { requestCancel(); }
@@ -86,7 +85,8 @@ private:
     QPushButton* BTN_Cancel = nullptr;
 };
 
-LongWork::LongWork(QWidget* parent, const QString& what) : m_parent(parent), m_what(what)
+LongWork::LongWork(QWidget* parent, const QString& what, const QString& rowsText)
+    : m_parent(parent), m_what(what), m_rowsText(rowsText)
 {
     m_clock.start();
 }
@@ -113,14 +113,15 @@ void LongWork::cancel()
 bool LongWork::progress(qint64 rows)
 {
     const qint64 elapsed = m_clock.elapsed();
+    const QString rowsLine = rows < 0 ? QString() : m_rowsText.arg(QLocale().toString(rows));
     if (!m_window && elapsed >= kShowAfterMs) {
         m_window = new LongWorkWindow(m_parent, m_what, [this] { cancel(); });
-        m_window->showState(elapsed, rows);
+        m_window->showState(elapsed, rowsLine);
         m_window->show();
         m_window->raise();
     }
     if (m_window) {
-        m_window->showState(elapsed, rows);
+        m_window->showState(elapsed, rowsLine);
         // The window is modal: input reaches only it, so nothing else starts meanwhile.
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     } else {

@@ -18,7 +18,9 @@ class LongWork final
 public:
     static constexpr int kShowAfterMs = 500;
 
-    LongWork(QWidget* parent, const QString& what);
+    /// rowsText names the counted rows, "%1" standing for their number.
+    LongWork(QWidget* parent, const QString& what,
+             const QString& rowsText = QStringLiteral("Rows fetched: %1"));
     ~LongWork();
     LongWork(const LongWork&) = delete;
     LongWork& operator=(const LongWork&) = delete;
@@ -38,6 +40,7 @@ private:
 
     QPointer<QWidget> m_parent;
     QString m_what;
+    QString m_rowsText;
     QElapsedTimer m_clock;
     LongWorkWindow* m_window = nullptr;
     std::function<void()> m_onCancel;

@@ -631,7 +631,7 @@ void TFRM_Query::MI_ExportCSVClick()
     ExportOutcome outcome = ExportOutcome::Failed;
     if (file.open(QIODevice::WriteOnly)) {
         BusyCursor busy(m_ctx.desktop);
-        LongWork work(this, kExportWork);
+        LongWork work(this, kExportWork, QStringLiteral("Rows written: %1"));
         outcome = WriteCsv(*m_model->query(), exportColumns(), file,
                            [&work](qint64 rows) { return work.progress(rows); });
     }

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -262,6 +263,7 @@ TEST_F(ResultTransferTest, ALongExportShowsItsProgressAndCancelLeavesTheOldFile)
     // the progress window comes up, then it presses that window's Cancel.
     bool held = false;
     bool cancelled = false;
+    QString rowsLine;
     QTimer cancel;
     QObject::connect(&cancel, &QTimer::timeout, [&] {
         if (!held) {
@@ -273,6 +275,7 @@ TEST_F(ResultTransferTest, ALongExportShowsItsProgressAndCancelLeavesTheOldFile)
             if (w->objectName() == QStringLiteral("FRM_Progress") && w->isVisible() && !cancelled) {
                 auto* button = w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"));
                 ASSERT_NE(button, nullptr);
+                rowsLine = w->findChild<QLabel*>(QStringLiteral("LBL_Rows"))->text();
                 cancelled = true;
                 button->click();
             }
@@ -283,6 +286,8 @@ TEST_F(ResultTransferTest, ALongExportShowsItsProgressAndCancelLeavesTheOldFile)
     window->MI_ExportCSV->trigger();
     cancel.stop();
     EXPECT_TRUE(cancelled) << "the progress window came up";
+    EXPECT_TRUE(rowsLine.isEmpty() || rowsLine.startsWith(QStringLiteral("Rows written: ")))
+        << rowsLine.toStdString();
     EXPECT_EQ(readFile(path), QByteArray("kept\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.csv")});
     EXPECT_TRUE(desktop.boxes.empty()) << "a cancel is no failure";
