@@ -298,6 +298,8 @@ void TFRM_Query::FormShow()
                                                     QItemSelectionModel::ClearAndSelect);
         m_syncing = false;
     }
+    // The keys of the grid work at once, also when the window comes back after Close had focus.
+    DBG_Grid->setFocus(Qt::OtherFocusReason);
 }
 
 void TFRM_Query::FormActivate()

@@ -352,3 +352,20 @@ TEST_F(ResultTransferTest, NullIsMarkedWhereItIsDrawnAndNowhereElse)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ResultTransferTest, TheGridHasTheKeysWhenTheWindowComesBack)
+{
+    // Closed by its button, the window would come back with the button's focus and no grid keys.
+    window->BBN_Close->setFocus();
+    window->hide();
+    window->show();
+    window->activateWindow();
+    QWidget* focus = window->focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(focus == window->DBG_Grid || window->DBG_Grid->isAncestorOf(focus))
+        << focus->objectName().toStdString();
+}
+
+} // namespace
