@@ -1,7 +1,9 @@
 // TFRM_QueryTool: building the window's controls. The handlers are in QueryTool.cpp.
 #include "app/main.h"
 
+#include "app/EditorRecovery.h"
 #include "app/HelpWindow.h"
+#include "app/RecoveryFile.h"
 #include "app/StatusPanels.h"
 #include "platform/AppContext.h"
 #include "platform/ToolbarGlyphs.h"
@@ -11,9 +13,12 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -70,6 +75,8 @@ TFRM_QueryTool::TFRM_QueryTool(AppContext& ctx, QWidget* parent)
     layout->addWidget(SBR_Windows);
     layout->addWidget(SBR_QueryTool);
     buildMenu();
+    buildExecuteShortcuts();
+    m_recovery = std::make_unique<EditorRecovery>(*REDT_QueryTool, ctx.desktop, RecoveryFile::DefaultPath());
 
     Timer_Time = new QTimer(this);
     Timer_Time->setObjectName(QStringLiteral("Timer_Time"));
@@ -81,7 +88,11 @@ TFRM_QueryTool::TFRM_QueryTool(AppContext& ctx, QWidget* parent)
     FormCreate();
 }
 
-TFRM_QueryTool::~TFRM_QueryTool() = default;
+TFRM_QueryTool::~TFRM_QueryTool()
+{
+    // Every way the program ends comes through here, the ones that skip the close handling too.
+    m_recovery.reset();
+}
 
 void TFRM_QueryTool::buildToolbar()
 {
@@ -237,18 +248,41 @@ void TFRM_QueryTool::buildMenu()
                         K(Qt::CTRL | Qt::Key_A), &TFRM_QueryTool::BBN_AboutClick);
 }
 
+void TFRM_QueryTool::buildExecuteShortcuts()
+{
+    BBN_ExecuteSQL->setToolTip(QStringLiteral("Execute SQL (F5, Ctrl+Enter)"));
+    // Ctrl with the main Return key and with the keypad's Enter key: both are "Ctrl+Enter" to a user.
+    const QKeySequence keys[] = {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
+                                 QKeySequence(Qt::CTRL | Qt::Key_Enter)};
+    for (const QKeySequence& key : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        // The button's own click: a disabled button does nothing.
+        connect(shortcut, &QShortcut::activated, BBN_ExecuteSQL, &QToolButton::click);
+        executeShortcuts.append(shortcut);
+    }
+}
+
 bool TFRM_QueryTool::eventFilter(QObject* watched, QEvent* event)
 {
-    // The menu's shortcuts win over the editor's own keys (Ctrl+A is About here, not select-all).
+    // The window's shortcuts win over the editor's own keys (Ctrl+A is About here, not select-all;
+    // Ctrl+Return executes rather than starting a line).
     if (watched == REDT_QueryTool && event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
+        const QKeySequence withoutKeypad(
+            QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key())));
+        const auto isPressed = [&](const QKeySequence& shortcut) {
+            return !shortcut.isEmpty() && (shortcut == pressed || shortcut == withoutKeypad);
+        };
         const QList<QAction*> entries = MNU_Vemra->findChildren<QAction*>();
-        for (const QAction* entry : entries) {
-            if (!entry->shortcut().isEmpty() && entry->shortcut() == pressed) {
-                event->ignore();
-                return true;
-            }
+        bool taken = std::any_of(entries.begin(), entries.end(),
+                                 [&](const QAction* entry) { return isPressed(entry->shortcut()); });
+        taken = taken || std::any_of(executeShortcuts.begin(), executeShortcuts.end(),
+                                     [&](const QShortcut* shortcut) { return isPressed(shortcut->key()); });
+        if (taken) {
+            event->ignore();
+            return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);
