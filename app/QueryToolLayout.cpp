@@ -18,8 +18,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace {
 
 constexpr int kToolbarHeight = 82;
@@ -265,24 +263,16 @@ void TFRM_QueryTool::buildExecuteShortcuts()
 
 bool TFRM_QueryTool::eventFilter(QObject* watched, QEvent* event)
 {
-    // The window's shortcuts win over the editor's own keys (Ctrl+A is About here, not select-all;
-    // Ctrl+Return executes rather than starting a line).
+    // The menu's shortcuts win over the editor's own keys (Ctrl+A is About here, not select-all).
     if (watched == REDT_QueryTool && event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
-        const QKeySequence withoutKeypad(
-            QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key())));
-        const auto isPressed = [&](const QKeySequence& shortcut) {
-            return !shortcut.isEmpty() && (shortcut == pressed || shortcut == withoutKeypad);
-        };
         const QList<QAction*> entries = MNU_Vemra->findChildren<QAction*>();
-        bool taken = std::any_of(entries.begin(), entries.end(),
-                                 [&](const QAction* entry) { return isPressed(entry->shortcut()); });
-        taken = taken || std::any_of(executeShortcuts.begin(), executeShortcuts.end(),
-                                     [&](const QShortcut* shortcut) { return isPressed(shortcut->key()); });
-        if (taken) {
-            event->ignore();
-            return true;
+        for (const QAction* entry : entries) {
+            if (!entry->shortcut().isEmpty() && entry->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -6,14 +6,21 @@
 
 QString LoginFailureReason(const std::exception& failure, const QString& password)
 {
-    QStringList lines;
+    QStringList messages;
     if (const auto* engine = dynamic_cast<const EngineError*>(&failure)) {
         for (const EngineError::Entry& entry : engine->entries())
-            lines.append(entry.message.trimmed());
+            messages.append(entry.message);
     } else {
-        lines.append(QString::fromUtf8(failure.what()).trimmed());
+        messages.append(QString::fromUtf8(failure.what()));
     }
-    lines.removeAll(QString());
+    // Drivers indent their hint lines with tabs and end with line breaks; a box wants neither.
+    QStringList lines;
+    for (const QString& message : std::as_const(messages)) {
+        for (const QString& line : message.split(u'\n')) {
+            if (const QString trimmed = line.trimmed(); !trimmed.isEmpty())
+                lines.append(trimmed);
+        }
+    }
     QString reason = lines.join(u'\n');
     // An engine may quote the connection request it was given, password and all.
     if (!password.isEmpty())
