@@ -40,6 +40,8 @@ void EditorRecovery::restore()
     const bool empty = m_editor.document()->isEmpty();
     // Never over text the editor already holds.
     if (kept && empty) {
+        // Megabytes of text take the editor a while to lay out.
+        const BusyCursor busy(m_desktop);
         EditorDocument::SetText(m_editor, *kept);
         m_editor.moveCursor(QTextCursor::End);
         m_editor.document()->setModified(true);

@@ -80,8 +80,11 @@ TEST_F(EditorRecoveryTest, TypedTextIsKeptAndComesBackAfterTheNextLogin)
     desktop.ended = false;
     start();
     EXPECT_TRUE(editor().document()->isEmpty());
+    const int busyBefore = desktop.busyBegins;
     logIntoSample();
     EXPECT_EQ(main().editorText(), typed + QStringLiteral(" where deptno = 10"));
+    EXPECT_EQ(desktop.busyBegins - busyBefore, 2) << "the login's busy cursor, then the restore's";
+    EXPECT_EQ(desktop.busyDepth, 0);
     EXPECT_TRUE(editor().document()->isModified());
     EXPECT_EQ(editor().textCursor().position(), editor().document()->characterCount() - 1)
         << "the cursor at the end, ready to go on typing";
