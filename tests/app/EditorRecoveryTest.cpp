@@ -39,6 +39,23 @@ bool KeptSoon(const QString& text, int limitMs = 15'000)
     return Kept() == text;
 }
 
+#ifdef VEMRA_RECOVERY_TYPIST
+/// Starts the typist with these arguments and returns the first line it says (empty if none).
+QByteArray StartTypist(QProcess& typist, const QStringList& arguments)
+{
+    typist.setProgram(QStringLiteral(VEMRA_RECOVERY_TYPIST));
+    typist.setArguments(arguments);
+    typist.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    typist.start();
+    if (!typist.waitForStarted())
+        return typist.errorString().toUtf8();
+    QByteArray said;
+    while (!said.contains('\n') && typist.waitForReadyRead(60'000))
+        said += typist.readAllStandardOutput();
+    return said;
+}
+#endif
+
 class EditorRecoveryTest : public ProgramTest
 {
 protected:
@@ -224,15 +241,7 @@ TEST_F(EditorRecoveryTest, TextSurvivesAKill)
     const QStringList lines{QStringLiteral("select ename, sal"), QStringLiteral("from emp -- Zürich"),
                             QStringLiteral("where sal > 1000")};
     QProcess typist;
-    typist.setProgram(QStringLiteral(VEMRA_RECOVERY_TYPIST));
-    typist.setArguments(lines);
-    typist.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    typist.start();
-    ASSERT_TRUE(typist.waitForStarted()) << typist.errorString().toStdString();
-    QByteArray said;
-    while (!said.contains('\n') && typist.waitForReadyRead(60'000))
-        said += typist.readAllStandardOutput();
-    ASSERT_EQ(said, QByteArray("kept\n"));
+    ASSERT_EQ(StartTypist(typist, lines), QByteArray("kept\n"));
     // As a crash would: no handler of the program runs.
     typist.kill();
     ASSERT_TRUE(typist.waitForFinished());
@@ -247,15 +256,8 @@ TEST_F(EditorRecoveryTest, TextSurvivesAKill)
 TEST_F(EditorRecoveryTest, TextIsKeptWhenTheProgramIsAskedToEnd)
 {
     QProcess typist;
-    typist.setProgram(QStringLiteral(VEMRA_RECOVERY_TYPIST));
-    typist.setArguments({QStringLiteral("--no-wait"), QStringLiteral("select 'at logout'")});
-    typist.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    typist.start();
-    ASSERT_TRUE(typist.waitForStarted()) << typist.errorString().toStdString();
-    QByteArray said;
-    while (!said.contains('\n') && typist.waitForReadyRead(60'000))
-        said += typist.readAllStandardOutput();
-    ASSERT_EQ(said, QByteArray("typed\n"));
+    ASSERT_EQ(StartTypist(typist, {QStringLiteral("--no-wait"), QStringLiteral("select 'at logout'")}),
+              QByteArray("typed\n"));
     // Well within the quiet interval: only the end of the run can have written the text.
     EXPECT_EQ(Kept(), QString());
     typist.terminate();
