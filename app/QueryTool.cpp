@@ -3,6 +3,7 @@
 
 #include "app/About.h"
 #include "app/EditorDocument.h"
+#include "app/EditorRecovery.h"
 #include "app/HelpWindow.h"
 #include "app/StatusPanels.h"
 #include "connection/Login.h"
@@ -131,8 +132,11 @@ void TFRM_QueryTool::savePlacement()
 void TFRM_QueryTool::showEvent(QShowEvent* event)
 {
     // Spontaneous shows come from the window system (a restore); only our own show applies the settings.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         RunGuarded(m_ctx.desktop, [this] { FormShow(); });
+        // First shown by the first login: the text of the last run comes back now.
+        RunGuarded(m_ctx.desktop, [this] { m_recovery->restore(); });
+    }
     QMainWindow::showEvent(event);
 }
 

@@ -1,7 +1,9 @@
 // TFRM_QueryTool: building the window's controls. The handlers are in QueryTool.cpp.
 #include "app/main.h"
 
+#include "app/EditorRecovery.h"
 #include "app/HelpWindow.h"
+#include "app/RecoveryFile.h"
 #include "app/StatusPanels.h"
 #include "platform/AppContext.h"
 #include "platform/ToolbarGlyphs.h"
@@ -11,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -70,6 +73,8 @@ TFRM_QueryTool::TFRM_QueryTool(AppContext& ctx, QWidget* parent)
     layout->addWidget(SBR_Windows);
     layout->addWidget(SBR_QueryTool);
     buildMenu();
+    buildExecuteShortcuts();
+    m_recovery = std::make_unique<EditorRecovery>(*REDT_QueryTool, ctx.desktop, RecoveryFile::DefaultPath());
 
     Timer_Time = new QTimer(this);
     Timer_Time->setObjectName(QStringLiteral("Timer_Time"));
@@ -81,7 +86,11 @@ TFRM_QueryTool::TFRM_QueryTool(AppContext& ctx, QWidget* parent)
     FormCreate();
 }
 
-TFRM_QueryTool::~TFRM_QueryTool() = default;
+TFRM_QueryTool::~TFRM_QueryTool()
+{
+    // Every way the program ends comes through here, the ones that skip the close handling too.
+    m_recovery.reset();
+}
 
 void TFRM_QueryTool::buildToolbar()
 {
@@ -235,6 +244,21 @@ void TFRM_QueryTool::buildMenu()
     help->addSeparator();
     MI_About = addEntry(help, QStringLiteral("MI_About"), QStringLiteral("&About..."),
                         K(Qt::CTRL | Qt::Key_A), &TFRM_QueryTool::BBN_AboutClick);
+}
+
+void TFRM_QueryTool::buildExecuteShortcuts()
+{
+    BBN_ExecuteSQL->setToolTip(QStringLiteral("Execute SQL (F5, Ctrl+Enter)"));
+    // Ctrl with the main Return key and with the keypad's Enter key: both are "Ctrl+Enter" to a user.
+    const QKeySequence keys[] = {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
+                                 QKeySequence(Qt::CTRL | Qt::Key_Enter)};
+    for (const QKeySequence& key : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        // The button's own click: a disabled button does nothing.
+        connect(shortcut, &QShortcut::activated, BBN_ExecuteSQL, &QToolButton::click);
+        executeShortcuts.append(shortcut);
+    }
 }
 
 bool TFRM_QueryTool::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,7 @@
 #include "platform/AppContext.h"
 #include "platform/AppPrinter.h"
 #include "platform/QtDesktop.h"
+#include "platform/TerminationSignals.h"
 #include "platform/ToolbarGlyphs.h"
 #include "platform/VemraApplication.h"
 #include "settings/Settings.h"
@@ -21,6 +22,9 @@ int main(int argc, char** argv)
     AppContext ctx(desktop, AppPrinter(), settings);
 
     Startup startup(ctx);
+    // Logout, shutdown and Ctrl+C end the run as the program's own end does, through the teardown
+    // below that keeps the editor's text.
+    const TerminationSignals termination([&desktop] { desktop.endApplication(); });
     startup.login().show();
     const int code = app.exec();
     app.setDesktop(nullptr);

@@ -8,11 +8,13 @@
 
 #include <memory>
 
+class EditorRecovery;
 class HelpWindow;
 class QAction;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
+class QShortcut;
 class QTimer;
 class QToolButton;
 class StatusPanels;
@@ -69,6 +71,12 @@ public:
     QAction* MI_Options;
     QAction* MI_Contents;
     QAction* MI_About;
+
+    /// F5, Ctrl+Enter and Ctrl+Return (main and keypad keys): the same as pressing "Execute SQL".
+    QList<QShortcut*> executeShortcuts;
+
+    /// Keeps the editor's text between runs; restored at the first showing (after the first login).
+    EditorRecovery& recovery() const { return *m_recovery; }
 
     /// The editor's text: its logical lines joined by "\n", every character as it was put in
     /// (no-break spaces and line separators included).
@@ -127,6 +135,7 @@ private:
     void buildEditor();
     void buildStatusBars();
     void buildMenu();
+    void buildExecuteShortcuts();
     QAction* addEntry(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut,
                       void (TFRM_QueryTool::*handler)());
 
@@ -140,6 +149,8 @@ private:
     AppContext& m_ctx;
     SqlFile m_sqlFile;
     std::unique_ptr<HelpWindow> m_help;
+    /// Not a child object: it writes the editor's text as it goes, before the editor is deleted.
+    std::unique_ptr<EditorRecovery> m_recovery;
     WindowPlacement* m_placement;
     bool m_ending = false;
     bool m_minimizing = false;

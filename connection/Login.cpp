@@ -2,6 +2,7 @@
 
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
+#include "connection/LoginFailure.h"
 #include "connection/WatchedCall.h"
 #include "platform/AppContext.h"
 #include "platform/Desktop.h"
@@ -148,6 +149,7 @@ void TFRM_Login::BBN_OkClick()
         // Closed first: a failed attempt leaves no connection open, whatever was open before.
         DBS_QueryTool->disconnect();
         bool connected = false;
+        QString reason;
         {
             const BusyCursor busy(m_ctx.desktop);
             DBS_QueryTool->setName(dataSource);
@@ -158,23 +160,25 @@ void TFRM_Login::BBN_OkClick()
                 const WatchedCall watch(*DBS_QueryTool, this, QStringLiteral("Connecting to ") + dataSource);
                 DBS_QueryTool->connect();
                 connected = true;
-            } catch (const std::exception&) {
-                // Every failure counts as a wrong login; the engine's own text is not shown.
+            } catch (const std::exception& failure) {
+                // Every failure counts as a failed attempt; the engine says why below the fixed text.
+                reason = LoginFailureReason(failure, EDT_Password->text());
             }
         }
         if (connected)
             loginSucceeded(dataSource);
         else
-            failedAttempt();
+            failedAttempt(reason);
     });
 }
 
-void TFRM_Login::failedAttempt()
+void TFRM_Login::failedAttempt(const QString& reason)
 {
     LoginFacts& facts = m_ctx.facts;
     if (facts.LoginAttempt < facts.LoginRetryLimit) {
         ++facts.LoginAttempt;
-        if (m_ctx.desktop.messageBox(BoxKind::Error, QStringLiteral("Invalid Username/Password"),
+        if (m_ctx.desktop.messageBox(BoxKind::Error,
+                                     LoginFailureText(QStringLiteral("Invalid Username/Password"), reason),
                                      BoxButtons::RetryCancel, this) != BoxAnswer::Retry) {
             m_ctx.desktop.endApplication();
             return;
@@ -184,8 +188,10 @@ void TFRM_Login::failedAttempt()
         activateWindow();
         return;
     }
-    m_ctx.desktop.messageBox(BoxKind::Error, QStringLiteral("Maximum retries exceeded"), BoxButtons::Abort,
-                             this);
+    // The last attempt's reason too: with a limit of 1 this is the only box the user sees.
+    m_ctx.desktop.messageBox(BoxKind::Error,
+                             LoginFailureText(QStringLiteral("Maximum retries exceeded"), reason),
+                             BoxButtons::Abort, this);
     m_ctx.desktop.endApplication();
 }
 

@@ -53,7 +53,8 @@ protected:
 private:
     void FormCreate();
     void FormShow();
-    void failedAttempt();
+    /// reason: the engine's words for the failure, shown below the box's fixed text.
+    void failedAttempt(const QString& reason);
     void loginSucceeded(const QString& dataSource);
     bool mainWindowVisible() const;
 

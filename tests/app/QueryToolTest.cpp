@@ -568,6 +568,60 @@ TEST_F(QueryToolTest, MenuShortcutsWinOverTheEditor)
     ctx.windows = {};
 }
 
+TEST_F(QueryToolTest, F5AndCtrlEnterExecuteFromTheEditor)
+{
+    TFRM_QueryTool& w = shown();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    EXPECT_EQ(w.BBN_ExecuteSQL->toolTip(), QStringLiteral("Execute SQL (F5, Ctrl+Enter)"));
+    EXPECT_EQ(w.BBN_ExecuteSQL->text(), QStringLiteral("Execute SQL"));
+    EXPECT_EQ(w.BBN_ExecuteSQL->geometry(), QRect(254, 0, 126, 40)) << "the button keeps its place";
+
+    w.REDT_QueryTool->setFocus();
+    w.setEditorText(QStringLiteral("select * from emp"));
+    w.REDT_QueryTool->moveCursor(QTextCursor::End);
+    QSignalSpy execute(&w, &TFRM_QueryTool::executeSQLRequested);
+    struct Press
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* name;
+    };
+    const Press presses[] = {
+        {Qt::Key_F5, Qt::NoModifier, "F5"},
+        {Qt::Key_Return, Qt::ControlModifier, "Ctrl+Return"},
+        {Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier, "Ctrl+Enter on the keypad"},
+    };
+    for (const Press& press : presses) {
+        const qsizetype before = execute.count();
+        QTest::keyClick(w.REDT_QueryTool, press.key, press.modifiers);
+        EXPECT_EQ(execute.count(), before + 1) << press.name;
+        EXPECT_EQ(w.editorText(), QStringLiteral("select * from emp")) << press.name << " typed nothing";
+    }
+    ASSERT_EQ(execute.count(), 3);
+    EXPECT_EQ(execute[0][0].toStringList(), QStringList({QStringLiteral("select * from emp")}));
+
+    // Return alone is still a line break, and focus elsewhere in the window still executes.
+    QTest::keyClick(w.REDT_QueryTool, Qt::Key_Return);
+    EXPECT_EQ(w.editorText(), QStringLiteral("select * from emp\n"));
+    w.BBN_Options->setFocus();
+    QTest::keyClick(w.BBN_Options, Qt::Key_F5);
+    EXPECT_EQ(execute.count(), 4);
+
+    // A hidden tool bar still executes; a disabled button does not.
+    w.MI_ToolbarClick();
+    ASSERT_FALSE(w.PNL_Top->isVisible());
+    w.REDT_QueryTool->setFocus();
+    QTest::keyClick(w.REDT_QueryTool, Qt::Key_F5);
+    EXPECT_EQ(execute.count(), 5);
+    w.MI_ToolbarClick();
+    w.BBN_ExecuteSQL->setEnabled(false);
+    QTest::keyClick(w.REDT_QueryTool, Qt::Key_F5);
+    QTest::keyClick(w.REDT_QueryTool, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(execute.count(), 5);
+    EXPECT_EQ(w.editorText(), QStringLiteral("select * from emp\n")) << "nor does Ctrl+Return become a line";
+}
+
 TEST_F(QueryToolTest, ConnectionPanels)
 {
     TFRM_QueryTool& w = make();

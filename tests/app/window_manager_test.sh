@@ -148,6 +148,8 @@ is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]; }
 program_ended() { ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
 
 start_and_log_in() {
+    # The text typed in one run would come back in the next: each run here starts with an empty editor.
+    rm -f "$XDG_DATA_HOME/VEMRA/editor-recovery.sql"
     "$PROGRAM" >>"$WORK/program.log" 2>&1 &
     PROGRAM_PID=$!
     PIDS+=("$PROGRAM_PID")

@@ -8,6 +8,7 @@
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
 #include "support/PgServer.h"
+#include "support/TestDataSource.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -27,8 +28,12 @@ namespace {
 const QString kInvalid = QStringLiteral("Invalid Username/Password");
 const QString kMaximum = QStringLiteral("Maximum retries exceeded");
 const QString kNoDataSource = QStringLiteral("You must enter a Datasource to proceed");
-// Not a configured data source: every attempt on it fails.
+// Not a configured data source: every attempt on it fails, and the engine says why.
 const QString kUnreachable = QStringLiteral("Login");
+const QString kNotConfigured = QStringLiteral("The data source 'Login' is not configured");
+// The fixed text keeps its place; the engine's reason follows after a blank line.
+const QString kInvalidLogin = kInvalid + QStringLiteral("\n\n") + kNotConfigured;
+const QString kMaximumLogin = kMaximum + QStringLiteral("\n\n") + kNotConfigured;
 
 class LoginTest : public GuiTest
 {
@@ -55,6 +60,16 @@ protected:
     {
         choose(dataSource, user, password);
         login().BBN_Ok->click();
+    }
+    /// The last box has the fixed text, a blank line, then the engine's words, and nowhere the
+    /// password typed.
+    void expectReason(const QString& fixed, const QString& words, const QString& password) const
+    {
+        ASSERT_FALSE(desktop.boxes.empty());
+        const QString text = desktop.boxes.back().text;
+        EXPECT_TRUE(text.startsWith(fixed + QStringLiteral("\n\n"))) << text.toStdString();
+        EXPECT_TRUE(text.mid(fixed.size() + 2).contains(words, Qt::CaseInsensitive)) << text.toStdString();
+        EXPECT_FALSE(text.contains(password)) << text.toStdString();
     }
     QString stored(const QString& key) const
     {
@@ -200,7 +215,7 @@ TEST_F(LoginTest, RetryLimitOneEndsAtTheFirstFailure)
 {
     SettingsStore().WriteNumber(Schema::Section::General, Schema::General::MaximumLoginRetries, 1);
     start();
-    desktop.expectBox(BoxKind::Error, kMaximum, BoxAnswer::Abort);
+    desktop.expectBox(BoxKind::Error, kMaximumLogin, BoxAnswer::Abort);
     logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong"));
     EXPECT_EQ(desktop.boxes.back().buttons, BoxButtons::Abort);
     EXPECT_TRUE(desktop.ended);
@@ -213,7 +228,7 @@ TEST_F(LoginTest, RetryLimitThreeAllowsThreeAttempts)
 {
     start();
     ASSERT_EQ(ctx.facts.LoginRetryLimit, 3);
-    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, kInvalidLogin, BoxAnswer::Retry);
     logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong1"));
     EXPECT_EQ(desktop.boxes.back().buttons, BoxButtons::RetryCancel);
     EXPECT_EQ(desktop.boxes.back().busyDepth, 0) << "normal cursor while the box is up";
@@ -222,11 +237,11 @@ TEST_F(LoginTest, RetryLimitThreeAllowsThreeAttempts)
     EXPECT_EQ(login().focusWidget(), login().EDT_Password);
     EXPECT_EQ(ctx.connection->name(), kUnreachable) << "the entry \"Login\" is tried as a data source";
 
-    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, kInvalidLogin, BoxAnswer::Retry);
     login().BBN_Ok->click();
     EXPECT_FALSE(desktop.ended);
 
-    desktop.expectBox(BoxKind::Error, kMaximum, BoxAnswer::Abort);
+    desktop.expectBox(BoxKind::Error, kMaximumLogin, BoxAnswer::Abort);
     login().BBN_Ok->click();
     EXPECT_TRUE(desktop.ended);
     EXPECT_EQ(desktop.boxes.size(), 3u);
@@ -238,7 +253,7 @@ TEST_F(LoginTest, CancelInTheRetryBoxEnds)
     for (BoxAnswer answer : {BoxAnswer::Cancel, BoxAnswer::Closed}) {
         desktop.ended = false;
         start();
-        desktop.expectBox(BoxKind::Error, kInvalid, answer);
+        desktop.expectBox(BoxKind::Error, kInvalidLogin, answer);
         logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong"));
         EXPECT_TRUE(desktop.ended) << ToString(answer).toStdString();
         EXPECT_FALSE(main().isVisible());
@@ -274,7 +289,7 @@ TEST_F(LoginTest, FailedChangeOfDataSourceThenCancel)
     EXPECT_EQ(login().CBX_DataSource->currentText(), DataSources::kSample)
         << "shown again with the last login";
 
-    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, kInvalidLogin, BoxAnswer::Retry);
     logIn(kUnreachable, QStringLiteral("adams"), QStringLiteral("wrong"));
     login().BBN_Cancel->click();
 
@@ -293,7 +308,7 @@ TEST_F(LoginTest, EveryShowingStartsTheCountAfresh)
     start();
     // Two failures, then success: the third attempt of this showing.
     for (int i = 0; i < 2; ++i) {
-        desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+        desktop.expectBox(BoxKind::Error, kInvalidLogin, BoxAnswer::Retry);
         logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong"));
     }
     logIn(DataSources::kSample, QStringLiteral("scott"), QStringLiteral("tiger"));
@@ -303,7 +318,7 @@ TEST_F(LoginTest, EveryShowingStartsTheCountAfresh)
     main().BBN_ChangeDataSourceClick();
     EXPECT_EQ(ctx.facts.LoginAttempt, 1);
     for (int i = 0; i < 2; ++i) {
-        desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+        desktop.expectBox(BoxKind::Error, kInvalidLogin, BoxAnswer::Retry);
         logIn(kUnreachable, QStringLiteral("scott"), QStringLiteral("wrong"));
     }
     EXPECT_FALSE(desktop.ended);
@@ -333,11 +348,13 @@ TEST_F(LoginTest, PasswordsAreCheckedByARealServer)
     pg.writeAlias(QStringLiteral("PG"));
     start();
 
-    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Retry);
     logIn(QStringLiteral("PG"), pg.user(), QStringLiteral("wrong"));
+    expectReason(kInvalid, QStringLiteral("password authentication failed"), QStringLiteral("wrong"));
     EXPECT_FALSE(ctx.connection->isConnected());
-    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Retry);
     logIn(QStringLiteral("PG"), QStringLiteral("nobody_here"), pg.password());
+    expectReason(kInvalid, QStringLiteral("authentication failed"), pg.password());
     EXPECT_TRUE(login().isVisible());
 
     logIn(QStringLiteral("PG"), pg.user(), pg.password());
@@ -348,13 +365,51 @@ TEST_F(LoginTest, PasswordsAreCheckedByARealServer)
 
     // Three wrong passwords in one showing end the program.
     main().BBN_ChangeDataSourceClick();
-    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
-    desktop.expectBox(BoxKind::Error, kInvalid, BoxAnswer::Retry);
-    desktop.expectBox(BoxKind::Error, kMaximum, BoxAnswer::Abort);
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Retry);
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Abort);
     for (int i = 0; i < 3; ++i)
         logIn(QStringLiteral("PG"), pg.user(), QStringLiteral("wrong %1").arg(i));
+    ASSERT_EQ(desktop.boxes.size(), 5u);
+    EXPECT_TRUE(desktop.boxes[3].text.startsWith(kInvalid + QStringLiteral("\n\n")));
+    expectReason(kMaximum, QStringLiteral("password authentication failed"), QStringLiteral("wrong 2"));
+    EXPECT_EQ(desktop.boxes.back().buttons, BoxButtons::Abort);
     EXPECT_TRUE(desktop.ended);
     EXPECT_FALSE(ctx.connection->isConnected());
+}
+
+TEST_F(LoginTest, TheBoxSaysWhyTheServerCannotBeUsed)
+{
+    PgServer& pg = PgServer::instance();
+    ASSERT_TRUE(pg.running()) << pg.failure().toStdString();
+    pg.writeAlias(QStringLiteral("PG"));
+    AliasFile::Alias noDatabase;
+    noDatabase.name = QStringLiteral("PG_NO_DB");
+    noDatabase.driver = QStringLiteral("QPSQL");
+    noDatabase.database = QStringLiteral("no_such_db");
+    noDatabase.host = pg.socketDir();
+    noDatabase.port = pg.port();
+    WriteTestAlias(noDatabase, QString());
+    start();
+
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Retry);
+    logIn(QStringLiteral("PG_NO_DB"), pg.user(), pg.password());
+    expectReason(kInvalid, QStringLiteral("database \"no_such_db\" does not exist"), pg.password());
+    EXPECT_EQ(desktop.boxes.back().kind, BoxKind::Error);
+    EXPECT_EQ(desktop.boxes.back().buttons, BoxButtons::RetryCancel);
+
+    pg.stop();
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Retry);
+    logIn(QStringLiteral("PG"), pg.user(), pg.password());
+    const bool restarted = pg.startAgain();
+    expectReason(kInvalid, QStringLiteral("Is the server running"), pg.password());
+    ASSERT_TRUE(restarted) << pg.failure().toStdString();
+
+    // The server is back: the same fields now log in.
+    logIn(QStringLiteral("PG"), pg.user(), pg.password());
+    EXPECT_TRUE(ctx.connection->isConnected());
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_FALSE(desktop.ended);
 }
 
 } // namespace

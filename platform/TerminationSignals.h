@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QSocketNotifier;
+
+/// Turns the signals that ask a program to end (SIGTERM at logout or shutdown, SIGHUP when its
+/// terminal goes, SIGINT from Ctrl+C) into an ordinary end of the run: the handler given runs on
+/// the user-interface thread, so the program ends through its usual teardown and keeps what it
+/// keeps at exit. Without this the default action kills the process on the spot.
+///
+/// One object per process; the signal handlers stay installed after it is gone, and a signal then
+/// does nothing.
+class TerminationSignals final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TerminationSignals(std::function<void()> onSignal, QObject* parent = nullptr);
+    ~TerminationSignals() override;
+
+private:
+    std::function<void()> m_onSignal;
+    QSocketNotifier* m_notifier = nullptr;
+};
