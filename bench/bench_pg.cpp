@@ -10,6 +10,7 @@
 #include "connection/RowStore.h"
 #include "support/PgServer.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -26,7 +27,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRows = 1000000;
-constexpr int kFigureRuns = 3;
+constexpr int kFigureRuns = 5;
 const QString kAlias = QStringLiteral("Bench");
 const char* const kSelect = "SELECT * FROM bench_accounts";
 
@@ -96,19 +97,45 @@ struct Opened
     qint64 held = 0;
 };
 
-/// Best of several runs of a fetch through a driver.
-template <typename Fetch> Opened best(Fetch fetch)
+/// One more run of a fetch through a driver, keeping the best time.
+template <typename Fetch> void timeFetch(Opened& o, Fetch fetch)
 {
-    Opened o;
-    for (int run = 0; run < kFigureRuns; ++run) {
-        const auto start = Clock::now();
-        FetchedResult result = fetch();
-        o.seconds = std::min(o.seconds, seconds(Clock::now() - start));
-        if (result.rows->recordCount() != kRows)
-            throw std::runtime_error("a driver saw another number of rows");
-        o.held = result.rows->memoryBytes();
+    const auto start = Clock::now();
+    FetchedResult result = fetch();
+    o.seconds = std::min(o.seconds, seconds(Clock::now() - start));
+    if (result.rows->recordCount() != kRows)
+        throw std::runtime_error("a driver saw another number of rows");
+    o.held = result.rows->memoryBytes();
+}
+
+/// The process's resident memory now and at its peak since the last reset, in MB.
+std::pair<double, double> residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    double now = 0;
+    double peak = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            const QList<QByteArray> parts = line.simplified().split(' ');
+            if (parts.size() >= 2 && parts[0] == "VmRSS:")
+                now = parts[1].toDouble() / 1024;
+            if (parts.size() >= 2 && parts[0] == "VmHWM:")
+                peak = parts[1].toDouble() / 1024;
+        }
     }
-    return o;
+    return {now, peak};
+}
+
+/// How far one fetch raises the process's resident memory at its peak, in MB.
+template <typename Fetch> double peakGrowthMb(Fetch fetch)
+{
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+    reset.close();
+    const double before = residentMb().first;
+    benchmark::DoNotOptimize(fetch());
+    return residentMb().second - before;
 }
 
 /// From the cancel to the call's return, for a statement that would run half a minute.
@@ -132,10 +159,19 @@ double cancelLatencyMs(DatabaseDriver& driver)
 void printFigures(PgServer& pg)
 {
     PGconn* plain = connectPlain(pg);
-    double bestPlain = 1e9;
+    const PgConnectionFacts facts{pg.database(), pg.socketDir(), pg.port(), {}, pg.user(), pg.password()};
+    PgDriver engine(facts, ConnectWatch{});
+    QtSqlDriver qpsql(QtSqlConnectionFacts{
+        QStringLiteral("QPSQL"), pg.database(), pg.socketDir(), pg.port(), {}, pg.user(), pg.password()});
+    const QString select = QString::fromLatin1(kSelect);
+
+    // Best of interleaved runs, so that the drift of a shared machine hits every way alike.
     double bestWhole = 1e9;
     double bestSingle = 1e9;
     Fetched fetched;
+    Opened single;
+    Opened whole;
+    Opened old;
     for (int run = 0; run < kFigureRuns; ++run) {
         auto start = Clock::now();
         fetched = plainFetch(plain, false);
@@ -143,22 +179,20 @@ void printFigures(PgServer& pg)
         start = Clock::now();
         plainFetch(plain, true);
         bestSingle = std::min(bestSingle, seconds(Clock::now() - start));
+        engine.setSingleRowMode(true);
+        timeFetch(single, [&] { return engine.fetch(select, {}, false); });
+        engine.setSingleRowMode(false);
+        timeFetch(whole, [&] { return engine.fetch(select, {}, false); });
+        timeFetch(old, [&] { return qpsql.fetch(select, {}, false); });
     }
+    engine.setSingleRowMode(false);
+    const double wholePeak = peakGrowthMb([&] { return engine.fetch(select, {}, false); });
+    engine.setSingleRowMode(true);
+    const double singlePeak = peakGrowthMb([&] { return engine.fetch(select, {}, false); });
     PQfinish(plain);
-    bestPlain = std::min(bestWhole, bestSingle);
+    const double bestPlain = std::min(bestWhole, bestSingle);
     if (fetched.rows != kRows)
         throw std::runtime_error("the plain fetch saw another number of rows");
-
-    const PgConnectionFacts facts{pg.database(), pg.socketDir(), pg.port(), {}, pg.user(), pg.password()};
-    PgDriver engine(facts, ConnectWatch{});
-    const Opened single = best([&] { return engine.fetch(QString::fromLatin1(kSelect), {}, false); });
-    engine.setSingleRowMode(false);
-    const Opened whole = best([&] { return engine.fetch(QString::fromLatin1(kSelect), {}, false); });
-    engine.setSingleRowMode(true);
-
-    QtSqlDriver qpsql(QtSqlConnectionFacts{
-        QStringLiteral("QPSQL"), pg.database(), pg.socketDir(), pg.port(), {}, pg.user(), pg.password()});
-    const Opened old = best([&] { return qpsql.fetch(QString::fromLatin1(kSelect), {}, false); });
 
     // Through the connection as the program opens it, to be sure the alias takes this driver.
     Connection connection;
@@ -175,6 +209,8 @@ void printFigures(PgServer& pg)
     std::printf("figure: pg_open_ratio_whole_result %.2f\n", whole.seconds / bestPlain);
     std::printf("figure: pg_memory_ratio %.2f\n", double(single.held) / raw);
     std::printf("figure: pg_memory_ratio_qpsql %.2f\n", double(old.held) / raw);
+    std::printf("figure: pg_open_peak_mb %.0f\n", singlePeak);
+    std::printf("figure: pg_open_peak_mb_whole_result %.0f\n", wholePeak);
     std::printf("(plain fetch %.0f ms whole, %.0f ms row by row; engine %.0f ms row by row, %.0f ms whole; "
                 "QPSQL %.0f ms; %lld rows, %.1f MB held for %.1f MB of text)\n",
                 bestWhole * 1e3, bestSingle * 1e3, single.seconds * 1e3, whole.seconds * 1e3,

@@ -295,6 +295,7 @@ void PgDriver::connectWatched(const PgConnectionFacts& facts, const ConnectWatch
         fail(connectionError(m_conn, QStringLiteral("08001")));
 
     const Clock::time_point deadline = Clock::now() + timeout;
+    ProgressPacer pacer(watch.progress);
     PostgresPollingStatusType state = PGRES_POLLING_WRITING;
     while (state != PGRES_POLLING_OK) {
         if (state == PGRES_POLLING_FAILED)
@@ -303,8 +304,7 @@ void PgDriver::connectWatched(const PgConnectionFacts& facts, const ConnectWatch
         const int ready = ::poll(&fd, 1, int(kProgressInterval.count()));
         if (ready < 0 && errno != EINTR)
             fail(connectionError(m_conn, QStringLiteral("08001")));
-        if (watch.progress)
-            watch.progress(-1);
+        pacer.waiting(-1);
         if (watch.cancelRequested())
             fail(EngineError(kCancelledState, 0, kConnectCancelled));
         if (ready > 0)
@@ -319,8 +319,12 @@ void PgDriver::connectWatched(const PgConnectionFacts& facts, const ConnectWatch
 void PgDriver::cancel()
 {
     m_cancelled.store(true);
-    if (!m_running.load())
-        return;
+    if (m_running.load())
+        requestCancel();
+}
+
+void PgDriver::requestCancel() const
+{
     const std::lock_guard lock(m_cancelMutex);
     if (m_cancelHandle) {
         char message[256];
@@ -397,6 +401,9 @@ void PgDriver::send(const QString& sql, const QVariantList& values, bool singleR
     }
     if (singleRow)
         PQsetSingleRowMode(m_conn);
+    // A cancel that came before the statement reached the server found nothing to stop.
+    if (m_cancelled.load())
+        requestCancel();
 }
 
 void PgDriver::awaitResult(qint64 rowsSoFar) const

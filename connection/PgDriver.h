@@ -66,6 +66,8 @@ private:
     /// Runs a statement of the driver's own, without progress or cancel.
     void runQuietly(const char* sql) const;
     std::optional<LiveTarget> liveTarget(const Collected& result) const;
+    /// Asks the server to stop the statement it runs for this connection.
+    void requestCancel() const;
     [[noreturn]] void raiseLost() const;
     void refuseWhenLost() const;
 
