@@ -45,6 +45,7 @@ public:
 
     /// Where connecting and every later engine call report their progress (none when empty).
     void setProgressCallback(ProgressCallback callback);
+    ProgressCallback progressCallback() const { return m_progress; }
     /// Stops the engine call or the connecting that runs now; safe from the progress callback and
     /// from any thread, harmless when nothing runs.
     void cancel();

@@ -2,6 +2,7 @@
 
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
+#include "connection/WatchedCall.h"
 #include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "platform/GeneralError.h"
@@ -154,6 +155,7 @@ void TFRM_Login::BBN_OkClick()
             DBS_QueryTool->addParam(QStringLiteral("USER NAME=") + EDT_UserName->text());
             DBS_QueryTool->addParam(QStringLiteral("PASSWORD=") + EDT_Password->text());
             try {
+                const WatchedCall watch(*DBS_QueryTool, this, QStringLiteral("Connecting to ") + dataSource);
                 DBS_QueryTool->connect();
                 connected = true;
             } catch (const std::exception&) {

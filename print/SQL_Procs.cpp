@@ -3,6 +3,7 @@
 
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "connection/WatchedCall.h"
 #include "platform/AppContext.h"
 #include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
@@ -207,6 +208,7 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const ColumnLayout& colum
     report.copyParamsFrom(dataset);
     report.setRequestLive(false);
     try {
+        const WatchedCall watch(report.connection(), owner, QStringLiteral("Running the report's query"));
         report.open();
     } catch (const EngineError&) {
         desktop.messageBox(BoxKind::Plain, kSqlError, BoxButtons::Ok, owner);

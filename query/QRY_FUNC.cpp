@@ -2,6 +2,7 @@
 
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "connection/WatchedCall.h"
 #include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "query/ColumnLayout.h"
@@ -295,6 +296,7 @@ void TFRM_QRY_FUNC::BBN_OkClick()
             return;
         }
         if (sorting) {
+            const WatchedCall watch(window.QRY_Grid().connection(), this, QStringLiteral("Sorting"));
             ReSort(window.QRY_Grid(), window.columnCount(), request);
             window.FormActivate();
         }

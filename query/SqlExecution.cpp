@@ -2,6 +2,7 @@
 
 #include "connection/EngineError.h"
 #include "connection/Query.h"
+#include "connection/WatchedCall.h"
 #include "platform/AppContext.h"
 #include "platform/Desktop.h"
 #include "platform/WindowPlacement.h"
@@ -27,6 +28,7 @@ const QString kShortDateFormat = QStringLiteral("MM/dd/yyyy");
 const QString kSuccess = QStringLiteral("SQL executed successfully");
 const QString kRowsAffected = QStringLiteral(" rows were affected.");
 const QString kError = QStringLiteral("Error executing SQL");
+const QString kExecuting = QStringLiteral("Executing SQL");
 
 /// One open attempt; false when it failed. The failure of the last attempt is kept for its box.
 bool tryOpen(Query& query, bool live, std::exception_ptr* failure)
@@ -114,12 +116,18 @@ SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& ma
         FillParameters(m_ctx.desktop, query, m_paramList, kIntoParamList, &window);
         start = QDateTime::currentDateTime();
 
-        bool opened = tryOpen(query, true, nullptr);
+        const WatchedCall watch(query.connection(), progressParent(window), kExecuting);
+        // A cancelled attempt ends the execution: the next attempt would run the statement again.
+        bool opened = tryOpen(query, true, &failure);
+        if (!opened && watch.cancelled())
+            std::rethrow_exception(failure);
         if (!opened) {
             query.clearSql();
             query.addSql(UpperCaseSQLWords(m_statement));
             FillParameters(m_ctx.desktop, query, m_paramList, kFromParamList, &window);
-            opened = tryOpen(query, true, nullptr);
+            opened = tryOpen(query, true, &failure);
+            if (!opened && watch.cancelled())
+                std::rethrow_exception(failure);
         }
         if (!opened && !tryOpen(query, false, &failure))
             std::rethrow_exception(failure);
@@ -167,6 +175,7 @@ SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window, const QPoint&
         query.clearSql();
         query.addSql(m_statement);
         query.setRequestLive(false);
+        const WatchedCall watch(query.connection(), progressParent(window), kExecuting);
         query.execSQL();
         affected = query.rowsAffected();
     } catch (const EngineError& e) {
@@ -191,6 +200,14 @@ SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window, const QPoint&
     window.QRY_Grid().close();
     window.clearCounts();
     return Outcome::CommandDone;
+}
+
+QWidget* SqlExecution::progressParent(TFRM_Query& window) const
+{
+    // The main window started the call; the result window is hidden until the rows are there.
+    if (m_ctx.windows.queryTool && m_ctx.windows.queryTool->isVisible())
+        return m_ctx.windows.queryTool;
+    return &window;
 }
 
 void SqlExecution::placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft)

@@ -8,6 +8,7 @@ struct AppContext;
 class QDateTime;
 class Query;
 class TFRM_Query;
+class QWidget;
 
 /// Runs the editor's SQL (the "Execute SQL" command): builds one statement from the editor's
 /// logical lines, normalises it and takes one of two roads. A row-returning statement has its
@@ -47,6 +48,7 @@ private:
     /// Fills the two fields, places and shows the result window of the open query.
     Outcome showResult(TFRM_Query& window, const QDateTime& start, const QPoint& mainWindowTopLeft);
     bool takesRowRoad(Query& query) const;
+    QWidget* progressParent(TFRM_Query& window) const;
     void placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft);
 
     AppContext& m_ctx;

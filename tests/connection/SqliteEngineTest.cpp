@@ -7,10 +7,14 @@
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -335,6 +339,108 @@ TEST_F(Connecting, AFileThatIsNotADatabaseFailsAndStays)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().startsWith("just some text"));
+}
+
+} // namespace
+
+namespace {
+
+// Counts to a billion without producing a row until it is done: seconds of work inside one step.
+const QString kLongCount = QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+                                          "WHERE n < 1000000000) SELECT count(*) FROM c");
+// Half a million rows, produced quickly.
+const QString kManyRows = QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+                                         "WHERE n < 500000) SELECT n, 'row ' || n FROM c");
+
+class SqliteWatched : public SqliteEngine
+{
+protected:
+    /// Reports land here; the callback cancels once stopAfter reports have come.
+    void watch(int stopAfter)
+    {
+        connection.setProgressCallback([this, stopAfter](qint64 rows) {
+            reports.append(rows);
+            if (reports.size() == stopAfter)
+                connection.cancel();
+        });
+    }
+
+    QList<qint64> reports;
+};
+
+TEST_F(SqliteWatched, AComputationWithoutRowsReportsAndStopsWhenCancelled)
+{
+    watch(3);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        run(kLongCount);
+        FAIL() << "the count ran to its end";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.entries().value(0).message, QStringLiteral("interrupted"));
+    }
+    // Three reports at least 100 ms apart, then the stop: well under the count's own time.
+    EXPECT_LT(clock.elapsed(), 2000);
+    ASSERT_EQ(reports.size(), 3);
+    for (qint64 rows : reports)
+        EXPECT_EQ(rows, -1);
+    EXPECT_FALSE(query.isActive());
+
+    // The connection goes on, and the stop request does not outlive the call it was meant for.
+    connection.setProgressCallback({});
+    run(QStringLiteral("SELECT count(*) FROM EMP"));
+    EXPECT_EQ(query.valueText(0, 0), QStringLiteral("3"));
+}
+
+TEST_F(SqliteWatched, AFetchReportsRisingRowCountsAndKeepsNoHalfResult)
+{
+    watch(0);
+    run(kManyRows);
+    EXPECT_EQ(query.recordCount(), 500000);
+    const QList<qint64> counted = reports;
+    ASSERT_FALSE(counted.isEmpty());
+    EXPECT_LE(counted.back(), 500000);
+    for (qsizetype i = 1; i < counted.size(); ++i)
+        EXPECT_GE(counted[i], counted[i - 1]);
+
+    reports.clear();
+    watch(1);
+    query.close();
+    // Rows without end: stopped after the first report, with rows already in hand.
+    EXPECT_THROW(run(QString(kManyRows).replace(QStringLiteral("500000"), QStringLiteral("1000000000"))),
+                 EngineError);
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_GT(reports[0], 0);
+    EXPECT_FALSE(query.isActive());
+    EXPECT_EQ(query.recordCount(), 0);
+}
+
+TEST_F(SqliteWatched, ACancelledChangeLeavesTheTableAsItWas)
+{
+    watch(2);
+    query.clearSql();
+    query.addSql(QStringLiteral("INSERT INTO EMP (EMPNO, ENAME) WITH RECURSIVE c(n) AS (SELECT 100 UNION ALL "
+                                "SELECT n + 1 FROM c WHERE n < 100000000) SELECT n, 'x' FROM c"));
+    EXPECT_THROW(query.execSQL(), EngineError);
+    connection.setProgressCallback({});
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM EMP")), QStringLiteral("3"));
+    query.clearSql();
+    query.addSql(QStringLiteral("UPDATE EMP SET NOTE = 'ok' WHERE EMPNO = 3"));
+    query.execSQL();
+    EXPECT_EQ(query.rowsAffected(), 1);
+}
+
+TEST_F(SqliteWatched, ACancelFromAnotherThreadStopsTheCall)
+{
+    std::thread canceller([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        connection.cancel();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(run(kLongCount), EngineError);
+    canceller.join();
+    EXPECT_LT(clock.elapsed(), 1500);
 }
 
 } // namespace

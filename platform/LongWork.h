@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+class LongWorkWindow;
+
+/// Long work the user can watch and stop. Nothing shows for the first half second; then a small
+/// modal window over parent says what runs, the seconds elapsed and the rows so far, with a Cancel
+/// button (Escape and the title bar's close too). While the work reports, the program keeps
+/// painting; before the window shows, user input waits so nothing else starts meanwhile.
+class LongWork final
+{
+public:
+    static constexpr int kShowAfterMs = 500;
+
+    LongWork(QWidget* parent, const QString& what);
+    ~LongWork();
+    LongWork(const LongWork&) = delete;
+    LongWork& operator=(const LongWork&) = delete;
+
+    /// Called by the work at least every 100 ms: rows so far, or -1 when none is counted yet.
+    /// False once the user asked to stop.
+    bool progress(qint64 rows);
+    bool cancelled() const { return m_cancelled; }
+    /// What pressing Cancel does besides; called at most once.
+    void setOnCancel(std::function<void()> onCancel) { m_onCancel = std::move(onCancel); }
+
+    /// The window while it is shown, for tests and for boxes that must sit above it.
+    QWidget* window() const;
+
+private:
+    void cancel();
+
+    QPointer<QWidget> m_parent;
+    QString m_what;
+    QElapsedTimer m_clock;
+    LongWorkWindow* m_window = nullptr;
+    std::function<void()> m_onCancel;
+    bool m_cancelled = false;
+};
