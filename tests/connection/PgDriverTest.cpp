@@ -330,6 +330,50 @@ TEST_F(PgDriverTest, AliasOptionsReachLibpqAndTheProgramNamesItself)
     EXPECT_FALSE(connection.isConnected());
 }
 
+/// Sets an environment variable for the scope of a test.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const QString& value) : m_name(name) { qputenv(name, value.toUtf8()); }
+    ~ScopedEnv() { qunsetenv(m_name); }
+
+private:
+    const char* m_name;
+};
+
+TEST_F(PgDriverTest, WhatTheAliasLeavesOutComesFromLibpqsEnvironmentAndServiceFile)
+{
+    AliasFile::Alias bare{QStringLiteral("Bare"), QStringLiteral("QPSQL"), {}, {}, -1, {}};
+    ASSERT_TRUE(AliasFile::Write(DataSources::AliasFilePath(), bare));
+    {
+        const ScopedEnv host("PGHOST", pg.socketDir());
+        const ScopedEnv port("PGPORT", QString::number(pg.port()));
+        const ScopedEnv db("PGDATABASE", pg.database());
+        login(QStringLiteral("Bare"));
+        run(QStringLiteral("SELECT current_database()"));
+        EXPECT_EQ(query.valueText(0, 0), pg.database());
+        connection.disconnect();
+    }
+
+    const QString serviceFile = home.path() + QStringLiteral("/pg_service.conf");
+    QFile file(serviceFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("[vemra_test]\nhost=%1\nport=%2\ndbname=%3\napplication_name=from service\n")
+                   .arg(pg.socketDir())
+                   .arg(pg.port())
+                   .arg(pg.database())
+                   .toUtf8());
+    file.close();
+    const ScopedEnv services("PGSERVICEFILE", serviceFile);
+    AliasFile::Alias service{QStringLiteral("Service"),           QStringLiteral("postgresql"), {}, {}, -1,
+                             QStringLiteral("service=vemra_test")};
+    ASSERT_TRUE(AliasFile::Write(DataSources::AliasFilePath(), service));
+    login(QStringLiteral("Service"));
+    run(QStringLiteral("SELECT current_database(), current_setting('application_name')"));
+    EXPECT_EQ(query.valueText(0, 0), pg.database());
+    EXPECT_EQ(query.valueText(0, 1), QStringLiteral("from service"));
+}
+
 TEST_F(PgDriverTest, TheEngineTellsWhichStatementsReturnRows)
 {
     pg.psql(QStringLiteral("DROP TABLE IF EXISTS road; CREATE TABLE road (v int)"));
