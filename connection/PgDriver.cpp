@@ -423,6 +423,79 @@ void PgDriver::awaitResult(qint64 rowsSoFar) const
     }
 }
 
+void PgDriver::describe(const PGresult* r, Collected& out)
+{
+    const int columns = PQnfields(r);
+    out.rows = std::make_unique<RowStore>(columns);
+    out.columns.clear();
+    out.conversions.assign(std::size_t(columns), Conversion::AsIs);
+    out.tables.assign(std::size_t(columns), 0);
+    out.tableColumns.assign(std::size_t(columns), 0);
+    out.fetched = 0;
+    for (int c = 0; c < columns; ++c) {
+        ColumnInfo info;
+        info.name = QString::fromUtf8(PQfname(r, c));
+        const Oid type = PQftype(r, c);
+        info.type = typeOfOid(type);
+        info.displayWidth = FieldValue::DefaultWidth(info.type);
+        const int modifier = PQfmod(r, c);
+        if ((type == kVarcharOid || type == kBpcharOid) && modifier > kVarHeaderSize)
+            info.displayWidth = qMin(modifier - kVarHeaderSize, FieldValue::kMaxDisplayWidth);
+        if (type == kBoolOid)
+            out.conversions[std::size_t(c)] = Conversion::Boolean;
+        else if (type == kByteaOid)
+            out.conversions[std::size_t(c)] = Conversion::Bytes;
+        out.tables[std::size_t(c)] = PQftable(r, c);
+        out.tableColumns[std::size_t(c)] = PQftablecol(r, c);
+        out.columns.append(info);
+    }
+}
+
+void PgDriver::appendRows(const PGresult* r, Collected& out, std::string& bytes) const
+{
+    const int columns = PQnfields(r);
+    RowStore& rows = *out.rows;
+    const int tuples = PQntuples(r);
+    for (int t = 0; t < tuples; ++t) {
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(r, t, c)) {
+                rows.appendNull(c);
+                continue;
+            }
+            const char* cell = PQgetvalue(r, t, c);
+            const int length = PQgetlength(r, t, c);
+            switch (out.conversions[std::size_t(c)]) {
+            case Conversion::AsIs:
+                rows.appendCell(c, cell, std::size_t(length));
+                break;
+            case Conversion::Boolean:
+                if (cell[0] == 't')
+                    rows.appendCell(c, "true", 4);
+                else if (cell[0] == 'f')
+                    rows.appendCell(c, "false", 5);
+                else
+                    rows.appendCell(c, cell, std::size_t(length));
+                break;
+            case Conversion::Bytes:
+                if (decodeHex(cell, length, bytes)) {
+                    rows.appendCell(c, bytes.data(), bytes.size());
+                } else {
+                    std::size_t size = 0;
+                    unsigned char* raw = PQunescapeBytea(reinterpret_cast<const unsigned char*>(cell), &size);
+                    rows.appendCell(c, reinterpret_cast<const char*>(raw), raw ? size : 0);
+                    PQfreemem(raw);
+                }
+                break;
+            }
+        }
+        rows.finishRow();
+        if (m_pacer)
+            m_pacer->row(++out.fetched);
+        else
+            ++out.fetched;
+    }
+}
+
 void PgDriver::collect(Collected& out, bool keepRows) const
 {
     std::optional<EngineError::Entry> error;
@@ -438,75 +511,11 @@ void PgDriver::collect(Collected& out, bool keepRows) const
         switch (PQresultStatus(r)) {
         case PGRES_SINGLE_TUPLE:
         case PGRES_TUPLES_OK: {
-            const int columns = PQnfields(r);
-            if (!inRowSet && keepRows && !error && !dropped) {
-                out.rows = std::make_unique<RowStore>(columns);
-                out.columns.clear();
-                out.conversions.assign(std::size_t(columns), Conversion::AsIs);
-                out.tables.assign(std::size_t(columns), 0);
-                out.tableColumns.assign(std::size_t(columns), 0);
-                out.fetched = 0;
-                for (int c = 0; c < columns; ++c) {
-                    ColumnInfo info;
-                    info.name = QString::fromUtf8(PQfname(r, c));
-                    const Oid type = PQftype(r, c);
-                    info.type = typeOfOid(type);
-                    info.displayWidth = FieldValue::DefaultWidth(info.type);
-                    const int modifier = PQfmod(r, c);
-                    if ((type == kVarcharOid || type == kBpcharOid) && modifier > kVarHeaderSize)
-                        info.displayWidth = qMin(modifier - kVarHeaderSize, FieldValue::kMaxDisplayWidth);
-                    if (type == kBoolOid)
-                        out.conversions[std::size_t(c)] = Conversion::Boolean;
-                    else if (type == kByteaOid)
-                        out.conversions[std::size_t(c)] = Conversion::Bytes;
-                    out.tables[std::size_t(c)] = PQftable(r, c);
-                    out.tableColumns[std::size_t(c)] = PQftablecol(r, c);
-                    out.columns.append(info);
-                }
-            }
+            if (!inRowSet && keepRows && !error && !dropped)
+                describe(r, out);
             inRowSet = true;
             if (out.rows && keepRows && !error && !dropped) {
-                RowStore& rows = *out.rows;
-                const int tuples = PQntuples(r);
-                for (int t = 0; t < tuples; ++t) {
-                    for (int c = 0; c < columns; ++c) {
-                        if (PQgetisnull(r, t, c)) {
-                            rows.appendNull(c);
-                            continue;
-                        }
-                        const char* cell = PQgetvalue(r, t, c);
-                        const int length = PQgetlength(r, t, c);
-                        switch (out.conversions[std::size_t(c)]) {
-                        case Conversion::AsIs:
-                            rows.appendCell(c, cell, std::size_t(length));
-                            break;
-                        case Conversion::Boolean:
-                            if (cell[0] == 't')
-                                rows.appendCell(c, "true", 4);
-                            else if (cell[0] == 'f')
-                                rows.appendCell(c, "false", 5);
-                            else
-                                rows.appendCell(c, cell, std::size_t(length));
-                            break;
-                        case Conversion::Bytes:
-                            if (decodeHex(cell, length, bytes)) {
-                                rows.appendCell(c, bytes.data(), bytes.size());
-                            } else {
-                                std::size_t size = 0;
-                                unsigned char* raw =
-                                    PQunescapeBytea(reinterpret_cast<const unsigned char*>(cell), &size);
-                                rows.appendCell(c, reinterpret_cast<const char*>(raw), raw ? size : 0);
-                                PQfreemem(raw);
-                            }
-                            break;
-                        }
-                    }
-                    rows.finishRow();
-                    if (m_pacer)
-                        m_pacer->row(++out.fetched);
-                    else
-                        ++out.fetched;
-                }
+                appendRows(r, out, bytes);
                 // Rows already on their way are read and dropped, so the connection stays usable.
                 if (m_cancelled.load(std::memory_order_relaxed)) {
                     dropped = true;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <string>
 
 struct pg_conn;
 struct pg_result;
@@ -63,6 +64,10 @@ private:
     /// Reads every result of the statement sent last, raising the first error after all are read.
     void collect(Collected& out, bool keepRows) const;
     void awaitResult(qint64 rowsSoFar) const;
+    /// Starts a new row set: the columns of a result's description.
+    static void describe(const pg_result* result, Collected& out);
+    /// Copies a result's rows into the store, as the store keeps their values.
+    void appendRows(const pg_result* result, Collected& out, std::string& bytes) const;
     /// Runs a statement of the driver's own, without progress or cancel.
     void runQuietly(const char* sql) const;
     std::optional<LiveTarget> liveTarget(const Collected& result) const;
