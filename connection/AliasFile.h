@@ -6,11 +6,11 @@
 /// The engine's alias file: one block per alias,
 ///
 ///     [Name]
-///     Driver = QPSQL          (a Qt Sql driver name, or SQLITE)
+///     Driver = QPSQL          (QPSQL or POSTGRESQL for libpq, SQLITE, or a Qt Sql driver name)
 ///     Database = ...
 ///     Host = ...
 ///     Port = ...
-///     Options = ...           (Qt Sql connect options)
+///     Options = ...           (connect options: "name=value;name=value")
 ///
 /// Keys match without regard to case; lines starting with ";" or "#" are comments.
 class AliasFile final

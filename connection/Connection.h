@@ -15,8 +15,8 @@ class DatabaseDriver;
 /// The program's one database connection (DBS_QueryTool). It never prompts for a login itself.
 ///
 /// Connect resolves the name: "Sample" (built-in SQLite file, created with its demo tables on
-/// first connect), an alias of the alias file, or an ODBC DSN; "USER NAME=" and "PASSWORD="
-/// parameters become the driver's user name and password.
+/// first connect), an alias of the alias file (PostgreSQL aliases through libpq), or an ODBC DSN;
+/// "USER NAME=" and "PASSWORD=" parameters become the driver's user name and password.
 class Connection final : public QObject
 {
     Q_OBJECT

@@ -12,9 +12,20 @@ class EngineError : public std::runtime_error
 public:
     struct Entry
     {
+        // Not explicit: entries are written as {code, native, message}.
+        Entry(QString code = {}, int nativeError = 0, QString message = {})
+            : code(std::move(code)), nativeError(nativeError), message(std::move(message))
+        {
+        }
+
         QString code; ///< SQLSTATE or the engine's own error code, as text
-        int nativeError = 0;
-        QString message;
+        int nativeError;
+        QString message; ///< the primary message
+        // What some engines add: shown with the message where present.
+        QString severity; ///< as the engine names it ("ERROR", "FATAL", ...)
+        QString detail;
+        QString hint;
+        int position = 0; ///< 1-based character of the statement the error points at; 0 for none
     };
 
     explicit EngineError(QList<Entry> entries);

@@ -117,7 +117,16 @@ QString EngineErrorText(const EngineError& error)
     for (const EngineError::Entry& entry : error.entries()) {
         if (!first)
             text += QStringLiteral("\r\r");
+        // A severity other than a plain error (FATAL, PANIC) says the session itself is hit.
+        if (!entry.severity.isEmpty() && entry.severity != u"ERROR")
+            text += entry.severity + QStringLiteral(": ");
         text += entry.message;
+        if (!entry.detail.isEmpty())
+            text += QStringLiteral("\rDetail: ") + entry.detail;
+        if (!entry.hint.isEmpty())
+            text += QStringLiteral("\rHint: ") + entry.hint;
+        if (entry.position > 0)
+            text += QStringLiteral("\rAt character %1 of the statement.").arg(entry.position);
         first = false;
     }
     return text;

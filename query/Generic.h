@@ -32,5 +32,6 @@ bool IsSelectStatement(QStringView text);
 /// "N msecs", separated by blanks; empty when every part is zero.
 QString ElapsedTimeText(const QDateTime& start, const QDateTime& end);
 
-/// The messages of an engine error in order, each further one preceded by two carriage returns.
+/// The messages of an engine error in order, each further one preceded by two carriage returns;
+/// an entry's severity (unless a plain error), detail, hint and position go with its message.
 QString EngineErrorText(const EngineError& error);

@@ -9,7 +9,7 @@ PACKAGES=(
   cmake ninja-build g++ ccache pkg-config python3 clang-format dpkg-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
-  libsqlite3-dev sqlite3 unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql-doc-15
+  libsqlite3-dev libpq-dev sqlite3 unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql-doc-15
   postgresql
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig

@@ -3,6 +3,8 @@
 
 #include "QueryWindowFixture.h"
 
+#include "support/PgServer.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -136,6 +138,29 @@ TEST_F(LongWorkTest, EscapeCancelsAndTheProgramKeepsPaintingMeanwhile)
     // About a second of running: a repaint every 50 ms asked, most of them done.
     EXPECT_GE(paintsBeforeStop, 5);
     EXPECT_EQ(outcome, Outcome::Failed);
+}
+
+TEST_F(LongWorkTest, CancelStopsAPostgresStatementOnTheServer)
+{
+    PgServer& pg = PgServer::instance();
+    if (!pg.running())
+        GTEST_SKIP() << "no PostgreSQL server: " << pg.failure().toStdString();
+    pg.writeAlias(QStringLiteral("PG"));
+    open(QStringLiteral("PG"),
+         {QStringLiteral("USER NAME=") + pg.user(), QStringLiteral("PASSWORD=") + pg.password()});
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+    const Seen seen = runAndStop(QStringLiteral("select pg_sleep(30)"), 300, [](QWidget* w) {
+        w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"))->click();
+    });
+    ASSERT_GE(seen.cancelledAtMs, 0) << "no progress window";
+    EXPECT_EQ(outcome, Outcome::Failed);
+    EXPECT_LT(returnedAtMs - seen.cancelledAtMs, 1000);
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("canceling statement due to user request"));
+    EXPECT_EQ(pg.psql(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE state = 'active' "
+                                     "AND query ILIKE '%pg_sleep(30)%' AND pid <> pg_backend_pid()")),
+              QStringLiteral("0"));
+    EXPECT_EQ(execute(QStringLiteral("select 1")), Outcome::ResultShown);
 }
 
 TEST_F(LongWorkTest, AShortStatementShowsNoProgressWindow)
