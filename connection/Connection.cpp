@@ -4,6 +4,7 @@
 #include "connection/DataSources.h"
 #include "connection/DatabaseDriver.h"
 #include "connection/EngineError.h"
+#include "connection/OdbcDriver.h"
 #include "connection/QtSqlDriver.h"
 #include "connection/SampleDatabase.h"
 #include "connection/SqliteDriver.h"
@@ -11,6 +12,7 @@
 namespace {
 
 const QString kSqliteDriver = QStringLiteral("SQLITE");
+const QString kOdbcDriver = QStringLiteral("QODBC");
 
 /// The value of the parameter line "name=value" with this name (without regard to case).
 QString paramValue(const QStringList& params, const QString& name)
@@ -78,8 +80,6 @@ void Connection::connect()
 
 void Connection::openDriver(const ConnectWatch& watch)
 {
-    // The Qt Sql path connects in one blocking call that cannot be watched.
-    Q_UNUSED(watch);
     const QString userName = paramValue(m_params, QStringLiteral("USER NAME"));
     const QString password = paramValue(m_params, QStringLiteral("PASSWORD"));
 
@@ -93,7 +93,11 @@ void Connection::openDriver(const ConnectWatch& watch)
     if (AliasFile::Find(DataSources::AliasFilePath(), m_name, &alias)) {
         if (alias.driver.compare(kSqliteDriver, Qt::CaseInsensitive) == 0) {
             m_driver = std::make_unique<SqliteDriver>(alias.database, false);
+        } else if (alias.driver.compare(kOdbcDriver, Qt::CaseInsensitive) == 0) {
+            m_driver =
+                std::make_unique<OdbcDriver>(OdbcConnectFacts{alias.database, userName, password}, watch);
         } else {
+            // The Qt Sql path connects in one blocking call that cannot be watched.
             m_driver = std::make_unique<QtSqlDriver>(QtSqlConnectionFacts{
                 alias.driver, alias.database, alias.host, alias.port, alias.options, userName, password});
         }
@@ -101,8 +105,7 @@ void Connection::openDriver(const ConnectWatch& watch)
     }
     for (const QString& dsn : DataSources::OdbcNames()) {
         if (dsn.compare(m_name, Qt::CaseInsensitive) == 0) {
-            m_driver = std::make_unique<QtSqlDriver>(
-                QtSqlConnectionFacts{QStringLiteral("QODBC"), dsn, {}, -1, {}, userName, password});
+            m_driver = std::make_unique<OdbcDriver>(OdbcConnectFacts{dsn, userName, password}, watch);
             return;
         }
     }
