@@ -19,6 +19,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -26,7 +27,7 @@
 namespace {
 
 constexpr int kRows = 1000000;
-constexpr int kFigureRuns = 3;
+constexpr int kFigureRuns = 5;
 constexpr SQLULEN kBaselineBlock = 2000;
 const QString kDsn = QStringLiteral("Bench DSN");
 const char* const kSelect = "SELECT * FROM accounts";
@@ -50,10 +51,9 @@ public:
         PgServer& pg = PgServer::instance();
         if (!pg.running())
             throw std::runtime_error("no PostgreSQL server: " + pg.failure().toStdString());
-        pg.psql(QStringLiteral(
-                    "DROP TABLE IF EXISTS accounts; CREATE TABLE accounts (aid int PRIMARY KEY, "
-                    "bid int, abalance int, filler char(84)); INSERT INTO accounts SELECT g, "
-                    "1 + (g - 1) / 100000, 0, '' FROM generate_series(1, %1) g; VACUUM ANALYZE accounts")
+        pg.psql(QStringLiteral("DROP TABLE IF EXISTS accounts; CREATE TABLE accounts (aid int PRIMARY KEY, "
+                               "bid int, abalance int, filler char(84)); INSERT INTO accounts SELECT g, "
+                               "1 + (g - 1) / 100000, 0, '' FROM generate_series(1, %1) g; ANALYZE accounts")
                     .arg(kRows));
         pg.writeOdbcDsn(kDsn);
     }
@@ -117,10 +117,12 @@ public:
         SQLSMALLINT columns = 0;
         SQLNumResultCols(st, &columns);
         constexpr SQLLEN width = 100;
-        std::vector<std::vector<char>> buffers(std::size_t(columns),
-                                               std::vector<char>(width * kBaselineBlock));
-        std::vector<std::vector<SQLLEN>> indicators(std::size_t(columns),
-                                                    std::vector<SQLLEN>(kBaselineBlock));
+        std::vector<std::vector<char>> buffers(static_cast<std::size_t>(columns));
+        std::vector<std::vector<SQLLEN>> indicators(static_cast<std::size_t>(columns));
+        for (std::size_t c = 0; c < buffers.size(); ++c) {
+            buffers[c].resize(std::size_t(width) * kBaselineBlock);
+            indicators[c].resize(kBaselineBlock);
+        }
         for (SQLSMALLINT c = 0; c < columns; ++c)
             SQLBindCol(st, SQLUSMALLINT(c + 1), SQL_C_CHAR, buffers[std::size_t(c)].data(), width,
                        indicators[std::size_t(c)].data());
@@ -141,26 +143,31 @@ private:
     SQLHDBC m_dbc = SQL_NULL_HDBC;
 };
 
-/// The peak resident memory since the last reset, in bytes.
-qint64 peakResident()
+/// A line of /proc/self/status ("VmHWM:", "VmRSS:") in bytes.
+qint64 statusBytes(const char* key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+        if (line.startsWith(key))
+            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').value(0).toLongLong() * 1024;
     }
     return 0;
 }
 
-/// Starts a new peak at the memory held now.
+qint64 peakResident()
+{
+    return statusBytes("VmHWM:");
+}
+
+/// Starts a new peak at the memory held now, and returns that.
 qint64 resetPeak()
 {
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
-    return peakResident();
+    return statusBytes("VmRSS:");
 }
 
 void login(Connection& connection)
