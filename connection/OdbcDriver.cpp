@@ -281,6 +281,8 @@ public:
             std::lock_guard guard(m_driver.m_runningLock);
             m_driver.m_running = m_outer;
         }
+        // psqlODBC frees the description of a prepared statement only when its cursor is closed.
+        SQLFreeStmt(m_handle, SQL_CLOSE);
         SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
     }
     Statement(const Statement&) = delete;
