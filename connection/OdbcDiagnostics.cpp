@@ -29,3 +29,8 @@ bool OdbcDiagnostics::IsLostConnection(const QString& state)
     return state.startsWith(QStringLiteral("08")) || state == QStringLiteral("57P01") ||
            state == QStringLiteral("57P02");
 }
+
+EngineError OdbcDiagnostics::Cancelled()
+{
+    return EngineError(QStringLiteral("HY008"), 0, QStringLiteral("Operation canceled"));
+}

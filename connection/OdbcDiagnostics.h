@@ -15,4 +15,7 @@ void Append(short handleType, void* handle, QList<EngineError::Entry>& entries);
 /// ended (administrator or crash shutdown).
 bool IsLostConnection(const QString& state);
 
+/// The error of a call stopped by a cancel that the driver had no word of its own for.
+EngineError Cancelled();
+
 } // namespace OdbcDiagnostics

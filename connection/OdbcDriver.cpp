@@ -3,6 +3,7 @@
 #include "connection/EngineError.h"
 #include "connection/FieldValue.h"
 #include "connection/OdbcDiagnostics.h"
+#include "connection/OdbcResultReader.h"
 #include "connection/RowStore.h"
 #include "connection/SimpleSelect.h"
 #include "connection/SqlLexer.h"
@@ -12,21 +13,14 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstring>
 #include <future>
 #include <thread>
 #include <vector>
 
 namespace {
 
-/// Rows per block fetch. psqlODBC's own cursor fetches kPostgresFetchRows per round trip.
-constexpr SQLULEN kBlockRows = 2000;
+/// Rows psqlODBC's own cursor fetches per round trip.
 constexpr int kPostgresFetchRows = 20000;
-/// Bound buffers are at most this wide; longer values are read with SQLGetData.
-constexpr SQLLEN kMaxBoundBytes = 1024;
-/// Long and unsized columns: most values are short, the rest are read with SQLGetData.
-constexpr SQLLEN kLongBoundBytes = 256;
-constexpr SQLLEN kPieceBytes = 64 * 1024;
 /// The longest the calling thread waits without a look at the worker.
 constexpr std::chrono::milliseconds kWaitSlice{20};
 /// Text parameters longer than this are sent as long data types.
@@ -36,8 +30,6 @@ const QString kConnectionLost =
     QStringLiteral("The connection to the database was lost. Log in again with Change Data Source.");
 const QString kNoMessage =
     QStringLiteral("The database engine refused the statement without giving a reason.");
-const QString kCancelledState = QStringLiteral("HY008");
-const QString kCancelled = QStringLiteral("Operation canceled");
 
 /// A connection string value, braced when the driver manager would read it otherwise.
 QString connectValue(const QString& value)
@@ -90,71 +82,6 @@ bool isPostgresDriver(const QString& driver)
 {
     return driver.contains(QStringLiteral("psqlodbc"), Qt::CaseInsensitive) ||
            driver.contains(QStringLiteral("postgres"), Qt::CaseInsensitive);
-}
-
-FieldType typeOfColumn(SQLSMALLINT sqlType, const QString& typeName)
-{
-    if (typeName.compare(QStringLiteral("money"), Qt::CaseInsensitive) == 0)
-        return FieldType::Money;
-    switch (sqlType) {
-    case SQL_TINYINT:
-    case SQL_SMALLINT:
-    case SQL_INTEGER:
-    case SQL_BIGINT:
-        return FieldType::Integer;
-    case SQL_REAL:
-    case SQL_FLOAT:
-    case SQL_DOUBLE:
-    case SQL_NUMERIC:
-    case SQL_DECIMAL:
-        return FieldType::Real;
-    case SQL_TYPE_DATE:
-    case SQL_DATE:
-        return FieldType::Date;
-    case SQL_TYPE_TIMESTAMP:
-    case SQL_TIMESTAMP:
-        return FieldType::DateTime;
-    case SQL_TYPE_TIME:
-    case SQL_TIME:
-        return FieldType::Time;
-    case SQL_BIT:
-        return FieldType::Boolean;
-    case SQL_BINARY:
-    case SQL_VARBINARY:
-    case SQL_LONGVARBINARY:
-        return FieldType::Blob;
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_LONGVARCHAR:
-    case SQL_WCHAR:
-    case SQL_WVARCHAR:
-    case SQL_WLONGVARCHAR:
-        return FieldType::Text;
-    default:
-        return FieldType::Other;
-    }
-}
-
-/// The bytes a bound buffer of this column holds, terminator included for text.
-SQLLEN boundWidth(SQLSMALLINT sqlType, SQLULEN size, bool binary)
-{
-    switch (sqlType) {
-    case SQL_LONGVARCHAR:
-    case SQL_WLONGVARCHAR:
-    case SQL_LONGVARBINARY:
-        return kLongBoundBytes;
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_WCHAR:
-    case SQL_WVARCHAR:
-        // Sizes count characters; UTF-8 takes up to four bytes for one.
-        return size > 0 ? std::min<SQLLEN>(SQLLEN(size) * 4, kMaxBoundBytes) + 1 : kLongBoundBytes;
-    default:
-        if (binary)
-            return size > 0 ? std::min<SQLLEN>(SQLLEN(size), kMaxBoundBytes) : kLongBoundBytes;
-        // Numbers, dates, times, GUIDs and the like as text.
-        return 64;
-    }
 }
 
 /// What one value is bound from: kept alive until the statement has run.
@@ -300,7 +227,7 @@ public:
             }))
             throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
         if (entries.isEmpty() && m_driver.m_cancelled.load())
-            throw EngineError(kCancelledState, 0, kCancelled);
+            throw OdbcDiagnostics::Cancelled();
         if (entries.isEmpty())
             throw EngineError(QStringLiteral("HY000"), 0, kNoMessage);
         throw EngineError(std::move(entries));
@@ -340,7 +267,7 @@ OdbcDriver::OdbcDriver(const OdbcConnectFacts& facts, const ConnectWatch& watch)
         QString state;
         QString message;
         if (watch.cancelRequested()) {
-            state = kCancelledState;
+            state = QStringLiteral("HY008");
             message = QStringLiteral("Connecting was cancelled");
         } else if (std::chrono::steady_clock::now() >= deadline) {
             state = QStringLiteral("HYT00");
@@ -501,191 +428,10 @@ void OdbcDriver::run(Statement& statement, const QString& sql, const QVariantLis
         statement.check(rc);
 }
 
-/// The fetch of one executed result into a row store: bound column arrays, block after block.
-class OdbcDriver::Fetcher final
-{
-public:
-    Fetcher(const OdbcDriver& driver, Statement& statement) : m_driver(driver), m_statement(statement) {}
-
-    FetchedResult fetch(QStringList* tables)
-    {
-        const SQLHSTMT h = m_statement.handle();
-        SQLSMALLINT count = 0;
-        m_statement.check(SQLNumResultCols(h, &count));
-        FetchedResult result;
-        describe(count, result.columns, tables);
-        result.rows = std::make_unique<RowStore>(int(count));
-        RowStore& rows = *result.rows;
-
-        // Without SQLGetData in a block, one row at a time keeps every long value readable.
-        const bool bound = m_driver.m_getData & SQL_GD_BOUND;
-        m_blockRows = bound && (m_driver.m_getData & SQL_GD_BLOCK) ? kBlockRows : 1;
-        m_statement.check(
-            SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(m_blockRows), 0));
-        SQLULEN fetched = 0;
-        m_statement.check(SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0));
-        if (bound) {
-            for (std::size_t c = 0; c < m_columns.size(); ++c) {
-                Column& column = m_columns[c];
-                column.buffer.resize(std::size_t(column.width) * m_blockRows);
-                column.indicators.resize(m_blockRows);
-                m_statement.check(SQLBindCol(h, SQLUSMALLINT(c + 1), column.cType, column.buffer.data(),
-                                             column.width, column.indicators.data()));
-            }
-        }
-        qint64 total = 0;
-        for (;;) {
-            const SQLRETURN rc = SQLFetch(h);
-            if (rc == SQL_NO_DATA)
-                break;
-            m_statement.check(rc);
-            for (SQLULEN r = 0; r < fetched; ++r) {
-                for (std::size_t c = 0; c < m_columns.size(); ++c)
-                    bound ? store(rows, int(c), r) : storeWhole(rows, int(c), r);
-                rows.finishRow();
-            }
-            total += qint64(fetched);
-            m_driver.m_rowsSoFar.store(total, std::memory_order_relaxed);
-            if (m_driver.m_cancelled.load(std::memory_order_relaxed))
-                throw EngineError(kCancelledState, 0, kCancelled);
-        }
-        SQLFreeStmt(h, SQL_UNBIND);
-        SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
-        rows.publish();
-        return result;
-    }
-
-private:
-    struct Column
-    {
-        SQLSMALLINT cType = SQL_C_CHAR;
-        bool bit = false;
-        SQLLEN width = 0;
-        std::vector<char> buffer;
-        std::vector<SQLLEN> indicators;
-    };
-
-    void describe(SQLSMALLINT count, QList<ColumnInfo>& infos, QStringList* tables)
-    {
-        const SQLHSTMT h = m_statement.handle();
-        for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count); ++c) {
-            QByteArray name(256, '\0');
-            SQLSMALLINT nameLength = 0;
-            SQLSMALLINT sqlType = 0;
-            SQLULEN size = 0;
-            SQLSMALLINT digits = 0;
-            SQLSMALLINT nullable = 0;
-            m_statement.check(SQLDescribeCol(h, c, reinterpret_cast<SQLCHAR*>(name.data()),
-                                             SQLSMALLINT(name.size()), &nameLength, &sqlType, &size, &digits,
-                                             &nullable));
-            if (nameLength >= name.size()) {
-                name.resize(qsizetype(nameLength) + 1);
-                m_statement.check(SQLDescribeCol(h, c, reinterpret_cast<SQLCHAR*>(name.data()),
-                                                 SQLSMALLINT(name.size()), &nameLength, &sqlType, &size,
-                                                 &digits, &nullable));
-            }
-            name.truncate(nameLength);
-            ColumnInfo info;
-            info.name = QString::fromUtf8(name);
-            info.type = typeOfColumn(sqlType, attribute(c, SQL_DESC_TYPE_NAME));
-            info.displayWidth = FieldValue::DefaultWidth(info.type);
-            if (info.type == FieldType::Text && size > 0)
-                info.displayWidth = int(std::min<SQLULEN>(size, FieldValue::kMaxDisplayWidth));
-            infos.append(info);
-            if (tables)
-                tables->append(attribute(c, SQL_DESC_BASE_TABLE_NAME));
-
-            Column column;
-            const bool binary = info.type == FieldType::Blob;
-            column.cType = binary ? SQL_C_BINARY : SQL_C_CHAR;
-            column.bit = sqlType == SQL_BIT;
-            column.width = boundWidth(sqlType, size, binary);
-            m_columns.push_back(std::move(column));
-        }
-    }
-
-    QString attribute(SQLUSMALLINT column, SQLUSMALLINT field) const
-    {
-        char text[512] = {};
-        SQLSMALLINT length = 0;
-        if (!SQL_SUCCEEDED(
-                SQLColAttribute(m_statement.handle(), column, field, text, sizeof text, &length, nullptr)))
-            return QString();
-        return QString::fromUtf8(text).trimmed();
-    }
-
-    void append(RowStore& rows, int c, const char* data, std::size_t size) const
-    {
-        // ODBC gives bits as 1 and 0; they read as the words elsewhere in the program.
-        if (m_columns[std::size_t(c)].bit && size == 1 && (*data == '1' || *data == '0')) {
-            const std::string_view word = *data == '1' ? std::string_view("true") : std::string_view("false");
-            rows.appendCell(c, word.data(), word.size());
-            return;
-        }
-        rows.appendCell(c, data, size);
-    }
-
-    void store(RowStore& rows, int c, SQLULEN r)
-    {
-        const Column& column = m_columns[std::size_t(c)];
-        const SQLLEN indicator = column.indicators[r];
-        if (indicator == SQL_NULL_DATA) {
-            rows.appendNull(c);
-            return;
-        }
-        const SQLLEN room = column.cType == SQL_C_CHAR ? column.width - 1 : column.width;
-        if (indicator == SQL_NO_TOTAL || indicator > room) {
-            storeWhole(rows, c, r);
-            return;
-        }
-        append(rows, c, column.buffer.data() + std::size_t(column.width) * r, std::size_t(indicator));
-    }
-
-    /// Reads the value of block row r, column c whole with SQLGetData, piece by piece.
-    void storeWhole(RowStore& rows, int c, SQLULEN r)
-    {
-        const SQLHSTMT h = m_statement.handle();
-        if (m_blockRows > 1)
-            m_statement.check(SQLSetPos(h, SQLSETPOSIROW(r + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE));
-        const SQLSMALLINT cType = m_columns[std::size_t(c)].cType;
-        if (m_piece.empty())
-            m_piece.resize(kPieceBytes);
-        QByteArray value;
-        for (;;) {
-            SQLLEN indicator = 0;
-            const SQLRETURN rc =
-                SQLGetData(h, SQLUSMALLINT(c + 1), cType, m_piece.data(), SQLLEN(m_piece.size()), &indicator);
-            if (rc == SQL_NO_DATA)
-                break;
-            m_statement.check(rc);
-            if (indicator == SQL_NULL_DATA) {
-                rows.appendNull(c);
-                return;
-            }
-            const bool whole = indicator != SQL_NO_TOTAL &&
-                               indicator <= SQLLEN(m_piece.size()) - (cType == SQL_C_CHAR ? 1 : 0);
-            std::size_t size = whole ? std::size_t(indicator) : m_piece.size();
-            // A driver may end a piece of text early rather than split a character.
-            if (cType == SQL_C_CHAR)
-                size = strnlen(m_piece.data(), whole ? size : m_piece.size() - 1);
-            value.append(m_piece.data(), qsizetype(size));
-            if (whole)
-                break;
-        }
-        append(rows, c, value.constData(), std::size_t(value.size()));
-    }
-
-    const OdbcDriver& m_driver;
-    Statement& m_statement;
-    std::vector<Column> m_columns;
-    SQLULEN m_blockRows = 1;
-    std::vector<char> m_piece;
-};
-
 FetchedResult OdbcDriver::fetchAll(Statement& statement, QStringList* tables) const
 {
-    Fetcher fetcher(*this, statement);
-    return fetcher.fetch(tables);
+    OdbcResultReader reader(statement.handle(), m_getData, [&statement](short rc) { statement.check(rc); });
+    return reader.read(tables, m_cancelled, m_rowsSoFar);
 }
 
 FetchedResult OdbcDriver::fetch(const QString& sql, const QVariantList& values, bool wantLive)

@@ -51,7 +51,6 @@ public:
 
 private:
     class Statement;
-    class Fetcher;
 
     /// Runs work on a worker thread; the calling thread waits, reporting progress, until it ends.
     template <typename Work> auto onWorker(Work&& work) const;
