@@ -1,3 +1,4 @@
+#include "connection/AliasFile.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
 #include "connection/DatabaseDriver.h"
@@ -8,6 +9,7 @@
 #include "support/TestHome.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -187,6 +189,35 @@ TEST_F(OdbcDsn, ACancelFromTheProgressCallbackStopsTheStatementAndTheNextOneRuns
     query.setSql({QStringLiteral("SELECT count(*) FROM ITEMS")});
     query.open();
     EXPECT_EQ(query.valueText(0, 0), QStringLiteral("3"));
+}
+
+TEST_F(OdbcDsn, AnAliasOfTheOdbcDriverNamesADsnOrAWholeConnectionString)
+{
+    QFile ini(QString::fromLocal8Bit(qgetenv("ODBCINI")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QRegularExpression driverLine(QStringLiteral("^Driver\\s*=\\s*(.+)$"),
+                                        QRegularExpression::MultilineOption);
+    const QString library = driverLine.match(QString::fromUtf8(ini.readAll())).captured(1).trimmed();
+    ASSERT_FALSE(library.isEmpty());
+    const AliasFile::Alias byName{
+        QStringLiteral("Via DSN"), QStringLiteral("QODBC"), QStringLiteral("Lite DSN"), {}, -1, {}};
+    const AliasFile::Alias byString{QStringLiteral("Via String"),
+                                    QStringLiteral("qodbc"),
+                                    QStringLiteral("DRIVER=%1;Database=%2").arg(library, db->path()),
+                                    {},
+                                    -1,
+                                    {}};
+    for (const AliasFile::Alias& alias : {byName, byString}) {
+        ASSERT_TRUE(AliasFile::Write(DataSources::AliasFilePath(), alias));
+        Connection other;
+        other.setName(alias.name);
+        other.connect();
+        EXPECT_TRUE(dynamic_cast<OdbcDriver*>(&other.driver())) << alias.name.toStdString();
+        Query count(other);
+        count.addSql(QStringLiteral("SELECT count(*) FROM ITEMS"));
+        count.open();
+        EXPECT_EQ(count.valueText(0, 0), QStringLiteral("3")) << alias.name.toStdString();
+    }
 }
 
 TEST(OdbcUnknownDsn, FailsToConnect)
