@@ -4,6 +4,7 @@
 #include "connection/DataSources.h"
 #include "connection/DatabaseDriver.h"
 #include "connection/EngineError.h"
+#include "connection/OdbcDriver.h"
 #include "connection/PgDriver.h"
 #include "connection/QtSqlDriver.h"
 #include "connection/SampleDatabase.h"
@@ -12,6 +13,7 @@
 namespace {
 
 const QString kSqliteDriver = QStringLiteral("SQLITE");
+const QString kOdbcDriver = QStringLiteral("QODBC");
 
 bool isPostgres(const QString& driver)
 {
@@ -102,6 +104,9 @@ void Connection::openDriver(const ConnectWatch& watch)
             m_driver = std::make_unique<PgDriver>(
                 PgConnectionFacts{alias.database, alias.host, alias.port, alias.options, userName, password},
                 watch);
+        } else if (alias.driver.compare(kOdbcDriver, Qt::CaseInsensitive) == 0) {
+            m_driver =
+                std::make_unique<OdbcDriver>(OdbcConnectFacts{alias.database, userName, password}, watch);
         } else {
             // The Qt Sql path connects in one blocking call that cannot be watched.
             m_driver = std::make_unique<QtSqlDriver>(QtSqlConnectionFacts{
@@ -111,8 +116,7 @@ void Connection::openDriver(const ConnectWatch& watch)
     }
     for (const QString& dsn : DataSources::OdbcNames()) {
         if (dsn.compare(m_name, Qt::CaseInsensitive) == 0) {
-            m_driver = std::make_unique<QtSqlDriver>(
-                QtSqlConnectionFacts{QStringLiteral("QODBC"), dsn, {}, -1, {}, userName, password});
+            m_driver = std::make_unique<OdbcDriver>(OdbcConnectFacts{dsn, userName, password}, watch);
             return;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "connection/EngineError.h"
 #include "connection/FieldValue.h"
+#include "connection/OdbcDiagnostics.h"
 #include "connection/RowStore.h"
 #include "connection/SimpleSelect.h"
 #include "connection/SqlLexer.h"
@@ -111,33 +112,8 @@ QList<EngineError::Entry> odbcDiagnostics(const QSqlQuery& query)
     if (!handle.isValid() || !handle.data())
         return entries;
     SQLHANDLE statement = *static_cast<const SQLHANDLE*>(handle.constData());
-    if (!statement)
-        return entries;
-    for (SQLSMALLINT record = 1;; ++record) {
-        SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
-        SQLINTEGER native = 0;
-        SQLSMALLINT length = 0;
-        if (!SQL_SUCCEEDED(
-                SQLGetDiagRec(SQL_HANDLE_STMT, statement, record, state, &native, nullptr, 0, &length)))
-            break;
-        QByteArray message(length + 1, '\0');
-        if (!SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_STMT, statement, record, state, &native,
-                                         reinterpret_cast<SQLCHAR*>(message.data()),
-                                         SQLSMALLINT(message.size()), &length)))
-            break;
-        message.truncate(qMin<qsizetype>(length, message.size() - 1));
-        entries.append({QString::fromLatin1(reinterpret_cast<const char*>(state)), int(native),
-                        QString::fromUtf8(message).trimmed()});
-    }
+    OdbcDiagnostics::Append(SQL_HANDLE_STMT, statement, entries);
     return entries;
-}
-
-/// SQLSTATE class 08 (connection exception), and PostgreSQL's states for a session the server
-/// ended (administrator or crash shutdown).
-bool LostConnection(const QString& state)
-{
-    return state.startsWith(QStringLiteral("08")) || state == QStringLiteral("57P01") ||
-           state == QStringLiteral("57P02");
 }
 
 QVariant bindable(const QVariant& value)
@@ -247,8 +223,9 @@ void QtSqlDriver::raise(const QSqlQuery& query) const
     if (m_isOdbc) {
         QList<EngineError::Entry> entries = odbcDiagnostics(query);
         // The driver keeps the broken session and names it only in its own words and states.
-        if (std::any_of(entries.cbegin(), entries.cend(),
-                        [](const EngineError::Entry& e) { return LostConnection(e.code); }))
+        if (std::any_of(entries.cbegin(), entries.cend(), [](const EngineError::Entry& e) {
+                return OdbcDiagnostics::IsLostConnection(e.code);
+            }))
             throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
         entries.removeIf([](const EngineError::Entry& e) { return e.message.isEmpty(); });
         if (!entries.isEmpty())
@@ -371,43 +348,8 @@ std::optional<LiveTarget> QtSqlDriver::liveTarget(const QString& sql, const QLis
     const SimpleSelect simple = ParseSimpleSelect(sql);
     if (!simple.simple)
         return std::nullopt;
-    const QStringList tableColumns = columnsOf(simple.table);
-    const QStringList keys = keyColumnsOf(simple.table);
-    if (tableColumns.isEmpty() || keys.isEmpty())
-        return std::nullopt;
-
-    // A result column maps to the table column of its exact name, or else the only one that
-    // differs in case alone.
-    auto match = [](const QStringList& names, const QString& name) -> QString {
-        if (names.contains(name))
-            return name;
-        QString found;
-        for (const QString& candidate : names) {
-            if (candidate.compare(name, Qt::CaseInsensitive) == 0) {
-                if (!found.isEmpty())
-                    return QString();
-                found = candidate;
-            }
-        }
-        return found;
-    };
-    LiveTarget target;
-    target.tableSql = simple.table;
-    QStringList mapped;
-    for (const ColumnInfo& column : columns) {
-        const QString name = match(tableColumns, column.name);
-        if (name.isEmpty() || mapped.contains(name))
-            return std::nullopt;
-        mapped.append(name);
-        target.columnSql.append(quoteIdentifier(name));
-    }
-    for (const QString& key : keys) {
-        const qsizetype at = mapped.indexOf(match(tableColumns, key));
-        if (at < 0)
-            return std::nullopt;
-        target.keyColumns.append(int(at));
-    }
-    return target;
+    return MapLiveTarget(simple, columns, columnsOf(simple.table), keyColumnsOf(simple.table),
+                         [this](const QString& name) { return quoteIdentifier(name); });
 }
 
 int QtSqlDriver::execute(const QString& sql, const QVariantList& values, FetchedResult* rows)

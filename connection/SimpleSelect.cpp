@@ -152,3 +152,41 @@ SimpleSelect ParseSimpleSelect(QStringView sql)
     result.tableName = unquoted(last);
     return result;
 }
+
+std::optional<LiveTarget> MapLiveTarget(const SimpleSelect& select, const QList<ColumnInfo>& columns,
+                                        const QStringList& tableColumns, const QStringList& keys,
+                                        const std::function<QString(const QString&)>& quote)
+{
+    if (!select.simple || columns.isEmpty() || tableColumns.isEmpty() || keys.isEmpty())
+        return std::nullopt;
+    auto match = [](const QStringList& names, const QString& name) -> QString {
+        if (names.contains(name))
+            return name;
+        QString found;
+        for (const QString& candidate : names) {
+            if (candidate.compare(name, Qt::CaseInsensitive) == 0) {
+                if (!found.isEmpty())
+                    return QString();
+                found = candidate;
+            }
+        }
+        return found;
+    };
+    LiveTarget target;
+    target.tableSql = select.table;
+    QStringList mapped;
+    for (const ColumnInfo& column : columns) {
+        const QString name = match(tableColumns, column.name);
+        if (name.isEmpty() || mapped.contains(name))
+            return std::nullopt;
+        mapped.append(name);
+        target.columnSql.append(quote(name));
+    }
+    for (const QString& key : keys) {
+        const qsizetype at = mapped.indexOf(match(tableColumns, key));
+        if (at < 0)
+            return std::nullopt;
+        target.keyColumns.append(int(at));
+    }
+    return target;
+}

@@ -1,13 +1,19 @@
+#include "connection/AliasFile.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
+#include "connection/DatabaseDriver.h"
 #include "connection/EngineError.h"
+#include "connection/OdbcDriver.h"
 #include "connection/Query.h"
 #include "support/SqliteFile.h"
 #include "support/TestHome.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace {
 
@@ -19,7 +25,7 @@ INSERT INTO TAGS VALUES (1, 'office'), (3, 'paper');
 )sql";
 
 /// An SQLite file reached through the driver manager: a DSN of the SQLite ODBC driver in a
-/// temporary odbc.ini, through Qt Sql's ODBC driver.
+/// temporary odbc.ini.
 class OdbcDsn : public IsolatedTest
 {
 protected:
@@ -110,12 +116,125 @@ TEST_F(OdbcDsn, JoinsAndTablesWithoutKeysAreReadOnly)
     EXPECT_FALSE(query.canModify());
 }
 
+TEST_F(OdbcDsn, ValuesComeBackWholeWhateverTheirLength)
+{
+    // Longer than the declared size, than any bound buffer and than one SQLGetData piece.
+    const QString longText =
+        QStringLiteral("K\u00F6ln \u20AC \u540D ").repeated(9000) + QStringLiteral("/end");
+    db->exec(QStringLiteral(
+        "CREATE TABLE VALS (ID INTEGER PRIMARY KEY, T VARCHAR(5), B BLOB, R REAL);"
+        "INSERT INTO VALS VALUES (1, NULL, X'00FF4100', 2.5), (2, 'x', randomblob(70000), NULL),"
+        "(3, '', X'', -0.125)"));
+    Query insert(connection);
+    insert.addSql(QStringLiteral("INSERT INTO VALS (ID, T) VALUES (4, :T)"));
+    insert.setParamAsString(0, longText);
+    insert.execSQL();
+    EXPECT_EQ(insert.rowsAffected(), 1);
+
+    query.addSql(QStringLiteral("SELECT ID, T, B, R FROM VALS ORDER BY ID"));
+    query.open();
+    ASSERT_EQ(query.recordCount(), 4);
+    EXPECT_EQ(query.field(2).type, FieldType::Blob);
+    EXPECT_TRUE(query.isNull(0, 1));
+    EXPECT_EQ(query.value(0, 2).toByteArray(), QByteArray("\x00\xff\x41\x00", 4));
+    EXPECT_EQ(query.valueText(0, 3), QStringLiteral("2.5"));
+    EXPECT_EQ(query.value(1, 2).toByteArray().toHex().toUpper(),
+              db->scalar(QStringLiteral("SELECT hex(B) FROM VALS WHERE ID = 2")).toLatin1());
+    EXPECT_TRUE(query.isNull(1, 3));
+    EXPECT_FALSE(query.isNull(2, 1));
+    EXPECT_EQ(query.valueText(2, 1), QString());
+    EXPECT_FALSE(query.isNull(2, 2));
+    EXPECT_EQ(query.value(2, 3).toDouble(), -0.125);
+    const QString back = query.valueText(3, 1);
+    EXPECT_EQ(back.size(), longText.size());
+    EXPECT_TRUE(back == longText) << "ends in " << back.right(8).toStdString();
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT length(T) FROM VALS WHERE ID = 4")),
+              QString::number(longText.size()));
+}
+
+TEST_F(OdbcDsn, TheDriverTellsWhetherAStatementReturnsRows)
+{
+    const DatabaseDriver& driver = connection.driver();
+    EXPECT_EQ(driver.returnsRows(QStringLiteral("WITH X AS (SELECT 1) SELECT * FROM X")), true);
+    EXPECT_EQ(driver.returnsRows(QStringLiteral("SELECT * FROM ITEMS WHERE ID = ?")), true);
+    EXPECT_EQ(driver.returnsRows(QStringLiteral("DELETE FROM ITEMS")), false);
+    // Asking runs nothing.
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM ITEMS")), QStringLiteral("3"));
+}
+
+TEST_F(OdbcDsn, ACancelFromTheProgressCallbackStopsTheStatementAndTheNextOneRuns)
+{
+    const std::thread::id caller = std::this_thread::get_id();
+    int reports = 0;
+    bool elsewhere = false;
+    connection.setProgressCallback([&](qint64) {
+        elsewhere = elsewhere || std::this_thread::get_id() != caller;
+        if (++reports == 3)
+            connection.cancel();
+    });
+    query.addSql(QStringLiteral(
+        "WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C) SELECT count(*) FROM C"));
+    try {
+        query.open();
+        FAIL() << "an endless statement ended";
+    } catch (const EngineError& e) {
+        ASSERT_FALSE(e.entries().isEmpty());
+        EXPECT_NE(e.entries()[0].message.indexOf(QStringLiteral("interrupt")), -1)
+            << e.entries()[0].message.toStdString();
+    }
+    EXPECT_FALSE(elsewhere) << "progress is told on the calling thread only";
+    EXPECT_EQ(reports, 3);
+    EXPECT_FALSE(query.isActive());
+    connection.setProgressCallback({});
+    query.setSql({QStringLiteral("SELECT count(*) FROM ITEMS")});
+    query.open();
+    EXPECT_EQ(query.valueText(0, 0), QStringLiteral("3"));
+}
+
+TEST_F(OdbcDsn, AnAliasOfTheOdbcDriverNamesADsnOrAWholeConnectionString)
+{
+    QFile ini(QString::fromLocal8Bit(qgetenv("ODBCINI")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QRegularExpression driverLine(QStringLiteral("^Driver\\s*=\\s*(.+)$"),
+                                        QRegularExpression::MultilineOption);
+    const QString library = driverLine.match(QString::fromUtf8(ini.readAll())).captured(1).trimmed();
+    ASSERT_FALSE(library.isEmpty());
+    const AliasFile::Alias byName{
+        QStringLiteral("Via DSN"), QStringLiteral("QODBC"), QStringLiteral("Lite DSN"), {}, -1, {}};
+    const AliasFile::Alias byString{QStringLiteral("Via String"),
+                                    QStringLiteral("qodbc"),
+                                    QStringLiteral("DRIVER=%1;Database=%2").arg(library, db->path()),
+                                    {},
+                                    -1,
+                                    {}};
+    for (const AliasFile::Alias& alias : {byName, byString}) {
+        ASSERT_TRUE(AliasFile::Write(DataSources::AliasFilePath(), alias));
+        Connection other;
+        other.setName(alias.name);
+        other.connect();
+        EXPECT_TRUE(dynamic_cast<OdbcDriver*>(&other.driver())) << alias.name.toStdString();
+        Query count(other);
+        count.addSql(QStringLiteral("SELECT count(*) FROM ITEMS"));
+        count.open();
+        EXPECT_EQ(count.valueText(0, 0), QStringLiteral("3")) << alias.name.toStdString();
+    }
+}
+
 TEST(OdbcUnknownDsn, FailsToConnect)
 {
     TestHome home;
     Connection connection;
     connection.setName(QStringLiteral("No Such DSN"));
     EXPECT_THROW(connection.connect(), EngineError);
+    // Through a connection string, the driver manager's own record comes with its state.
+    try {
+        OdbcDriver driver(OdbcConnectFacts{QStringLiteral("DSN=No Such DSN"), {}, {}}, ConnectWatch{});
+        FAIL() << "connected to a data source that is not there";
+    } catch (const EngineError& e) {
+        ASSERT_FALSE(e.entries().isEmpty());
+        EXPECT_EQ(e.entries()[0].code, QStringLiteral("IM002"));
+        EXPECT_NE(e.entries()[0].message.indexOf(QStringLiteral("not found")), -1);
+    }
     // A DSN naming a driver that is not there fails in the driver manager.
     QFile ini(QString::fromLocal8Bit(qgetenv("ODBCINI")));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));

@@ -1,0 +1,293 @@
+// A large PostgreSQL result through ODBC (psqlODBC to the test server): the engine's own ODBC
+// driver and the old Qt Sql QODBC path, each against a block fetch with the ODBC API alone, and
+// the time a cancel takes to stop a statement on the server.
+#include "connection/Connection.h"
+#include "connection/EngineError.h"
+#include "connection/QtSqlDriver.h"
+#include "connection/Query.h"
+#include "connection/RowStore.h"
+#include "support/PgServer.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kRows = 1000000;
+constexpr int kFigureRuns = 5;
+constexpr SQLULEN kBaselineBlock = 2000;
+const QString kDsn = QStringLiteral("Bench DSN");
+const char* const kSelect = "SELECT * FROM accounts";
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+/// The pgbench-like table on the fixture server, reachable through a DSN of a temporary odbc.ini.
+class BenchServer
+{
+public:
+    BenchServer()
+    {
+        qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toUtf8());
+        qputenv("XDG_DATA_HOME", (m_dir.path() + QStringLiteral("/data")).toUtf8());
+        qputenv("ODBCINI", (m_dir.path() + QStringLiteral("/odbc.ini")).toUtf8());
+        PgServer& pg = PgServer::instance();
+        if (!pg.running())
+            throw std::runtime_error("no PostgreSQL server: " + pg.failure().toStdString());
+        pg.psql(QStringLiteral("DROP TABLE IF EXISTS accounts; CREATE TABLE accounts (aid int PRIMARY KEY, "
+                               "bid int, abalance int, filler char(84)); INSERT INTO accounts SELECT g, "
+                               "1 + (g - 1) / 100000, 0, '' FROM generate_series(1, %1) g; ANALYZE accounts")
+                    .arg(kRows));
+        pg.writeOdbcDsn(kDsn);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+struct Fetched
+{
+    long long rows = 0;
+    long long textBytes = 0;
+};
+
+void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle)
+{
+    if (SQL_SUCCEEDED(rc))
+        return;
+    SQLCHAR state[6] = {};
+    SQLCHAR message[1024] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length);
+    throw std::runtime_error(reinterpret_cast<const char*>(message));
+}
+
+/// The baseline: the ODBC API alone, with the driver options the engine uses, every column bound
+/// as text in blocks.
+class BaselineFetch
+{
+public:
+    BaselineFetch()
+    {
+        PgServer& pg = PgServer::instance();
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env);
+        SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc);
+        QByteArray text = QStringLiteral("DSN=%1;UID=%2;PWD={%3};UseDeclareFetch=1;Fetch=20000")
+                              .arg(kDsn, pg.user(), pg.password())
+                              .toUtf8();
+        check(SQLDriverConnect(m_dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
+                               nullptr, SQL_DRIVER_NOPROMPT),
+              SQL_HANDLE_DBC, m_dbc);
+    }
+    ~BaselineFetch()
+    {
+        SQLDisconnect(m_dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, m_env);
+    }
+
+    Fetched run()
+    {
+        SQLHSTMT st = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &st);
+        SQLULEN fetched = 0;
+        SQLSetStmtAttr(st, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBaselineBlock), 0);
+        SQLSetStmtAttr(st, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+        check(SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(kSelect)), SQL_NTS),
+              SQL_HANDLE_STMT, st);
+        SQLSMALLINT columns = 0;
+        SQLNumResultCols(st, &columns);
+        constexpr SQLLEN width = 100;
+        std::vector<std::vector<char>> buffers(static_cast<std::size_t>(columns));
+        std::vector<std::vector<SQLLEN>> indicators(static_cast<std::size_t>(columns));
+        for (std::size_t c = 0; c < buffers.size(); ++c) {
+            buffers[c].resize(std::size_t(width) * kBaselineBlock);
+            indicators[c].resize(kBaselineBlock);
+        }
+        for (SQLSMALLINT c = 0; c < columns; ++c)
+            SQLBindCol(st, SQLUSMALLINT(c + 1), SQL_C_CHAR, buffers[std::size_t(c)].data(), width,
+                       indicators[std::size_t(c)].data());
+        Fetched result;
+        while (SQL_SUCCEEDED(SQLFetch(st))) {
+            result.rows += (long long)fetched;
+            for (const std::vector<SQLLEN>& column : indicators) {
+                for (SQLULEN r = 0; r < fetched; ++r)
+                    result.textBytes += std::max<SQLLEN>(0, column[r]);
+            }
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, st);
+        return result;
+    }
+
+private:
+    SQLHENV m_env = SQL_NULL_HENV;
+    SQLHDBC m_dbc = SQL_NULL_HDBC;
+};
+
+/// A line of /proc/self/status ("VmHWM:", "VmRSS:") in bytes.
+qint64 statusBytes(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
+qint64 peakResident()
+{
+    return statusBytes("VmHWM:");
+}
+
+/// Starts a new peak at the memory held now, and returns that.
+qint64 resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    return statusBytes("VmRSS:");
+}
+
+void login(Connection& connection)
+{
+    PgServer& pg = PgServer::instance();
+    connection.setName(kDsn);
+    connection.addParam(QStringLiteral("USER NAME=") + pg.user());
+    connection.addParam(QStringLiteral("PASSWORD=") + pg.password());
+    connection.connect();
+}
+
+std::unique_ptr<QtSqlDriver> qodbc()
+{
+    PgServer& pg = PgServer::instance();
+    return std::make_unique<QtSqlDriver>(
+        QtSqlConnectionFacts{QStringLiteral("QODBC"), kDsn, {}, -1, {}, pg.user(), pg.password()});
+}
+
+/// Milliseconds from the cancel to the error, pg_sleep(30) stopped after 300 ms.
+double cancelLatency(DatabaseDriver& driver)
+{
+    Clock::time_point cancelledAt{};
+    std::atomic<bool> cancelled{false};
+    const Clock::time_point start = Clock::now();
+    // The callback asks on the calling thread; a driver that never calls back is asked from another.
+    driver.setProgressCallback([&](qint64) {
+        if (!cancelled && Clock::now() - start > std::chrono::milliseconds(300)) {
+            cancelledAt = Clock::now();
+            cancelled = true;
+            driver.cancel();
+        }
+    });
+    std::thread backstop([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        if (!cancelled.exchange(true)) {
+            cancelledAt = Clock::now();
+            driver.cancel();
+        }
+    });
+    try {
+        driver.fetch(QStringLiteral("SELECT pg_sleep(30)"), {}, false);
+    } catch (const EngineError&) {
+    }
+    const Clock::time_point end = Clock::now();
+    backstop.join();
+    driver.setProgressCallback({});
+    return seconds(end - cancelledAt) * 1e3;
+}
+
+void printFigures()
+{
+    BaselineFetch baseline;
+    Connection connection;
+    login(connection);
+    // As the program runs it: progress told to a callback while the rows arrive.
+    qint64 reports = 0;
+    connection.setProgressCallback([&reports](qint64) { ++reports; });
+    Query query(connection);
+    query.setRequestLive(false);
+    query.addSql(QString::fromLatin1(kSelect));
+    std::unique_ptr<QtSqlDriver> old = qodbc();
+
+    double bestBaseline = 1e9;
+    double bestOpen = 1e9;
+    double bestOld = 1e9;
+    Fetched raw;
+    qint64 held = 0;
+    qint64 oldHeld = 0;
+    qint64 peak = 0;
+    qint64 oldPeak = 0;
+    for (int run = 0; run < kFigureRuns; ++run) {
+        auto start = Clock::now();
+        raw = baseline.run();
+        bestBaseline = std::min(bestBaseline, seconds(Clock::now() - start));
+
+        qint64 before = resetPeak();
+        start = Clock::now();
+        query.open();
+        const int count = query.recordCount();
+        bestOpen = std::min(bestOpen, seconds(Clock::now() - start));
+        if (count != raw.rows || raw.rows != kRows)
+            throw std::runtime_error("the engine saw another number of rows");
+        held = query.memoryBytes();
+        peak = peakResident() - before;
+        query.close();
+
+        before = resetPeak();
+        start = Clock::now();
+        const FetchedResult result = old->fetch(QString::fromLatin1(kSelect), {}, false);
+        bestOld = std::min(bestOld, seconds(Clock::now() - start));
+        oldHeld = result.rows->memoryBytes();
+        oldPeak = peakResident() - before;
+    }
+    std::printf("figure: odbc_open_ratio %.2f\n", bestOpen / bestBaseline);
+    std::printf("figure: odbc_open_ratio_qodbc %.2f\n", bestOld / bestBaseline);
+    std::printf("figure: odbc_memory_ratio %.2f\n", double(held) / double(raw.textBytes));
+    std::printf("figure: odbc_memory_ratio_qodbc %.2f\n", double(oldHeld) / double(raw.textBytes));
+    std::printf("figure: odbc_peak_mb %.0f\n", double(peak) / 1e6);
+    std::printf("figure: odbc_peak_mb_qodbc %.0f\n", double(oldPeak) / 1e6);
+    std::printf("(open %.0f ms, QODBC %.0f ms, ODBC block fetch %.0f ms, %lld rows, %.1f MB held for %.1f MB "
+                "of text, %lld progress reports)\n",
+                bestOpen * 1e3, bestOld * 1e3, bestBaseline * 1e3, raw.rows, double(held) / 1e6,
+                double(raw.textBytes) / 1e6, (long long)reports);
+
+    connection.setProgressCallback({});
+    std::printf("figure: odbc_cancel_latency_ms %.0f\n", cancelLatency(connection.driver()));
+    std::printf("figure: odbc_cancel_latency_ms_qodbc %.0f\n", cancelLatency(*old));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    try {
+        const BenchServer server;
+        printFigures();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_odbc: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

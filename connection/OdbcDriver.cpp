@@ -1,0 +1,618 @@
+#include "connection/OdbcDriver.h"
+
+#include "connection/EngineError.h"
+#include "connection/FieldValue.h"
+#include "connection/OdbcDiagnostics.h"
+#include "connection/OdbcResultReader.h"
+#include "connection/RowStore.h"
+#include "connection/SimpleSelect.h"
+#include "connection/SqlLexer.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <future>
+#include <thread>
+#include <vector>
+
+namespace {
+
+/// Rows psqlODBC's own cursor fetches per round trip.
+constexpr int kPostgresFetchRows = 20000;
+/// The longest the calling thread waits without a look at the worker.
+constexpr std::chrono::milliseconds kWaitSlice{20};
+/// Text parameters longer than this are sent as long data types.
+constexpr qsizetype kLongParameter = 4000;
+
+const QString kConnectionLost =
+    QStringLiteral("The connection to the database was lost. Log in again with Change Data Source.");
+const QString kNoMessage =
+    QStringLiteral("The database engine refused the statement without giving a reason.");
+
+/// A connection string value, braced when the driver manager would read it otherwise.
+QString connectValue(const QString& value)
+{
+    const bool plain = !value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('{')) &&
+                       !value.contains(QLatin1Char('}')) && value.trimmed() == value;
+    if (plain)
+        return value;
+    QString inner = value;
+    inner.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return QLatin1Char('{') + inner + QLatin1Char('}');
+}
+
+/// The driver a DSN names (a library path or an odbcinst.ini name), empty when not a DSN.
+QString driverOfDataSource(SQLHENV env, const QString& dsn)
+{
+    if (dsn.isEmpty())
+        return QString();
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    for (;;) {
+        SQLCHAR name[SQL_MAX_DSN_LENGTH * 4 + 1] = {};
+        SQLCHAR driver[1024] = {};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT driverLength = 0;
+        if (!SQL_SUCCEEDED(SQLDataSources(env, direction, name, SQLSMALLINT(sizeof name), &nameLength, driver,
+                                          SQLSMALLINT(sizeof driver), &driverLength)))
+            return QString();
+        if (QString::fromUtf8(reinterpret_cast<const char*>(name)).compare(dsn, Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(reinterpret_cast<const char*>(driver));
+        direction = SQL_FETCH_NEXT;
+    }
+}
+
+/// The value of a keyword of a connection string, without its braces; empty when absent.
+QString connectKey(const QString& connectString, const char* key)
+{
+    for (const QString& part : connectString.split(QLatin1Char(';'))) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq > 0 && part.left(eq).trimmed().compare(QLatin1String(key), Qt::CaseInsensitive) == 0) {
+            QString value = part.mid(eq + 1).trimmed();
+            if (value.startsWith(QLatin1Char('{')) && value.endsWith(QLatin1Char('}')))
+                value = value.mid(1, value.size() - 2);
+            return value;
+        }
+    }
+    return QString();
+}
+
+bool isPostgresDriver(const QString& driver)
+{
+    return driver.contains(QStringLiteral("psqlodbc"), Qt::CaseInsensitive) ||
+           driver.contains(QStringLiteral("postgres"), Qt::CaseInsensitive);
+}
+
+/// What one value is bound from: kept alive until the statement has run.
+struct BoundValue
+{
+    QByteArray bytes;
+    SQLBIGINT integer = 0;
+    double real = 0;
+    unsigned char bit = 0;
+    SQLLEN indicator = 0;
+};
+
+} // namespace
+
+// ---- Session and statements
+
+/// The environment and connection handles. Shared with the worker that connects, which frees
+/// them itself when the caller has stopped waiting for it.
+struct OdbcDriver::Session
+{
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    bool connected = false;
+
+    ~Session()
+    {
+        if (connected && !SQL_SUCCEEDED(SQLDisconnect(dbc))) {
+            SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+            SQLDisconnect(dbc);
+        }
+        if (dbc)
+            SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        if (env)
+            SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+
+    QList<EngineError::Entry> diagnostics(SQLSMALLINT type = 0, SQLHANDLE handle = nullptr) const
+    {
+        QList<EngineError::Entry> entries;
+        if (handle)
+            OdbcDiagnostics::Append(type, handle, entries);
+        OdbcDiagnostics::Append(SQL_HANDLE_DBC, dbc, entries);
+        OdbcDiagnostics::Append(SQL_HANDLE_ENV, env, entries);
+        entries.removeIf([](const EngineError::Entry& e) { return e.message.isEmpty(); });
+        return entries;
+    }
+};
+
+namespace {
+
+/// A connection attempt on a thread of its own. The caller may stop waiting for it; the thread
+/// then finishes alone and frees what it made.
+struct ConnectAttempt
+{
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    bool abandoned = false;
+    std::shared_ptr<OdbcDriver::Session> session = std::make_shared<OdbcDriver::Session>();
+    QList<EngineError::Entry> failure;
+    QString driver;
+
+    void run(const QString& dataSource, const QString& connectString, std::chrono::seconds timeout)
+    {
+        OdbcDriver::Session& s = *session;
+        bool ok = SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &s.env)) &&
+                  SQL_SUCCEEDED(SQLSetEnvAttr(s.env, SQL_ATTR_ODBC_VERSION,
+                                              reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) &&
+                  SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, s.env, &s.dbc));
+        QString text = connectString;
+        if (ok) {
+            driver = driverOfDataSource(s.env,
+                                        dataSource.isEmpty() ? connectKey(connectString, "DSN") : dataSource);
+            if (driver.isEmpty())
+                driver = connectKey(connectString, "DRIVER");
+            // psqlODBC would otherwise hold the whole result in its own cache before the first row.
+            if (isPostgresDriver(driver))
+                text += QStringLiteral(";UseDeclareFetch=1;Fetch=%1").arg(kPostgresFetchRows);
+            // A second beyond the caller's own limit, so that the caller's timeout is the one seen
+            // and the driver still ends this thread soon after.
+            SQLSetConnectAttr(s.dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                              reinterpret_cast<SQLPOINTER>(SQLULEN(std::max<qint64>(1, timeout.count()) + 1)),
+                              0);
+            QByteArray utf8 = text.toUtf8();
+            ok = SQL_SUCCEEDED(SQLDriverConnect(s.dbc, nullptr, reinterpret_cast<SQLCHAR*>(utf8.data()),
+                                                SQLSMALLINT(utf8.size()), nullptr, 0, nullptr,
+                                                SQL_DRIVER_NOPROMPT));
+            s.connected = ok;
+        }
+        QList<EngineError::Entry> entries;
+        if (!ok) {
+            entries = s.diagnostics();
+            if (entries.isEmpty())
+                entries.append(
+                    {QStringLiteral("08001"), 0,
+                     QStringLiteral("The driver manager could not connect to '%1'").arg(dataSource)});
+        }
+        std::lock_guard guard(lock);
+        failure = entries;
+        done = true;
+        if (abandoned)
+            session.reset();
+        finished.notify_all();
+    }
+};
+
+} // namespace
+
+/// A statement handle, the one cancel() reaches while it lives.
+class OdbcDriver::Statement final
+{
+public:
+    explicit Statement(const OdbcDriver& driver) : m_driver(driver)
+    {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, driver.m_session->dbc, &m_handle)))
+            throw EngineError(driver.m_session->diagnostics());
+        std::lock_guard guard(driver.m_runningLock);
+        m_outer = driver.m_running;
+        driver.m_running = m_handle;
+    }
+    ~Statement()
+    {
+        {
+            std::lock_guard guard(m_driver.m_runningLock);
+            m_driver.m_running = m_outer;
+        }
+        // psqlODBC frees the description of a prepared statement only when its cursor is closed.
+        SQLFreeStmt(m_handle, SQL_CLOSE);
+        SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
+    }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    SQLHSTMT handle() const { return m_handle; }
+    std::vector<BoundValue>& values() { return m_values; }
+
+    /// Raises the statement's diagnostics; a session that is gone is said so in words.
+    [[noreturn]] void raise() const
+    {
+        QList<EngineError::Entry> entries = m_driver.m_session->diagnostics(SQL_HANDLE_STMT, m_handle);
+        if (std::any_of(entries.cbegin(), entries.cend(), [](const EngineError::Entry& e) {
+                return OdbcDiagnostics::IsLostConnection(e.code);
+            }))
+            throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
+        if (entries.isEmpty() && m_driver.m_cancelled.load())
+            throw OdbcDiagnostics::Cancelled();
+        if (entries.isEmpty())
+            throw EngineError(QStringLiteral("HY000"), 0, kNoMessage);
+        throw EngineError(std::move(entries));
+    }
+    void check(SQLRETURN rc) const
+    {
+        if (!SQL_SUCCEEDED(rc))
+            raise();
+    }
+
+private:
+    const OdbcDriver& m_driver;
+    SQLHSTMT m_handle = SQL_NULL_HSTMT;
+    void* m_outer = nullptr;
+    std::vector<BoundValue> m_values;
+};
+
+// ---- Connecting
+
+OdbcDriver::OdbcDriver(const OdbcConnectFacts& facts, const ConnectWatch& watch)
+{
+    const bool isString = facts.dataSource.contains(QLatin1Char('='));
+    QString text = isString ? facts.dataSource : QStringLiteral("DSN=") + connectValue(facts.dataSource);
+    if (!facts.userName.isEmpty())
+        text += QStringLiteral(";UID=") + connectValue(facts.userName);
+    if (!facts.password.isEmpty())
+        text += QStringLiteral(";PWD=") + connectValue(facts.password);
+
+    auto attempt = std::make_shared<ConnectAttempt>();
+    const QString dsn = isString ? QString() : facts.dataSource;
+    std::thread([attempt, dsn, text, timeout = watch.timeout] { attempt->run(dsn, text, timeout); }).detach();
+
+    ProgressPacer pacer(watch.progress);
+    const auto deadline = std::chrono::steady_clock::now() + watch.timeout;
+    std::unique_lock guard(attempt->lock);
+    while (!attempt->finished.wait_for(guard, kWaitSlice, [&] { return attempt->done; })) {
+        QString state;
+        QString message;
+        if (watch.cancelRequested()) {
+            state = QStringLiteral("HY008");
+            message = QStringLiteral("Connecting was cancelled");
+        } else if (std::chrono::steady_clock::now() >= deadline) {
+            state = QStringLiteral("HYT00");
+            message = QStringLiteral("Timeout expired: no connection to '%1' within %2 seconds")
+                          .arg(facts.dataSource.section(QLatin1Char(';'), 0, 0))
+                          .arg(watch.timeout.count());
+        }
+        if (!state.isEmpty()) {
+            attempt->abandoned = true;
+            throw EngineError(state, 0, message);
+        }
+        guard.unlock();
+        pacer.waiting(-1);
+        guard.lock();
+    }
+    if (!attempt->failure.isEmpty())
+        throw EngineError(attempt->failure);
+    m_session = attempt->session;
+    m_postgres = isPostgresDriver(attempt->driver);
+    guard.unlock();
+
+    const SQLHDBC dbc = m_session->dbc;
+    SQLUINTEGER getData = 0;
+    if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)))
+        m_getData = getData;
+    SQLUSMALLINT identifierCase = 0;
+    if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_IDENTIFIER_CASE, &identifierCase, sizeof identifierCase, nullptr)))
+        m_identifierCase = identifierCase;
+    SQLUSMALLINT transactions = SQL_TC_ALL;
+    if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_TXN_CAPABLE, &transactions, sizeof transactions, nullptr)))
+        m_transactions = transactions != SQL_TC_NONE;
+    char quote[8] = {};
+    SQLSMALLINT quoteLength = 0;
+    if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &quoteLength)))
+        m_quote = QString::fromUtf8(quote).trimmed();
+    char driverName[256] = {};
+    SQLSMALLINT driverLength = 0;
+    if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DRIVER_NAME, driverName, sizeof driverName, &driverLength)))
+        m_postgres = m_postgres || isPostgresDriver(QString::fromUtf8(driverName));
+}
+
+OdbcDriver::~OdbcDriver() = default;
+
+// ---- Running
+
+template <typename Work> auto OdbcDriver::onWorker(Work&& work) const
+{
+    m_cancelled.store(false);
+    m_rowsSoFar.store(-1);
+    ProgressPacer pacer(m_progress);
+    auto result = std::async(std::launch::async, std::forward<Work>(work));
+    while (result.wait_for(kWaitSlice) != std::future_status::ready)
+        pacer.waiting(m_rowsSoFar.load(std::memory_order_relaxed));
+    return result.get();
+}
+
+void OdbcDriver::cancel()
+{
+    m_cancelled.store(true);
+    std::lock_guard guard(m_runningLock);
+    if (m_running)
+        SQLCancel(m_running);
+}
+
+QString OdbcDriver::placeholder(int index) const
+{
+    Q_UNUSED(index);
+    return QStringLiteral("?");
+}
+
+QString OdbcDriver::bindableText(const QString& sql, const QList<ParameterMarker>& markers) const
+{
+    if (markers.isEmpty())
+        return sql;
+    // Drivers find "?" with readings of their own that may not know every comment or string form.
+    return ParameterScanner::Replace(
+        sql, markers, [this](int k) { return placeholder(k); }, ParameterScanner::Rewrite::ForSimpleParsers);
+}
+
+QString OdbcDriver::quoteIdentifier(const QString& name) const
+{
+    if (m_quote.isEmpty())
+        return name;
+    QString inner = name;
+    inner.replace(m_quote, m_quote + m_quote);
+    return m_quote + inner + m_quote;
+}
+
+QString OdbcDriver::nameForSql(const QString& name) const
+{
+    // Where bare names fold to upper or lower case, only an all-lower-case plain name is safe bare.
+    return IsBareSqlName(name, true) ? name : quoteIdentifier(name);
+}
+
+void OdbcDriver::run(Statement& statement, const QString& sql, const QVariantList& values) const
+{
+    const SQLHSTMT h = statement.handle();
+    std::vector<BoundValue>& bound = statement.values();
+    bound.resize(std::size_t(values.size()));
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QVariant& v = values[i];
+        BoundValue& b = bound[std::size_t(i)];
+        SQLSMALLINT cType = SQL_C_CHAR;
+        SQLSMALLINT sqlType = SQL_VARCHAR;
+        SQLULEN size = 1;
+        SQLPOINTER data = nullptr;
+        SQLLEN length = 0;
+        if (v.isNull()) {
+            b.indicator = SQL_NULL_DATA;
+        } else {
+            switch (v.metaType().id()) {
+            case QMetaType::Bool:
+                b.bit = v.toBool() ? 1 : 0;
+                cType = SQL_C_BIT;
+                sqlType = SQL_BIT;
+                data = &b.bit;
+                break;
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+                b.integer = v.toLongLong();
+                cType = SQL_C_SBIGINT;
+                sqlType = SQL_BIGINT;
+                data = &b.integer;
+                break;
+            case QMetaType::Double:
+                b.real = v.toDouble();
+                cType = SQL_C_DOUBLE;
+                sqlType = SQL_DOUBLE;
+                data = &b.real;
+                break;
+            case QMetaType::QByteArray:
+                b.bytes = v.toByteArray();
+                cType = SQL_C_BINARY;
+                sqlType = b.bytes.size() > kLongParameter ? SQL_LONGVARBINARY : SQL_VARBINARY;
+                break;
+            default:
+                b.bytes = FieldValue::Text(v);
+                sqlType = b.bytes.size() > kLongParameter ? SQL_LONGVARCHAR : SQL_VARCHAR;
+                break;
+            }
+            if (!data) {
+                data = b.bytes.data();
+                length = SQLLEN(b.bytes.size());
+                size = SQLULEN(std::max<qsizetype>(1, b.bytes.size()));
+                b.indicator = length;
+            }
+        }
+        statement.check(SQLBindParameter(h, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, cType, sqlType, size, 0,
+                                         data, length, &b.indicator));
+    }
+    QByteArray text = sql.toUtf8();
+    const SQLRETURN rc = SQLExecDirect(h, reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size()));
+    // A searched change that touched no row says so with SQL_NO_DATA.
+    if (rc != SQL_NO_DATA)
+        statement.check(rc);
+}
+
+FetchedResult OdbcDriver::fetchAll(Statement& statement, QStringList* tables) const
+{
+    OdbcResultReader reader(statement.handle(), m_getData, [&statement](short rc) { statement.check(rc); });
+    return reader.read(tables, m_cancelled, m_rowsSoFar);
+}
+
+FetchedResult OdbcDriver::fetch(const QString& sql, const QVariantList& values, bool wantLive)
+{
+    return onWorker([&] {
+        QStringList tables;
+        FetchedResult result;
+        {
+            Statement statement(*this);
+            run(statement, sql, values);
+            SQLSMALLINT count = 0;
+            statement.check(SQLNumResultCols(statement.handle(), &count));
+            if (count == 0)
+                throw WrapperError(QStringLiteral("The statement returns no rows"));
+            result = fetchAll(statement, &tables);
+        }
+        if (wantLive)
+            result.live = liveTarget(sql, result.columns, tables);
+        return result;
+    });
+}
+
+int OdbcDriver::execute(const QString& sql, const QVariantList& values, FetchedResult* rows)
+{
+    return onWorker([&] {
+        Statement statement(*this);
+        run(statement, sql, values);
+        const SQLHSTMT h = statement.handle();
+        qint64 changed = -1;
+        // Every result of the text in turn: row counts add up, the first rows are kept when asked.
+        for (;;) {
+            SQLSMALLINT count = 0;
+            statement.check(SQLNumResultCols(h, &count));
+            if (count > 0 && rows && !rows->rows) {
+                *rows = fetchAll(statement, nullptr);
+            } else if (count == 0) {
+                SQLLEN touched = -1;
+                if (SQL_SUCCEEDED(SQLRowCount(h, &touched)) && touched >= 0)
+                    changed = std::max<qint64>(changed, 0) + touched;
+            }
+            const SQLRETURN rc = SQLMoreResults(h);
+            if (rc == SQL_NO_DATA)
+                break;
+            statement.check(rc);
+        }
+        return int(changed);
+    });
+}
+
+std::optional<bool> OdbcDriver::returnsRows(const QString& sql) const
+{
+    return onWorker([&]() -> std::optional<bool> {
+        Statement statement(*this);
+        QByteArray text = sql.toUtf8();
+        SQLSMALLINT count = 0;
+        if (!SQL_SUCCEEDED(SQLPrepare(statement.handle(), reinterpret_cast<SQLCHAR*>(text.data()),
+                                      SQLINTEGER(text.size()))) ||
+            !SQL_SUCCEEDED(SQLNumResultCols(statement.handle(), &count)))
+            return std::nullopt;
+        return count > 0;
+    });
+}
+
+int OdbcDriver::runKeyedChange(const QString& sql, const QVariantList& values,
+                               QList<std::optional<QByteArray>>* returned)
+{
+    return onWorker([&] {
+        const SQLHDBC dbc = m_session->dbc;
+        auto autocommit = [dbc](SQLULEN on) {
+            return SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(on), 0);
+        };
+        if (!SQL_SUCCEEDED(autocommit(SQL_AUTOCOMMIT_OFF)))
+            throw EngineError(m_session->diagnostics());
+        int touched = 0;
+        try {
+            Statement statement(*this);
+            run(statement, sql, values);
+            SQLSMALLINT count = 0;
+            statement.check(SQLNumResultCols(statement.handle(), &count));
+            if (count > 0 && returned) {
+                FetchedResult rows = fetchAll(statement, nullptr);
+                touched = rows.rows->recordCount();
+                returned->clear();
+                for (int c = 0; touched > 0 && c < rows.rows->columnCount(); ++c) {
+                    const std::string_view cell = rows.rows->cell(0, c);
+                    returned->append(rows.rows->isNull(0, c) ? std::nullopt
+                                                             : std::optional<QByteArray>(QByteArray(
+                                                                   cell.data(), qsizetype(cell.size()))));
+                }
+            } else {
+                SQLLEN rowCount = 0;
+                statement.check(SQLRowCount(statement.handle(), &rowCount));
+                touched = int(rowCount);
+            }
+        } catch (...) {
+            SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+            autocommit(SQL_AUTOCOMMIT_ON);
+            throw;
+        }
+        const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc, touched == 1 ? SQL_COMMIT : SQL_ROLLBACK);
+        const QList<EngineError::Entry> failure =
+            SQL_SUCCEEDED(rc) ? QList<EngineError::Entry>() : m_session->diagnostics();
+        if (!SQL_SUCCEEDED(autocommit(SQL_AUTOCOMMIT_ON)) || !failure.isEmpty())
+            throw EngineError(failure.isEmpty() ? m_session->diagnostics() : failure);
+        return touched;
+    });
+}
+
+// ---- Live results
+
+QStringList OdbcDriver::catalogNames(bool keys, const QString& tableSql, const QString& tableName) const
+{
+    // A bare name is stored in the case the driver folds it to; a quoted one as written.
+    QString name = tableName;
+    if (!tableSql.endsWith(QLatin1Char('"'))) {
+        if (m_identifierCase == SQL_IC_UPPER)
+            name = name.toUpper();
+        else if (m_identifierCase == SQL_IC_LOWER)
+            name = name.toLower();
+    }
+    QByteArray schema;
+    const qsizetype dot = tableSql.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0 && !tableSql.mid(dot + 1).contains(QLatin1Char('"'))) {
+        QString part = tableSql.left(dot).section(QLatin1Char('.'), -1).trimmed();
+        if (part.startsWith(QLatin1Char('"')) && part.endsWith(QLatin1Char('"')) && part.size() >= 2)
+            part = part.mid(1, part.size() - 2);
+        else if (m_identifierCase == SQL_IC_LOWER)
+            part = part.toLower();
+        else if (m_identifierCase == SQL_IC_UPPER)
+            part = part.toUpper();
+        schema = part.toUtf8();
+    }
+    QByteArray table = name.toUtf8();
+    QStringList names;
+    try {
+        Statement statement(*this);
+        const SQLHSTMT h = statement.handle();
+        auto* schemaText = schema.isEmpty() ? nullptr : reinterpret_cast<SQLCHAR*>(schema.data());
+        const SQLSMALLINT schemaLength = schema.isEmpty() ? 0 : SQLSMALLINT(schema.size());
+        statement.check(keys ? SQLPrimaryKeys(h, nullptr, 0, schemaText, schemaLength,
+                                              reinterpret_cast<SQLCHAR*>(table.data()),
+                                              SQLSMALLINT(table.size()))
+                             : SQLColumns(h, nullptr, 0, schemaText, schemaLength,
+                                          reinterpret_cast<SQLCHAR*>(table.data()), SQLSMALLINT(table.size()),
+                                          nullptr, 0));
+        QList<std::pair<int, QString>> ordered;
+        for (SQLRETURN rc = SQLFetch(h); SQL_SUCCEEDED(rc); rc = SQLFetch(h)) {
+            char text[512] = {};
+            SQLLEN length = 0;
+            if (!SQL_SUCCEEDED(SQLGetData(h, 4, SQL_C_CHAR, text, sizeof text, &length)) || length < 0)
+                continue;
+            SQLINTEGER position = 0;
+            SQLLEN positionLength = 0;
+            SQLGetData(h, keys ? 5 : 17, SQL_C_SLONG, &position, 0, &positionLength);
+            ordered.append({int(position), QString::fromUtf8(text)});
+        }
+        std::stable_sort(ordered.begin(), ordered.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& entry : ordered)
+            names.append(entry.second);
+    } catch (const EngineError&) {
+        // Not a table the catalogue knows: no live result.
+        names.clear();
+    }
+    return names;
+}
+
+std::optional<LiveTarget> OdbcDriver::liveTarget(const QString& sql, const QList<ColumnInfo>& columns,
+                                                 const QStringList& tables) const
+{
+    if (!m_transactions || columns.isEmpty())
+        return std::nullopt;
+    const SimpleSelect simple = ParseSimpleSelect(sql);
+    if (!simple.simple)
+        return std::nullopt;
+    // Where the driver names the columns' tables, they must all be the parsed one.
+    for (const QString& table : tables) {
+        if (!table.isEmpty() && table.compare(simple.tableName, Qt::CaseInsensitive) != 0)
+            return std::nullopt;
+    }
+    return MapLiveTarget(simple, columns, catalogNames(false, simple.table, simple.tableName),
+                         catalogNames(true, simple.table, simple.tableName),
+                         [this](const QString& name) { return quoteIdentifier(name); });
+}
