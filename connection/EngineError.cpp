@@ -23,3 +23,36 @@ EngineError::EngineError(const QString& code, int nativeError, const QString& me
     : EngineError(QList<Entry>{Entry{code, nativeError, message}})
 {
 }
+
+namespace EngineFailure {
+
+EngineError ConnectionLost()
+{
+    return EngineError(
+        QStringLiteral("08003"), 0,
+        QStringLiteral("The connection to the database was lost. Log in again with Change Data Source."));
+}
+
+EngineError Cancelled()
+{
+    return EngineError(QStringLiteral("HY008"), 0, QStringLiteral("The statement was cancelled."));
+}
+
+EngineError ConnectCancelled()
+{
+    return EngineError(QStringLiteral("HY008"), 0,
+                       QStringLiteral("Connecting to the database was cancelled."));
+}
+
+EngineError ConnectTimedOut(qint64 seconds)
+{
+    return EngineError(QStringLiteral("HYT00"), 0,
+                       QStringLiteral("The database server did not answer within %1 seconds.").arg(seconds));
+}
+
+QString NoReasonGiven()
+{
+    return QStringLiteral("The database engine refused the statement without giving a reason.");
+}
+
+} // namespace EngineFailure

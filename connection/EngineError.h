@@ -44,3 +44,17 @@ class WrapperError : public std::runtime_error
 public:
     explicit WrapperError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
+
+/// The failures every driver reports in the same words.
+namespace EngineFailure {
+/// The session is gone (SQLSTATE 08003); the user must log in again.
+EngineError ConnectionLost();
+/// A statement the user stopped before the engine could (HY008).
+EngineError Cancelled();
+/// Connecting stopped by the user (HY008).
+EngineError ConnectCancelled();
+/// No connection within the time allowed (HYT00).
+EngineError ConnectTimedOut(qint64 seconds);
+/// For a refusal that came without any message.
+QString NoReasonGiven();
+} // namespace EngineFailure

@@ -26,11 +26,6 @@ constexpr std::chrono::milliseconds kWaitSlice{20};
 /// Text parameters longer than this are sent as long data types.
 constexpr qsizetype kLongParameter = 4000;
 
-const QString kConnectionLost =
-    QStringLiteral("The connection to the database was lost. Log in again with Change Data Source.");
-const QString kNoMessage =
-    QStringLiteral("The database engine refused the statement without giving a reason.");
-
 /// A connection string value, braced when the driver manager would read it otherwise.
 QString connectValue(const QString& value)
 {
@@ -225,11 +220,11 @@ public:
         if (std::any_of(entries.cbegin(), entries.cend(), [](const EngineError::Entry& e) {
                 return OdbcDiagnostics::IsLostConnection(e.code);
             }))
-            throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
+            throw EngineFailure::ConnectionLost();
         if (entries.isEmpty() && m_driver.m_cancelled.load())
             throw OdbcDiagnostics::Cancelled();
         if (entries.isEmpty())
-            throw EngineError(QStringLiteral("HY000"), 0, kNoMessage);
+            throw EngineError(QStringLiteral("HY000"), 0, EngineFailure::NoReasonGiven());
         throw EngineError(std::move(entries));
     }
     void check(SQLRETURN rc) const
@@ -264,20 +259,12 @@ OdbcDriver::OdbcDriver(const OdbcConnectFacts& facts, const ConnectWatch& watch)
     const auto deadline = std::chrono::steady_clock::now() + watch.timeout;
     std::unique_lock guard(attempt->lock);
     while (!attempt->finished.wait_for(guard, kWaitSlice, [&] { return attempt->done; })) {
-        QString state;
-        QString message;
-        if (watch.cancelRequested()) {
-            state = QStringLiteral("HY008");
-            message = QStringLiteral("Connecting was cancelled");
-        } else if (std::chrono::steady_clock::now() >= deadline) {
-            state = QStringLiteral("HYT00");
-            message = QStringLiteral("Timeout expired: no connection to '%1' within %2 seconds")
-                          .arg(facts.dataSource.section(QLatin1Char(';'), 0, 0))
-                          .arg(watch.timeout.count());
-        }
-        if (!state.isEmpty()) {
+        const bool cancelled = watch.cancelRequested();
+        if (cancelled || std::chrono::steady_clock::now() >= deadline) {
+            // The worker finishes on its own and frees what it made.
             attempt->abandoned = true;
-            throw EngineError(state, 0, message);
+            throw cancelled ? EngineFailure::ConnectCancelled()
+                            : EngineFailure::ConnectTimedOut(watch.timeout.count());
         }
         guard.unlock();
         pacer.waiting(-1);

@@ -41,14 +41,6 @@ constexpr Oid kNumericOid = 1700;
 /// A varchar(n) or char(n) type modifier holds n plus this header size.
 constexpr int kVarHeaderSize = 4;
 
-const QString kConnectionLost =
-    QStringLiteral("The connection to the database was lost. Log in again with Change Data Source.");
-const QString kCancelledState = QStringLiteral("HY008");
-const QString kCancelled = QStringLiteral("The statement was cancelled.");
-const QString kConnectCancelled = QStringLiteral("Connecting to the database was cancelled.");
-const QString kNoReason =
-    QStringLiteral("The database engine refused the statement without giving a reason.");
-
 struct ResultDeleter
 {
     void operator()(PGresult* r) const { PQclear(r); }
@@ -114,7 +106,7 @@ EngineError::Entry entryOf(const PGresult* result, const PGconn* conn)
     if (entry.message.isEmpty())
         entry.message = text(PQerrorMessage(conn));
     if (entry.message.isEmpty())
-        entry.message = kNoReason;
+        entry.message = EngineFailure::NoReasonGiven();
     if (entry.code.isEmpty() && PQstatus(conn) == CONNECTION_BAD)
         entry.code = QStringLiteral("08006");
     return entry;
@@ -306,13 +298,11 @@ void PgDriver::connectWatched(const PgConnectionFacts& facts, const ConnectWatch
             fail(connectionError(m_conn, QStringLiteral("08001")));
         pacer.waiting(-1);
         if (watch.cancelRequested())
-            fail(EngineError(kCancelledState, 0, kConnectCancelled));
+            fail(EngineFailure::ConnectCancelled());
         if (ready > 0)
             state = PQconnectPoll(m_conn);
         else if (Clock::now() >= deadline)
-            fail(EngineError(QStringLiteral("HYT00"), 0,
-                             QStringLiteral("The database server did not answer within %1 seconds.")
-                                 .arg(timeout.count())));
+            fail(EngineFailure::ConnectTimedOut(timeout.count()));
     }
 }
 
@@ -334,7 +324,7 @@ void PgDriver::requestCancel() const
 
 [[noreturn]] void PgDriver::raiseLost() const
 {
-    throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
+    throw EngineFailure::ConnectionLost();
 }
 
 void PgDriver::refuseWhenLost() const
@@ -556,7 +546,7 @@ void PgDriver::collect(Collected& out, bool keepRows) const
     if (error)
         throw EngineError({*error});
     if (dropped)
-        throw EngineError(kCancelledState, 0, kCancelled);
+        throw EngineFailure::Cancelled();
     if (PQstatus(m_conn) == CONNECTION_BAD) {
         const QString message = text(PQerrorMessage(m_conn));
         if (message.isEmpty())

@@ -25,14 +25,8 @@ namespace {
 
 constexpr int kPostgresMoneyType = 790;
 const QString kNoActiveTransaction = QStringLiteral("25P01");
-const QString kConnectionLost =
-    QStringLiteral("The connection to the database was lost. Log in again with Change Data Source.");
 
-const QString kCancelledState = QStringLiteral("HY008");
-const QString kCancelled = QStringLiteral("The statement was cancelled.");
 const QString kEmptyStatement = QStringLiteral("The statement is empty: there is no SQL to execute.");
-const QString kNoMessage =
-    QStringLiteral("The database engine refused the statement without giving a reason.");
 
 QString nextConnectionName()
 {
@@ -93,7 +87,7 @@ EngineError engineError(const QSqlError& error, bool odbc, const QString& sql = 
     entry.message = messageOf(error);
     // PostgreSQL refuses an empty statement without a word; a box must still say why.
     if (entry.message.isEmpty())
-        entry.message = sql.trimmed().isEmpty() ? kEmptyStatement : kNoMessage;
+        entry.message = sql.trimmed().isEmpty() ? kEmptyStatement : EngineFailure::NoReasonGiven();
     // QODBC reports the native error number; other drivers a state code such as SQLSTATE.
     if (odbc)
         entry.nativeError = error.nativeErrorCode().toInt();
@@ -219,14 +213,14 @@ void QtSqlDriver::raise(const QSqlQuery& query) const
     // A driver that found its session gone closes the connection, and later statements fail
     // without any message of their own.
     if (!m_db.isOpen() && messageOf(query.lastError()).isEmpty())
-        throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
+        throw EngineFailure::ConnectionLost();
     if (m_isOdbc) {
         QList<EngineError::Entry> entries = odbcDiagnostics(query);
         // The driver keeps the broken session and names it only in its own words and states.
         if (std::any_of(entries.cbegin(), entries.cend(), [](const EngineError::Entry& e) {
                 return OdbcDiagnostics::IsLostConnection(e.code);
             }))
-            throw EngineError(QStringLiteral("08003"), 0, kConnectionLost);
+            throw EngineFailure::ConnectionLost();
         entries.removeIf([](const EngineError::Entry& e) { return e.message.isEmpty(); });
         if (!entries.isEmpty())
             throw EngineError(std::move(entries));
@@ -277,7 +271,7 @@ FetchedResult QtSqlDriver::fetchFrom(QSqlQuery& query, const QString& sql, bool 
         rows.finishRow();
         pacer.row(++fetched);
         if (m_cancelled.load(std::memory_order_relaxed))
-            throw EngineError(kCancelledState, 0, kCancelled);
+            throw EngineFailure::Cancelled();
     }
     if (query.lastError().type() != QSqlError::NoError)
         raise(query);
