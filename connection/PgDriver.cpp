@@ -345,9 +345,7 @@ QString PgDriver::bindableText(const QString& sql, const QList<ParameterMarker>&
 
 QString PgDriver::quoteIdentifier(const QString& name) const
 {
-    QString inner = name;
-    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + inner + QLatin1Char('"');
+    return DoubleQuotedSqlName(name);
 }
 
 QString PgDriver::nameForSql(const QString& name) const

@@ -239,3 +239,10 @@ bool IsBareSqlName(QStringView name, bool foldsToLower)
     }
     return true;
 }
+
+QString DoubleQuotedSqlName(const QString& name)
+{
+    QString inner = name;
+    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}

@@ -63,3 +63,5 @@ bool IsEmptySql(QStringView sql);
 /// With foldsToLower the engine reads bare names in lower case, so upper-case letters need quotes.
 /// A name holding "(" is an expression's own text (count(*)) and reads as itself.
 bool IsBareSqlName(QStringView name, bool foldsToLower);
+/// The name as a standard quoted identifier: in double quotes, its own double quotes doubled.
+QString DoubleQuotedSqlName(const QString& name);

@@ -141,9 +141,7 @@ QString SqliteDriver::bindableText(const QString& sql, const QList<ParameterMark
 
 QString SqliteDriver::quoteIdentifier(const QString& name) const
 {
-    QString inner = name;
-    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + inner + QLatin1Char('"');
+    return DoubleQuotedSqlName(name);
 }
 
 QString SqliteDriver::nameForSql(const QString& name) const

@@ -7,6 +7,7 @@
 #include "connection/OdbcDriver.h"
 #include "connection/Query.h"
 #include "support/PgServer.h"
+#include "support/PgTest.h"
 #include "support/TestDataSource.h"
 #include "support/TestHome.h"
 
@@ -57,7 +58,7 @@ private:
     bool m_listening = false;
 };
 
-class OdbcPostgres : public IsolatedTest
+class OdbcPostgres : public PgTest
 {
 protected:
     void SetUp() override
@@ -66,20 +67,8 @@ protected:
         pg.writeOdbcDsn(QStringLiteral("PG DSN"));
     }
 
-    void login()
-    {
-        connection.setName(QStringLiteral("PG DSN"));
-        connection.clearParams();
-        connection.addParam(QStringLiteral("USER NAME=") + pg.user());
-        connection.addParam(QStringLiteral("PASSWORD=") + pg.password());
-        connection.connect();
-    }
-
-    void run(const QString& sql)
-    {
-        query.setSql({sql});
-        query.open();
-    }
+    using PgTest::login;
+    void login() { login(QStringLiteral("PG DSN")); }
 
     /// The driver library the server's DSN names.
     QString driverLibrary() const
@@ -93,10 +82,6 @@ protected:
                                       QRegularExpression::MultilineOption);
         return line.match(QString::fromUtf8(file.readAll())).captured(1).trimmed();
     }
-
-    PgServer& pg = PgServer::instance();
-    Connection connection;
-    Query query{connection};
 };
 
 TEST_F(OdbcPostgres, ValuesKeepTheirTypesAndTexts)

@@ -9,6 +9,7 @@
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "support/PgServer.h"
+#include "support/PgTest.h"
 #include "support/TestHome.h"
 
 #include <QFile>
@@ -32,7 +33,7 @@ qint64 millisecondsSince(Clock::time_point start)
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-class PgDriverTest : public IsolatedTest
+class PgDriverTest : public PgTest
 {
 protected:
     void SetUp() override
@@ -49,20 +50,8 @@ protected:
         ASSERT_TRUE(AliasFile::Write(DataSources::AliasFilePath(), alias));
     }
 
-    void login(const QString& name = QStringLiteral("PG"))
-    {
-        connection.setName(name);
-        connection.clearParams();
-        connection.addParam(QStringLiteral("USER NAME=") + pg.user());
-        connection.addParam(QStringLiteral("PASSWORD=") + pg.password());
-        connection.connect();
-    }
-
-    void run(const QString& sql)
-    {
-        query.setSql({sql});
-        query.open();
-    }
+    using PgTest::login;
+    void login() { login(QStringLiteral("PG")); }
 
     /// The error the statement raises; fails the test when it raises none.
     EngineError::Entry errorOf(const QString& sql)
@@ -77,10 +66,6 @@ protected:
         ADD_FAILURE() << "no error from " << sql.toStdString();
         return {};
     }
-
-    PgServer& pg = PgServer::instance();
-    Connection connection;
-    Query query{connection};
 };
 
 TEST_F(PgDriverTest, ValuesNullsBytesAndTextReachTheStoreAsTheServerMeansThem)

@@ -4,6 +4,7 @@
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "support/PgServer.h"
+#include "support/PgTest.h"
 #include "support/TestHome.h"
 
 #include <QDate>
@@ -28,7 +29,7 @@ INSERT INTO nokey VALUES ('a');
 CREATE VIEW item_view AS SELECT * FROM items;
 )sql";
 
-class Postgres : public IsolatedTest
+class Postgres : public PgTest
 {
 protected:
     void SetUp() override
@@ -38,25 +39,6 @@ protected:
         pg.writeAlias(QStringLiteral("PG"));
         pg.writeOdbcDsn(QStringLiteral("PG DSN"));
     }
-
-    void login(const QString& name, const QString& user, const QString& password)
-    {
-        connection.setName(name);
-        connection.clearParams();
-        connection.addParam(QStringLiteral("USER NAME=") + user);
-        connection.addParam(QStringLiteral("PASSWORD=") + password);
-        connection.connect();
-    }
-
-    void run(const QString& sql)
-    {
-        query.setSql({sql});
-        query.open();
-    }
-
-    PgServer& pg = PgServer::instance();
-    Connection connection;
-    Query query{connection};
 };
 
 TEST_F(Postgres, WrongPasswordsAndUnknownUsersFailOnBothRoads)
