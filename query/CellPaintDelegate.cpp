@@ -19,7 +19,8 @@ void CellPaintDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 void CellPaintDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
-    if (!index.data(ResultGridModel::NullRole).toBool())
+    // Only an empty cell can be a NULL: the others cost no second look at the model.
+    if (!option->text.isEmpty() || !index.data(ResultGridModel::NullRole).toBool())
         return;
     option->text = kNullMarker;
     option->features |= QStyleOptionViewItem::HasDisplay;
