@@ -15,6 +15,7 @@
 #include "platform/AppContext.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -361,6 +362,33 @@ TEST_F(PrintQueryResultTest, AnEngineFailureOnTheRerunIsReportedAndNothingPrinte
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Plain);
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("SQL Error in Print module"));
+    EXPECT_TRUE(printouts().isEmpty());
+}
+
+TEST_F(PrintQueryResultTest, ALongRerunShowsTheProgressWindowAndCancelPrintsNothing)
+{
+    // Quick when the grid opened it; counting to a billion by the time the report runs it again.
+    exec(QStringLiteral("CREATE TABLE LIM (N INTEGER)"));
+    exec(QStringLiteral("INSERT INTO LIM VALUES (2)"));
+    openGrid(QStringLiteral("WITH RECURSIVE C(K) AS (SELECT 1 UNION ALL SELECT K + 1 FROM C WHERE K < "
+                            "(SELECT N FROM LIM)) SELECT count(*) AS TOTAL FROM C"));
+    exec(QStringLiteral("UPDATE LIM SET N = 1000000000"));
+    bool cancelled = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"FRM_Progress" && w->isVisible() && !cancelled) {
+                cancelled = true;
+                w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"))->click();
+            }
+        }
+    });
+    poll.start(20);
+    confirmOptions();
+    desktop.expectBox(BoxKind::Plain, QStringLiteral("SQL Error in Print module"), BoxAnswer::Ok);
+    printWithoutFile();
+    EXPECT_TRUE(cancelled) << "no progress window";
+    EXPECT_EQ(desktop.boxes.size(), 1);
     EXPECT_TRUE(printouts().isEmpty());
 }
 

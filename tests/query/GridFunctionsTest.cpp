@@ -413,6 +413,39 @@ TEST_F(GridFunctionsTest, SortTheEngineRefusesShowsItsErrorAndKeepsTheResult)
     EXPECT_EQ(history(), QStringLiteral("||||"));
 }
 
+TEST_F(GridFunctionsTest, ALongSortShowsTheProgressWindowAndCancelKeepsTheResult)
+{
+    // The same statement turns slow once the limit it counts to is raised: the first open is
+    // quick, the re-sorted run counts to a billion.
+    file->exec(QStringLiteral("CREATE TABLE LIM (N INTEGER); INSERT INTO LIM VALUES (3);"));
+    prepare(QStringLiteral(
+        "SELECT NAME, (WITH RECURSIVE C(K) AS (SELECT 1 UNION ALL SELECT K + 1 FROM C "
+        "WHERE K < (SELECT N FROM LIM)) SELECT count(*) FROM C) AS TOTAL FROM P WHERE ID < 4"));
+    ASSERT_EQ(query().recordCount(), 3);
+    const QStringList before = query().sql();
+    file->exec(QStringLiteral("UPDATE LIM SET N = 1000000000"));
+
+    bool cancelled = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"FRM_Progress" && w->isVisible() && !cancelled) {
+                cancelled = true;
+                w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"))->click();
+            }
+        }
+    });
+    poll.start(20);
+    func->CBX_SortBy->setCurrentIndex(0);
+    desktop.expectBox(BoxKind::Error, QStringLiteral("interrupted"), BoxAnswer::Ok);
+    func->BBN_OkClick();
+    EXPECT_TRUE(cancelled) << "no progress window";
+    ASSERT_TRUE(query().isActive());
+    EXPECT_EQ(query().sql(), before);
+    EXPECT_EQ(window->gridModel().rowCount(), 3);
+    EXPECT_EQ(query().valueText(0, query().findField(QStringLiteral("TOTAL"))), QStringLiteral("3"));
+}
+
 TEST_F(GridFunctionsTest, SortKeepsEveryParameterValue)
 {
     QStringList markers;
