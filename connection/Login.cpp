@@ -149,6 +149,7 @@ void TFRM_Login::BBN_OkClick()
         // Closed first: a failed attempt leaves no connection open, whatever was open before.
         DBS_QueryTool->disconnect();
         bool connected = false;
+        bool cancelled = false;
         QString reason;
         {
             const BusyCursor busy(m_ctx.desktop);
@@ -158,17 +159,27 @@ void TFRM_Login::BBN_OkClick()
             DBS_QueryTool->addParam(QStringLiteral("PASSWORD=") + EDT_Password->text());
             try {
                 const WatchedCall watch(*DBS_QueryTool, this, QStringLiteral("Connecting to ") + dataSource);
-                DBS_QueryTool->connect();
+                try {
+                    DBS_QueryTool->connect();
+                } catch (const std::exception&) {
+                    cancelled = watch.cancelled();
+                    throw;
+                }
                 connected = true;
             } catch (const std::exception& failure) {
-                // Every failure counts as a failed attempt; the engine says why below the fixed text.
+                // Every failure but the user's cancel counts as a failed attempt; the engine says why
+                // below the fixed text.
                 reason = LoginFailureReason(failure, EDT_Password->text());
             }
         }
-        if (connected)
+        if (connected) {
             loginSucceeded(dataSource);
-        else
+        } else if (cancelled) {
+            // The user stopped it: not a failed attempt, and the dialog stays for another try.
+            EDT_Password->setFocus();
+        } else {
             failedAttempt(reason);
+        }
     });
 }
 

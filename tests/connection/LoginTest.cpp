@@ -8,17 +8,21 @@
 #include "settings/SettingsStore.h"
 #include "support/GuiTest.h"
 #include "support/PgServer.h"
+#include "support/SilentServer.h"
 #include "support/TestDataSource.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -410,6 +414,50 @@ TEST_F(LoginTest, TheBoxSaysWhyTheServerCannotBeUsed)
     EXPECT_TRUE(ctx.connection->isConnected());
     EXPECT_TRUE(main().isVisible());
     EXPECT_FALSE(desktop.ended);
+}
+
+TEST_F(LoginTest, ConnectingCanBeCancelledAndCountsAsNoAttempt)
+{
+    // A server that hangs: the progress window comes up and its Cancel stops the connect.
+    SilentServer silent;
+    ASSERT_GT(silent.port(), 0);
+    AliasFile::Alias hanging;
+    hanging.name = QStringLiteral("HANGING");
+    hanging.driver = QStringLiteral("POSTGRESQL");
+    hanging.database = QStringLiteral("any");
+    hanging.host = QStringLiteral("127.0.0.1");
+    hanging.port = silent.port();
+    WriteTestAlias(hanging, QString());
+    SettingsStore().WriteNumber(Schema::Section::General, Schema::General::MaximumLoginRetries, 1);
+    start();
+
+    QString title;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"FRM_Progress" && w->isVisible() && title.isEmpty()) {
+                title = w->windowTitle();
+                w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"))->click();
+            }
+        }
+    });
+    poll.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    logIn(QStringLiteral("HANGING"), QStringLiteral("scott"), QStringLiteral("secret"));
+    poll.stop();
+    EXPECT_EQ(title, QStringLiteral("Connecting to HANGING"));
+    EXPECT_LT(clock.elapsed(), 5000);
+    // With one attempt allowed a failure would have ended the program; a cancel does not.
+    EXPECT_TRUE(desktop.boxes.empty());
+    EXPECT_FALSE(desktop.ended);
+    EXPECT_TRUE(login().isVisible());
+    EXPECT_FALSE(ctx.connection->isConnected());
+    EXPECT_EQ(ctx.facts.LoginAttempt, 1);
+
+    logIn(QStringLiteral("Sample"), QStringLiteral("scott"), QStringLiteral("tiger"));
+    EXPECT_TRUE(ctx.connection->isConnected());
+    EXPECT_TRUE(main().isVisible());
 }
 
 } // namespace

@@ -10,16 +10,12 @@
 #include "connection/Query.h"
 #include "support/PgServer.h"
 #include "support/PgTest.h"
+#include "support/SilentServer.h"
 #include "support/TestHome.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -222,29 +218,6 @@ TEST_F(PgDriverTest, ACancelFromAnotherThreadStopsAFetchAndLeavesNoHalfResult)
     run(QStringLiteral("SELECT count(*) FROM generate_series(1, 1000)"));
     EXPECT_EQ(query.valueText(0, 0), QStringLiteral("1000"));
 }
-
-/// A TCP port that accepts connections and never says a word.
-class SilentServer
-{
-public:
-    SilentServer()
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(m_fd, 4) == 0 &&
-            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            m_port = ntohs(address.sin_port);
-    }
-    ~SilentServer() { ::close(m_fd); }
-    int port() const { return m_port; }
-
-private:
-    int m_fd = -1;
-    int m_port = 0;
-};
 
 TEST_F(PgDriverTest, ConnectingToASilentServerTimesOutOrIsCancelled)
 {
