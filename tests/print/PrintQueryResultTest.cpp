@@ -9,6 +9,7 @@
 #include "settings/SettingsStore.h"
 #include "support/GuiApp.h"
 #include "support/GuiTest.h"
+#include "support/ProgressCanceller.h"
 
 #include "connection/Connection.h"
 #include "connection/Query.h"
@@ -373,21 +374,11 @@ TEST_F(PrintQueryResultTest, ALongRerunShowsTheProgressWindowAndCancelPrintsNoth
     openGrid(QStringLiteral("WITH RECURSIVE C(K) AS (SELECT 1 UNION ALL SELECT K + 1 FROM C WHERE K < "
                             "(SELECT N FROM LIM)) SELECT count(*) AS TOTAL FROM C"));
     exec(QStringLiteral("UPDATE LIM SET N = 1000000000"));
-    bool cancelled = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == u"FRM_Progress" && w->isVisible() && !cancelled) {
-                cancelled = true;
-                w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"))->click();
-            }
-        }
-    });
-    poll.start(20);
+    const ProgressCanceller canceller;
     confirmOptions();
     desktop.expectBox(BoxKind::Plain, QStringLiteral("SQL Error in Print module"), BoxAnswer::Ok);
     printWithoutFile();
-    EXPECT_TRUE(cancelled) << "no progress window";
+    EXPECT_TRUE(canceller.cancelled()) << "no progress window";
     EXPECT_EQ(desktop.boxes.size(), 1);
     EXPECT_TRUE(printouts().isEmpty());
 }

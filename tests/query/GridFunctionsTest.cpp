@@ -12,6 +12,7 @@
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 #include "support/PgServer.h"
+#include "support/ProgressCanceller.h"
 #include "support/SqliteFile.h"
 
 #include <QApplication>
@@ -425,21 +426,11 @@ TEST_F(GridFunctionsTest, ALongSortShowsTheProgressWindowAndCancelKeepsTheResult
     const QStringList before = query().sql();
     file->exec(QStringLiteral("UPDATE LIM SET N = 1000000000"));
 
-    bool cancelled = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == u"FRM_Progress" && w->isVisible() && !cancelled) {
-                cancelled = true;
-                w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"))->click();
-            }
-        }
-    });
-    poll.start(20);
+    const ProgressCanceller canceller;
     func->CBX_SortBy->setCurrentIndex(0);
     desktop.expectBox(BoxKind::Error, QStringLiteral("interrupted"), BoxAnswer::Ok);
     func->BBN_OkClick();
-    EXPECT_TRUE(cancelled) << "no progress window";
+    EXPECT_TRUE(canceller.cancelled()) << "no progress window";
     ASSERT_TRUE(query().isActive());
     EXPECT_EQ(query().sql(), before);
     EXPECT_EQ(window->gridModel().rowCount(), 3);
