@@ -11,32 +11,47 @@
 
 namespace {
 
-/// The driver manager's data source names: user DSNs, then system DSNs.
-QStringList odbcDataSourceNames()
+/// A data source of the driver manager and the driver it names.
+struct OdbcSource
 {
-    QStringList names;
+    QString name;
+    QString driver;
+};
+
+/// The driver manager's data sources: user DSNs, then system DSNs.
+QList<OdbcSource> odbcDataSources()
+{
+    QList<OdbcSource> sources;
     SQLHENV env = SQL_NULL_HENV;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
-        return names;
+        return sources;
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     for (const SQLUSMALLINT first :
          {SQLUSMALLINT(SQL_FETCH_FIRST_USER), SQLUSMALLINT(SQL_FETCH_FIRST_SYSTEM)}) {
         SQLUSMALLINT direction = first;
         for (;;) {
             SQLCHAR name[SQL_MAX_DSN_LENGTH * 4 + 1] = {};
-            SQLCHAR description[512] = {};
+            SQLCHAR driver[1024] = {};
             SQLSMALLINT nameLength = 0;
-            SQLSMALLINT descriptionLength = 0;
-            const SQLRETURN rc =
-                SQLDataSources(env, direction, name, SQLSMALLINT(sizeof name), &nameLength, description,
-                               SQLSMALLINT(sizeof description), &descriptionLength);
+            SQLSMALLINT driverLength = 0;
+            const SQLRETURN rc = SQLDataSources(env, direction, name, SQLSMALLINT(sizeof name), &nameLength,
+                                                driver, SQLSMALLINT(sizeof driver), &driverLength);
             if (!SQL_SUCCEEDED(rc))
                 break;
-            names.append(QString::fromUtf8(reinterpret_cast<const char*>(name)));
+            sources.append({QString::fromUtf8(reinterpret_cast<const char*>(name)),
+                            QString::fromUtf8(reinterpret_cast<const char*>(driver))});
             direction = SQL_FETCH_NEXT;
         }
     }
     SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return sources;
+}
+
+QStringList odbcDataSourceNames()
+{
+    QStringList names;
+    for (const OdbcSource& source : odbcDataSources())
+        names.append(source.name);
     return names;
 }
 
@@ -45,6 +60,17 @@ QStringList odbcDataSourceNames()
 QStringList DataSources::OdbcNames()
 {
     return odbcDataSourceNames();
+}
+
+QString DataSources::OdbcDriverOf(const QString& dsn)
+{
+    if (dsn.isEmpty())
+        return QString();
+    for (const OdbcSource& source : odbcDataSources()) {
+        if (source.name.compare(dsn, Qt::CaseInsensitive) == 0)
+            return source.driver;
+    }
+    return QString();
 }
 
 QStringList DataSources::List(const QStringList& connectionNames)

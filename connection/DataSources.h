@@ -15,6 +15,9 @@ QStringList List(const QStringList& connectionNames);
 
 /// The driver manager's data source names (user DSNs, then system DSNs).
 QStringList OdbcNames();
+/// The driver the DSN of this name (without regard to case) names: an odbcinst.ini name or a
+/// library path; empty when there is no such DSN.
+QString OdbcDriverOf(const QString& dsn);
 
 /// The alias file: VEMRA/datasources.ini in the user's configuration folder.
 QString AliasFilePath();

@@ -1,5 +1,6 @@
 #include "connection/OdbcDriver.h"
 
+#include "connection/DataSources.h"
 #include "connection/EngineError.h"
 #include "connection/FieldValue.h"
 #include "connection/OdbcDiagnostics.h"
@@ -36,26 +37,6 @@ QString connectValue(const QString& value)
     QString inner = value;
     inner.replace(QLatin1Char('}'), QStringLiteral("}}"));
     return QLatin1Char('{') + inner + QLatin1Char('}');
-}
-
-/// The driver a DSN names (a library path or an odbcinst.ini name), empty when not a DSN.
-QString driverOfDataSource(SQLHENV env, const QString& dsn)
-{
-    if (dsn.isEmpty())
-        return QString();
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    for (;;) {
-        SQLCHAR name[SQL_MAX_DSN_LENGTH * 4 + 1] = {};
-        SQLCHAR driver[1024] = {};
-        SQLSMALLINT nameLength = 0;
-        SQLSMALLINT driverLength = 0;
-        if (!SQL_SUCCEEDED(SQLDataSources(env, direction, name, SQLSMALLINT(sizeof name), &nameLength, driver,
-                                          SQLSMALLINT(sizeof driver), &driverLength)))
-            return QString();
-        if (QString::fromUtf8(reinterpret_cast<const char*>(name)).compare(dsn, Qt::CaseInsensitive) == 0)
-            return QString::fromUtf8(reinterpret_cast<const char*>(driver));
-        direction = SQL_FETCH_NEXT;
-    }
 }
 
 /// The value of a keyword of a connection string, without its braces; empty when absent.
@@ -148,8 +129,8 @@ struct ConnectAttempt
                   SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, s.env, &s.dbc));
         QString text = connectString;
         if (ok) {
-            driver = driverOfDataSource(s.env,
-                                        dataSource.isEmpty() ? connectKey(connectString, "DSN") : dataSource);
+            driver = DataSources::OdbcDriverOf(dataSource.isEmpty() ? connectKey(connectString, "DSN")
+                                                                    : dataSource);
             if (driver.isEmpty())
                 driver = connectKey(connectString, "DRIVER");
             // psqlODBC would otherwise hold the whole result in its own cache before the first row.

@@ -2,6 +2,7 @@
 // text across block boundaries, diagnostics, cancelling statements and connecting.
 
 #include "connection/Connection.h"
+#include "connection/DataSources.h"
 #include "connection/DatabaseDriver.h"
 #include "connection/EngineError.h"
 #include "connection/OdbcDriver.h"
@@ -283,6 +284,27 @@ TEST_F(OdbcPostgres, ConnectingToAServerThatNeverAnswersCanBeCancelledOrTimeOut)
         EXPECT_EQ(e.entries()[0].code, QStringLiteral("HYT00"));
     }
     EXPECT_GE(waits, 5);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OdbcPostgres, PsqlOdbcStreamsThroughAServerCursorInsteadOfCachingTheResult)
+{
+    // The DSN names psqlODBC, so the driver is told to fetch through a cursor: the server sees
+    // the statement declared and fetched in blocks, not run whole.
+    EXPECT_FALSE(DataSources::OdbcDriverOf(QStringLiteral("pg dsn")).isEmpty());
+    login();
+    run(QStringLiteral("SELECT g FROM generate_series(1, 50000) g"));
+    ASSERT_EQ(query.recordCount(), 50000);
+    const QString seen = pg.psql(QStringLiteral("SELECT query FROM pg_stat_activity WHERE datname = "
+                                                "current_database() AND pid <> pg_backend_pid()"),
+                                 true);
+    EXPECT_TRUE(seen.contains(QStringLiteral("fetch"), Qt::CaseInsensitive) ||
+                seen.contains(QStringLiteral("close"), Qt::CaseInsensitive) ||
+                seen.contains(QStringLiteral("cursor"), Qt::CaseInsensitive))
+        << seen.toStdString();
 }
 
 } // namespace
