@@ -37,6 +37,8 @@ configure_and_build() {
   local launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR="$ROOT"
+  # Worktrees and clones at other paths share the cache: debug info keeps relative paths.
+  export CCACHE_NOHASHDIR=1
   # Configured every time, so that a kept build folder takes the options given now.
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
