@@ -24,6 +24,16 @@ EngineError::EngineError(const QString& code, int nativeError, const QString& me
 {
 }
 
+ResultTooLarge::ResultTooLarge(qint64 rowsFetched)
+    : EngineError(QStringLiteral("HY001"), 0,
+                  QStringLiteral("The result did not fit in memory after %1 rows. The rows fetched were "
+                                 "let go; narrow the statement (a WHERE clause, fewer columns) and run it "
+                                 "again.")
+                      .arg(rowsFetched)),
+      m_rowsFetched(rowsFetched)
+{
+}
+
 namespace EngineFailure {
 
 EngineError ConnectionLost()

@@ -38,6 +38,18 @@ private:
     QList<Entry> m_entries;
 };
 
+/// A result whose rows did not fit in memory. The rows fetched were let go and the connection
+/// stays usable; running the statement again would only fail again, so no second attempt is made.
+class ResultTooLarge final : public EngineError
+{
+public:
+    explicit ResultTooLarge(qint64 rowsFetched);
+    qint64 rowsFetched() const { return m_rowsFetched; }
+
+private:
+    qint64 m_rowsFetched;
+};
+
 /// A failure of the engine wrapper itself, such as "No value for parameter 'X'": no entries.
 class WrapperError : public std::runtime_error
 {

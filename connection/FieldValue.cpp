@@ -183,3 +183,17 @@ QByteArray FieldValue::Text(const QVariant& value)
     }
     return value.toString().toUtf8();
 }
+
+QByteArray FieldValue::BinaryText(std::string_view bytes)
+{
+    return QByteArrayLiteral("\\x") +
+           QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())).toHex();
+}
+
+QString FieldValue::BinaryPreview(std::string_view bytes)
+{
+    if (bytes.size() <= std::size_t(kBinaryPreviewBytes))
+        return QString::fromLatin1(BinaryText(bytes));
+    return QString::fromLatin1(BinaryText(bytes.substr(0, kBinaryPreviewBytes))) +
+           QStringLiteral("\u2026 (%1 bytes)").arg(bytes.size());
+}

@@ -28,4 +28,15 @@ QVariant Typed(FieldType type, std::string_view text);
 /// The text the store keeps for a value (ISO dates, shortest round-trip numbers).
 QByteArray Text(const QVariant& value);
 
+/// Bytes of a preview before it is cut.
+constexpr int kBinaryPreviewBytes = 16;
+
+/// Binary bytes as psql writes bytea: "\x" and two lowercase hex digits per byte ("\x" alone for
+/// none), a text that loads back as the same bytes.
+QByteArray BinaryText(std::string_view bytes);
+
+/// The start of BinaryText for a grid cell: longer values are cut after kBinaryPreviewBytes
+/// bytes, marked with an ellipsis and their size in bytes.
+QString BinaryPreview(std::string_view bytes);
+
 } // namespace FieldValue

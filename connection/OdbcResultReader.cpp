@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -137,9 +138,14 @@ FetchedResult OdbcResultReader::read(QStringList* tables, const std::atomic<bool
             break;
         m_check(rc);
         for (SQLULEN r = 0; r < fetched; ++r) {
-            for (std::size_t c = 0; c < m_columns.size(); ++c)
-                bound ? store(rows, int(c), r) : storeWhole(rows, int(c), r);
-            rows.finishRow();
+            try {
+                for (std::size_t c = 0; c < m_columns.size(); ++c)
+                    bound ? store(rows, int(c), r) : storeWhole(rows, int(c), r);
+                rows.finishRow();
+            } catch (const std::bad_alloc&) {
+                result.rows.reset();
+                throw ResultTooLarge(total + qint64(r));
+            }
         }
         total += qint64(fetched);
         rowsSoFar.store(total, std::memory_order_relaxed);

@@ -13,6 +13,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -489,6 +491,8 @@ void PgDriver::collect(Collected& out, bool keepRows) const
     std::optional<EngineError::Entry> error;
     bool inRowSet = false;
     bool dropped = false;
+    // The rows held when the store could not grow; the rest are read and dropped.
+    std::optional<qint64> tooLarge;
     std::string bytes;
     for (;;) {
         awaitResult(out.fetched > 0 ? out.fetched : -1);
@@ -499,11 +503,17 @@ void PgDriver::collect(Collected& out, bool keepRows) const
         switch (PQresultStatus(r)) {
         case PGRES_SINGLE_TUPLE:
         case PGRES_TUPLES_OK: {
-            if (!inRowSet && keepRows && !error && !dropped)
+            if (!inRowSet && keepRows && !error && !dropped && !tooLarge)
                 describe(r, out);
             inRowSet = true;
-            if (out.rows && keepRows && !error && !dropped) {
-                appendRows(r, out, bytes);
+            if (out.rows && keepRows && !error && !dropped && !tooLarge) {
+                try {
+                    appendRows(r, out, bytes);
+                } catch (const std::bad_alloc&) {
+                    tooLarge = out.fetched;
+                    out.rows.reset();
+                    bytes = std::string();
+                }
                 // Rows already on their way are read and dropped, so the connection stays usable.
                 if (m_cancelled.load(std::memory_order_relaxed)) {
                     dropped = true;
@@ -541,6 +551,8 @@ void PgDriver::collect(Collected& out, bool keepRows) const
         if (PQstatus(m_conn) == CONNECTION_BAD)
             break;
     }
+    if (tooLarge && PQstatus(m_conn) != CONNECTION_BAD)
+        throw ResultTooLarge(*tooLarge);
     if (error)
         throw EngineError({*error});
     if (dropped)

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 
 namespace {
 
@@ -259,16 +260,22 @@ FetchedResult QtSqlDriver::fetchFrom(QSqlQuery& query, const QString& sql, bool 
     ProgressPacer pacer(m_progress);
     qint64 fetched = 0;
     while (query.next()) {
-        for (int c = 0; c < columns; ++c) {
-            const QVariant value = query.value(c);
-            if (value.isNull()) {
-                rows.appendNull(c);
-            } else {
-                const QByteArray text = FieldValue::Text(value);
-                rows.appendCell(c, text.constData(), std::size_t(text.size()));
+        try {
+            for (int c = 0; c < columns; ++c) {
+                const QVariant value = query.value(c);
+                if (value.isNull()) {
+                    rows.appendNull(c);
+                } else {
+                    const QByteArray text = FieldValue::Text(value);
+                    rows.appendCell(c, text.constData(), std::size_t(text.size()));
+                }
             }
+            rows.finishRow();
+        } catch (const std::bad_alloc&) {
+            result.rows.reset();
+            query.finish();
+            throw ResultTooLarge(fetched);
         }
-        rows.finishRow();
         pacer.row(++fetched);
         if (m_cancelled.load(std::memory_order_relaxed))
             throw EngineFailure::Cancelled();

@@ -563,9 +563,9 @@ QString Query::valueText(int record, int position) const
 {
     if (isNull(record, position))
         return QString();
-    if (field(position).type == FieldType::Blob)
-        return QStringLiteral("(BLOB)");
     const std::string_view bytes = valueBytes(record, position);
+    if (field(position).type == FieldType::Blob)
+        return FieldValue::BinaryPreview(bytes);
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 

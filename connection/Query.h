@@ -122,6 +122,8 @@ public:
     bool isNull(int record, int position) const;
     /// The value's UTF-8 bytes, valid until the store changes; empty for NULL.
     std::string_view valueBytes(int record, int position) const;
+    /// The value as the grid shows it: empty for NULL, a binary value as its hex preview
+    /// (FieldValue::BinaryPreview), which is never its value and so never to be edited.
     QString valueText(int record, int position) const;
     /// The value as a typed QVariant (QVariant() for NULL); text that does not parse as the
     /// field's type comes back as QString.

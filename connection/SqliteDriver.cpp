@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QSet>
 
+#include <new>
+
 #include <sqlite3.h>
 
 namespace {
@@ -232,17 +234,22 @@ FetchedResult SqliteDriver::fetchPrepared(sqlite3_stmt* s, bool wantLive) const
             }
         }
     }
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(s)) {
-        for (int c = 0; c < columns; ++c) {
-            const unsigned char* cell = sqlite3_column_text(s, c);
-            if (cell)
-                rows.appendCell(c, reinterpret_cast<const char*>(cell),
-                                std::size_t(sqlite3_column_bytes(s, c)));
-            else
-                rows.appendNull(c);
+    try {
+        for (; rc == SQLITE_ROW; rc = sqlite3_step(s)) {
+            for (int c = 0; c < columns; ++c) {
+                const unsigned char* cell = sqlite3_column_text(s, c);
+                if (cell)
+                    rows.appendCell(c, reinterpret_cast<const char*>(cell),
+                                    std::size_t(sqlite3_column_bytes(s, c)));
+                else
+                    rows.appendNull(c);
+            }
+            rows.finishRow();
+            m_rowsSoFar = ++fetched;
         }
-        rows.finishRow();
-        m_rowsSoFar = ++fetched;
+    } catch (const std::bad_alloc&) {
+        result.rows.reset();
+        throw ResultTooLarge(fetched);
     }
     if (rc != SQLITE_DONE)
         raise();

@@ -1,5 +1,6 @@
 #include "query/RecordSearch.h"
 
+#include "connection/FieldValue.h"
 #include "connection/Query.h"
 
 #include <string_view>
@@ -22,9 +23,19 @@ int SearchRecords(Query& query, const SearchRequest& request)
     const QByteArray needleBytes = request.text.toUtf8();
     const std::string_view needle(needleBytes.constData(), size_t(needleBytes.size()));
     const QList<int>& positions = request.positions;
+    // A binary value's text is its hex, as copy and export write it.
+    QList<bool> binary;
+    for (int position : positions)
+        binary.append(query.field(position).type == FieldType::Blob);
+    QByteArray hex;
     for (int record = start; record != stop; record += step) {
-        for (int position : positions) {
-            const std::string_view value = query.valueBytes(record, position);
+        for (qsizetype k = 0; k < positions.size(); ++k) {
+            const int position = positions[k];
+            std::string_view value = query.valueBytes(record, position);
+            if (binary[k] && !query.isNull(record, position)) {
+                hex = FieldValue::BinaryText(value);
+                value = std::string_view(hex.constData(), std::size_t(hex.size()));
+            }
             const bool match =
                 request.wholeWordsOnly ? value == needle : value.find(needle) != std::string_view::npos;
             if (match) {

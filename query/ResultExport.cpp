@@ -1,6 +1,7 @@
 #include "query/ResultExport.h"
 
 #include "connection/Field.h"
+#include "connection/FieldValue.h"
 #include "connection/Query.h"
 
 #include <QIODevice>
@@ -57,14 +58,15 @@ void AppendField(std::string& out, std::string_view value, const QuoteSet& speci
     out.push_back('"');
 }
 
-/// One cell's text as the grid shows it, NULL as nothing; scratch holds text made for a BLOB.
+/// One cell's text: the stored text, NULL as nothing, binary bytes as "\x" and hex (all of them,
+/// so that the text loads back); scratch holds the text made for a binary value.
 std::string_view CellBytes(const Query& query, int record, const ExportColumn& column, bool blob,
                            QByteArray& scratch)
 {
     if (query.isNull(record, column.position))
         return {};
     if (blob) {
-        scratch = query.valueText(record, column.position).toUtf8();
+        scratch = FieldValue::BinaryText(query.valueBytes(record, column.position));
         return {scratch.constData(), std::size_t(scratch.size())};
     }
     return query.valueBytes(record, column.position);

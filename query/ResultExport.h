@@ -30,7 +30,8 @@ enum class ExportOutcome
 /// Writes every record of an open result as CSV (RFC 4180): a header line of the titles, then
 /// one line per record, the columns in the given order. UTF-8 without a byte order mark, CR LF
 /// after every line; a field holding a comma, a quote, CR or LF is quoted with its quotes
-/// doubled. A NULL is an empty field, a BLOB the text the grid shows for it.
+/// doubled. A NULL is an empty field, a binary value "\x" and the lowercase hex of all its bytes
+/// (psql's form of bytea; an empty value is "\x"), other values the text the engine gave.
 /// The values go from the row store to the device as bytes, in large writes; progress is called
 /// every few thousand rows and once at the end.
 ExportOutcome WriteCsv(const Query& query, const QList<ExportColumn>& columns, QIODevice& out,
@@ -53,5 +54,5 @@ CellBlock ChosenCells(const QItemSelection& selection, int rowCount, const QList
 /// The cells as tab-separated text, the way spreadsheets paste it: fields by tabs, records by LF,
 /// no line break after the last; with titles, a first line of the column titles. A field that
 /// holds a tab, CR, LF or a quote is quoted with its quotes doubled, so that a pasted cell stays
-/// one cell. A NULL is an empty field.
+/// one cell. Values are written as in WriteCsv.
 QString TabSeparatedText(const Query& query, const CellBlock& block, bool withTitles);

@@ -4,6 +4,15 @@
 #include "query/DataSourceLink.h"
 #include "query/Generic.h"
 
+namespace {
+
+bool IsBinary(const Field& field)
+{
+    return field.type == FieldType::Blob;
+}
+
+} // namespace
+
 ResultGridModel::ResultGridModel(DataSourceLink& link, QObject* parent)
     : QAbstractTableModel(parent), m_link(link)
 {
@@ -137,11 +146,14 @@ const Field& ResultGridModel::field(int column) const
 
 QVariant ResultGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && role != NullRole))
+    if (!index.isValid() ||
+        (role != Qt::DisplayRole && role != Qt::EditRole && role != NullRole && role != Qt::ToolTipRole))
         return {};
     const int position = fieldPosition(index.column());
     if (position < 0 || index.row() >= rowCount())
         return {};
+    if (role == Qt::ToolTipRole)
+        return IsBinary(m_query->field(position)) ? QVariant(kBinaryReadOnly) : QVariant();
     if (role == NullRole)
         return m_query->isNull(index.row(), position);
     return m_query->valueText(index.row(), position);
@@ -170,7 +182,9 @@ QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, i
 Qt::ItemFlags ResultGridModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (index.isValid() && isActive() && m_query->canModify())
+    // A binary cell shows a preview, not its value: an editor would start from the wrong text.
+    if (index.isValid() && isActive() && m_query->canModify() && fieldPosition(index.column()) >= 0 &&
+        !IsBinary(field(index.column())))
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -180,7 +194,7 @@ bool ResultGridModel::setData(const QModelIndex& index, const QVariant& value, i
     if (role != Qt::EditRole || !index.isValid() || !isActive() || !m_query->canModify())
         return false;
     const int position = fieldPosition(index.column());
-    if (position < 0)
+    if (position < 0 || IsBinary(m_query->field(position)))
         return false;
     // An unchanged cell leaves the record as it is: an editor that is only passed through (or
     // that closes on a row being left) neither begins an edit nor moves the cursor.

@@ -22,6 +22,10 @@ public:
     static inline const QString kInsertMark = QStringLiteral("*");
     /// Whether a cell holds NULL (a bool). Its display and edit texts are empty, like an empty text.
     static constexpr int NullRole = Qt::UserRole + 1;
+    /// The tooltip of a binary cell, which the grid keeps read-only.
+    static inline const QString kBinaryReadOnly =
+        QStringLiteral("A binary value is shown as hex and cannot be edited in the grid; "
+                       "Copy and Export to CSV give all of its bytes.");
 
     explicit ResultGridModel(DataSourceLink& link, QObject* parent = nullptr);
 
@@ -34,7 +38,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    /// Sets a field of the current record (which enters edit); an empty text stores NULL.
+    /// Sets a field of the current record (which enters edit); an empty text stores NULL. A binary
+    /// field is never set here.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     /// The field position shown in a column, -1 outside the columns.

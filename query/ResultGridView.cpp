@@ -142,3 +142,10 @@ void ResultGridView::keyPressEvent(QKeyEvent* event)
     }
     QTableView::keyPressEvent(event);
 }
+
+void ResultGridView::keyboardSearch(const QString& search)
+{
+    Q_UNUSED(search)
+    if (currentIndex().isValid())
+        Q_EMIT typedIntoReadOnlyCell(currentIndex());
+}

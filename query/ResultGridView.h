@@ -27,6 +27,8 @@ public:
     bool contains(const QWidget* w) const;
     /// Lets the grid take its cell keys and the context menu from a new cell editor.
     void watchEditor(QWidget* editor);
+    /// Typing never jumps to another record: the grid's rows are no list to search by first letters.
+    void keyboardSearch(const QString& search) override;
 
 Q_SIGNALS:
     void insertRequested();
@@ -35,6 +37,8 @@ Q_SIGNALS:
     void copyRequested(bool withTitles);
     /// The context menu was asked for (mouse, menu key or Shift+F10), at a screen position.
     void menuRequested(const QPoint& globalPos);
+    /// Text was typed into a cell that takes no editor (a read-only result, a binary value).
+    void typedIntoReadOnlyCell(const QModelIndex& cell);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

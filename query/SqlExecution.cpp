@@ -37,6 +37,9 @@ bool tryOpen(Query& query, bool live, std::exception_ptr* failure)
         query.setRequestLive(live);
         query.open();
         return true;
+    } catch (const ResultTooLarge&) {
+        // Another attempt would fetch the same rows into the same memory.
+        throw;
     } catch (const std::exception&) {
         if (failure)
             *failure = std::current_exception();

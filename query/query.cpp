@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -187,6 +188,8 @@ void TFRM_Query::buildControls()
     connect(m_model, &QAbstractItemModel::modelReset, this, &TFRM_Query::onModelReset);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &TFRM_Query::syncViewToQuery);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &TFRM_Query::syncViewToQuery);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &TFRM_Query::refreshTotalRecords);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &TFRM_Query::refreshTotalRecords);
     connect(m_model, &ResultGridModel::currentRecordChanged, this, &TFRM_Query::syncViewToQuery);
     connect(m_model, &QAbstractItemModel::headerDataChanged, this, &TFRM_Query::updateNavigator);
     connect(m_model, &ResultGridModel::editFailed, this, &TFRM_Query::showEditError);
@@ -198,6 +201,12 @@ void TFRM_Query::buildControls()
             [this] { onNavigator(DbNavigator::Button::Delete); });
     connect(DBG_Grid, &ResultGridView::cancelRequested, this,
             [this] { onNavigator(DbNavigator::Button::Cancel); });
+    connect(DBG_Grid, &ResultGridView::typedIntoReadOnlyCell, this, [this](const QModelIndex& cell) {
+        // Keys that change nothing say why at the cell (a binary value cannot be edited there).
+        const QRect at = DBG_Grid->visualRect(cell);
+        QToolTip::showText(DBG_Grid->viewport()->mapToGlobal(at.bottomLeft()),
+                           cell.data(Qt::ToolTipRole).toString(), DBG_Grid->viewport(), at);
+    });
     connect(qApp, &QApplication::focusChanged, this, &TFRM_Query::onFocusChanged);
     buildGridMenu();
 }
@@ -267,6 +276,14 @@ void TFRM_Query::showCounts(int recordCount, const QString& elapsed)
 {
     EDT_TotalRecords->setText(QString::number(recordCount));
     EDT_TimeElapsed->setText(elapsed);
+}
+
+void TFRM_Query::refreshTotalRecords()
+{
+    // Inserts and deletes in the grid change the count the execution wrote; an empty field stays
+    // empty (the execution fills it once the rows are there).
+    if (m_model->isActive() && !EDT_TotalRecords->text().isEmpty())
+        EDT_TotalRecords->setText(QString::number(m_model->query()->recordCount()));
 }
 
 void TFRM_Query::clearCounts()

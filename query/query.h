@@ -60,6 +60,8 @@ public:
     /// Fills the two fields: the record count and the elapsed-time text; clearCounts() empties them.
     void showCounts(int recordCount, const QString& elapsed);
     void clearCounts();
+    /// Keeps the record count true after the grid's inserts and deletes.
+    void refreshTotalRecords();
     /// Where the window is placed from, and stores, its "GRID" placement.
     WindowPlacement& placement() const { return *m_placement; }
     /// Grid columns: one per visible field, in field order.

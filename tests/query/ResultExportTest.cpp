@@ -3,6 +3,7 @@
 
 #include "query/ResultExport.h"
 #include "connection/Connection.h"
+#include "connection/FieldValue.h"
 #include "connection/Query.h"
 #include "support/SqliteFile.h"
 #include "support/TestHome.h"
@@ -38,6 +39,9 @@ const std::vector<FieldCase> kFieldCases = {
      "K\xC3\xB6ln \xE2\x82\xAC \xE5\x90\x8D"},
 };
 
+/// Longer than a cell's preview: 17 bytes, "\" and quote bytes among them.
+const QByteArray kLongBinary = QByteArray::fromHex("5c2722000102030405060708090a0b0cff");
+
 QString SqlLiteral(const char* value)
 {
     if (!value)
@@ -56,7 +60,9 @@ protected:
             script += QStringLiteral("INSERT INTO T VALUES (%1, %2, %1.5, NULL);")
                           .arg(i + 1)
                           .arg(SqlLiteral(kFieldCases[i].value));
-        script += QStringLiteral("UPDATE T SET B = X'00FF' WHERE ID = 1;");
+        script += QStringLiteral("UPDATE T SET B = X'00FF' WHERE ID = 1; UPDATE T SET B = X'' WHERE ID = 2;"
+                                 "UPDATE T SET B = X'%1' WHERE ID = 3;")
+                      .arg(QString::fromLatin1(kLongBinary.toHex()));
         file = std::make_unique<SqliteFile>(home.dataFolder() + QStringLiteral("/export.sqlite"), script);
         file->writeAlias(QStringLiteral("Export"));
         connection.setName(QStringLiteral("Export"));
@@ -97,14 +103,15 @@ TEST_F(ResultExportTest, EachValueIsWrittenAsTheFormatWants)
 
 TEST_F(ResultExportTest, ColumnsGoInTheGivenOrderWithTheirTitles)
 {
-    // Titles are quoted like values; a BLOB is the text the grid shows, a NULL BLOB nothing.
+    // Titles are quoted like values; binary values are "\x" and hex, a NULL nothing.
     const QByteArray out =
         csv({{2, QStringLiteral("Amount, net")}, {0, QStringLiteral("N\u00BA")}, {3, QStringLiteral("B")}});
     const QList<QByteArray> lines = out.split('\n');
     ASSERT_EQ(lines.size(), qsizetype(kFieldCases.size()) + 2) << "the titles, the rows, nothing after";
     EXPECT_EQ(lines[0], "\"Amount, net\",N\xC2\xBA,B\r");
-    EXPECT_EQ(lines[1], "1.5,1,(BLOB)\r");
-    EXPECT_EQ(lines[2], "2.5,2,\r");
+    EXPECT_EQ(lines[1], "1.5,1,\\x00ff\r");
+    EXPECT_EQ(lines[2], "2.5,2,\\x\r");
+    EXPECT_EQ(lines[4], "4.5,4,\r");
     EXPECT_TRUE(out.endsWith("11.5,11,\r\n"));
 }
 
@@ -157,3 +164,31 @@ TEST_F(ResultExportTest, ADeviceThatRefusesWritesFails)
 }
 
 } // namespace
+
+TEST_F(ResultExportTest, BinaryValuesLeaveWholeAsHexWhileTheGridShowsAPreview)
+{
+    struct BinaryCase
+    {
+        int record;
+        const char* shown;    ///< the grid's text
+        const char* exported; ///< CSV and the copy text alike
+    };
+    const BinaryCase cases[] = {
+        {0, "\\x00ff", "\\x00ff"},
+        {1, "\\x", "\\x"},
+        {2, "\\x5c2722000102030405060708090a0b0c\u2026 (17 bytes)", "\\x5c2722000102030405060708090a0b0cff"},
+        {3, "", ""},
+    };
+    const QList<QByteArray> lines = csv({{3, QStringLiteral("B")}}).split('\n');
+    for (const BinaryCase& c : cases) {
+        SCOPED_TRACE(c.record);
+        EXPECT_EQ(query->valueText(c.record, 3), QString::fromUtf8(c.shown));
+        EXPECT_EQ(lines[c.record + 1], QByteArray(c.exported) + "\r");
+        CellBlock one{{c.record}, {{3, QStringLiteral("B")}}, {}};
+        EXPECT_EQ(TabSeparatedText(*query, one, false).toUtf8(), QByteArray(c.exported));
+    }
+    EXPECT_EQ(QByteArray::fromHex(lines[3].mid(2).trimmed()), kLongBinary) << "the hex loads back";
+    EXPECT_EQ(FieldValue::BinaryPreview(std::string(16, 'A')),
+              QStringLiteral("\\x41414141414141414141414141414141"))
+        << "exactly as many bytes as a preview holds are shown whole";
+}
