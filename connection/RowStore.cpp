@@ -15,6 +15,13 @@ constexpr std::size_t kFirstBlockBytes = 4096;
 /// A store at least this large hands its freed memory back to the system when it goes.
 constexpr qint64 kTrimBytes = qint64(8) << 20;
 
+void* SystemReallocate(void* block, std::size_t bytes)
+{
+    return std::realloc(block, bytes);
+}
+
+RowStore::Reallocate g_reallocate = &SystemReallocate;
+
 } // namespace
 
 RowStore::RowStore(int columnCount) : m_columns(std::size_t(std::max(columnCount, 0))) {}
@@ -35,6 +42,11 @@ RowStore::~RowStore()
         malloc_trim(0);
 }
 
+void RowStore::setReallocate(Reallocate reallocate)
+{
+    g_reallocate = reallocate ? reallocate : &SystemReallocate;
+}
+
 void RowStore::grow(Segment& segment, std::size_t needed)
 {
     // Offsets are 32-bit within a segment.
@@ -44,7 +56,7 @@ void RowStore::grow(Segment& segment, std::size_t needed)
     capacity = std::max(capacity, segment.used + needed);
     capacity = std::min<std::size_t>(std::max(capacity, segment.used + needed),
                                      std::numeric_limits<uint32_t>::max());
-    char* bytes = static_cast<char*>(std::realloc(segment.bytes, capacity));
+    char* bytes = static_cast<char*>(g_reallocate(segment.bytes, capacity));
     if (!bytes)
         throw std::bad_alloc();
     segment.bytes = bytes;
@@ -55,7 +67,7 @@ void RowStore::shrink(Segment& segment)
 {
     if (segment.capacity == segment.used || segment.used == 0)
         return;
-    if (char* bytes = static_cast<char*>(std::realloc(segment.bytes, segment.used))) {
+    if (char* bytes = static_cast<char*>(g_reallocate(segment.bytes, segment.used))) {
         segment.bytes = bytes;
         segment.capacity = segment.used;
     }

@@ -48,6 +48,11 @@ public:
     int insertRecord(int at);
     void removeRecord(int record);
 
+    /// What grows and shrinks the value blocks, with realloc's contract (nullptr: no memory).
+    /// std::realloc unless a test makes the store run out of memory at a point of its choosing.
+    using Reallocate = void* (*)(void* block, std::size_t bytes);
+    static void setReallocate(Reallocate reallocate);
+
     /// Bytes held: blocks, offsets, null bits and bookkeeping.
     qint64 memoryBytes() const;
 

@@ -11,6 +11,7 @@
 #include "support/PgServer.h"
 #include "support/PgTest.h"
 #include "support/SilentServer.h"
+#include "support/StoreBudget.h"
 #include "support/TestHome.h"
 
 #include <QFile>
@@ -217,6 +218,33 @@ TEST_F(PgDriverTest, ACancelFromAnotherThreadStopsAFetchAndLeavesNoHalfResult)
     connection.cancel();
     run(QStringLiteral("SELECT count(*) FROM generate_series(1, 1000)"));
     EXPECT_EQ(query.valueText(0, 0), QStringLiteral("1000"));
+}
+
+TEST_F(PgDriverTest, AResultTooLargeForMemoryIsLetGoAndTheTransactionGoesOn)
+{
+    login();
+    query.setSql({QStringLiteral("BEGIN")});
+    query.execSQL();
+    qint64 rows = -1;
+    {
+        const StoreBudget budget(std::size_t(1) << 20);
+        query.setSql({QStringLiteral("SELECT g, lpad(g::text, 30, '0') AS t FROM generate_series(1, 200000) g")});
+        try {
+            query.open();
+            ADD_FAILURE() << "the rows fitted";
+        } catch (const ResultTooLarge& e) {
+            rows = e.rowsFetched();
+            EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QString::number(rows)));
+        }
+    }
+    EXPECT_GT(rows, 1000);
+    EXPECT_LT(rows, 200000);
+    EXPECT_FALSE(query.isActive());
+    // The rest of the rows were read and dropped: the same transaction takes the next statement.
+    run(QStringLiteral("SELECT count(*) FROM generate_series(1, 1000)"));
+    EXPECT_EQ(query.valueText(0, 0), QStringLiteral("1000"));
+    query.setSql({QStringLiteral("COMMIT")});
+    EXPECT_NO_THROW(query.execSQL());
 }
 
 TEST_F(PgDriverTest, ConnectingToASilentServerTimesOutOrIsCancelled)
