@@ -181,11 +181,11 @@ TEST_P(BinaryCellTest, AResultTooLargeForMemorySaysSoAndTheNextStatementRuns)
         const StoreBudget budget(std::size_t(1) << 20);
         desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
         EXPECT_EQ(execute(many), Outcome::Failed);
+        EXPECT_EQ(StoreBudget::refusals(), 1) << "no second attempt runs into the same wall";
     }
     ASSERT_EQ(desktop.boxes.size(), 1u);
     const QString text = desktop.boxes[0].text;
     EXPECT_TRUE(text.contains(QStringLiteral("The result did not fit in memory after "))) << text.toStdString();
-    EXPECT_FALSE(text.contains(QStringLiteral("after 0 rows"))) << "one attempt, its own count";
     EXPECT_FALSE(query().isActive());
     EXPECT_TRUE(window->EDT_TotalRecords->text().isEmpty());
     EXPECT_EQ(execute(QStringLiteral("SELECT id FROM pics")), Outcome::ResultShown);
