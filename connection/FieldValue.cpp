@@ -186,8 +186,7 @@ QByteArray FieldValue::Text(const QVariant& value)
 
 QByteArray FieldValue::BinaryText(std::string_view bytes)
 {
-    return QByteArrayLiteral("\\x") +
-           QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())).toHex();
+    return QByteArrayLiteral("\\x") + QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())).toHex();
 }
 
 QString FieldValue::BinaryPreview(std::string_view bytes)

@@ -228,7 +228,8 @@ TEST_F(PgDriverTest, AResultTooLargeForMemoryIsLetGoAndTheTransactionGoesOn)
     qint64 rows = -1;
     {
         const StoreBudget budget(std::size_t(1) << 20);
-        query.setSql({QStringLiteral("SELECT g, lpad(g::text, 30, '0') AS t FROM generate_series(1, 200000) g")});
+        query.setSql(
+            {QStringLiteral("SELECT g, lpad(g::text, 30, '0') AS t FROM generate_series(1, 200000) g")});
         try {
             query.open();
             ADD_FAILURE() << "the rows fitted";

@@ -447,8 +447,9 @@ TEST_F(SqliteWatched, ACancelFromAnotherThreadStopsTheCall)
 TEST_F(SqliteEngine, AResultTooLargeForMemorySaysAfterHowManyRowsAndLetsThemGo)
 {
     // About 7 MB of values against 1 MB of memory for the store.
-    const QString many = QStringLiteral("WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM g WHERE "
-                                        "n < 200000) SELECT n, printf('%030d', n) AS t FROM g");
+    const QString many =
+        QStringLiteral("WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM g WHERE "
+                       "n < 200000) SELECT n, printf('%030d', n) AS t FROM g");
     qint64 rows = -1;
     QString message;
     {

@@ -76,7 +76,8 @@ protected:
     QStringList held()
     {
         Query read(connection);
-        read.setSql({QStringLiteral("SELECT id, name, %1 FROM pics ORDER BY id").arg(QString::fromUtf8(engine.hexOfData))});
+        read.setSql({QStringLiteral("SELECT id, name, %1 FROM pics ORDER BY id")
+                         .arg(QString::fromUtf8(engine.hexOfData))});
         read.open();
         QStringList rows;
         for (int r = 0; r < read.recordCount(); ++r)
@@ -106,50 +107,51 @@ TEST_P(BinaryCellTest, TypingIntoABinaryCellChangesNothingAndEditsBesideItKeepIt
     ASSERT_EQ(before.size(), 4);
     ASSERT_EQ(before[0], QStringLiteral("1 three 00ff10"));
     QString total;
-    const Outcome outcome = execute(QStringLiteral("SELECT id, name, data FROM pics ORDER BY id"), [&](TFRM_Query& w) {
-        ResultGridModel& m = w.gridModel();
-        ASSERT_TRUE(query().canModify());
-        EXPECT_EQ(m.index(0, 2).data().toString(), QStringLiteral("\\x00ff10"));
-        EXPECT_EQ(m.index(1, 2).data().toString(), QStringLiteral("\\x")) << "empty is not NULL";
-        EXPECT_FALSE(m.index(1, 2).data(ResultGridModel::NullRole).toBool());
-        EXPECT_EQ(m.index(2, 2).data().toString(),
-                  QStringLiteral("\\x") + QString(32, QLatin1Char('0')) + QStringLiteral("\u2026 (2048 bytes)"));
-        EXPECT_TRUE(m.index(3, 2).data(ResultGridModel::NullRole).toBool());
-        EXPECT_FALSE(m.flags(m.index(0, 2)) & Qt::ItemIsEditable);
-        EXPECT_TRUE(m.flags(m.index(0, 1)) & Qt::ItemIsEditable);
-        EXPECT_EQ(m.index(0, 2).data(Qt::ToolTipRole).toString(), ResultGridModel::kBinaryReadOnly);
+    const Outcome outcome =
+        execute(QStringLiteral("SELECT id, name, data FROM pics ORDER BY id"), [&](TFRM_Query& w) {
+            ResultGridModel& m = w.gridModel();
+            ASSERT_TRUE(query().canModify());
+            EXPECT_EQ(m.index(0, 2).data().toString(), QStringLiteral("\\x00ff10"));
+            EXPECT_EQ(m.index(1, 2).data().toString(), QStringLiteral("\\x")) << "empty is not NULL";
+            EXPECT_FALSE(m.index(1, 2).data(ResultGridModel::NullRole).toBool());
+            EXPECT_EQ(m.index(2, 2).data().toString(), QStringLiteral("\\x") + QString(32, QLatin1Char('0')) +
+                                                           QStringLiteral("\u2026 (2048 bytes)"));
+            EXPECT_TRUE(m.index(3, 2).data(ResultGridModel::NullRole).toBool());
+            EXPECT_FALSE(m.flags(m.index(0, 2)) & Qt::ItemIsEditable);
+            EXPECT_TRUE(m.flags(m.index(0, 1)) & Qt::ItemIsEditable);
+            EXPECT_EQ(m.index(0, 2).data(Qt::ToolTipRole).toString(), ResultGridModel::kBinaryReadOnly);
 
-        // Typed keys find no editor, say why, and move nowhere.
-        EXPECT_EQ(enterCell(w, 0, 2), w.DBG_Grid);
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x\\"));
-        EXPECT_EQ(QToolTip::text(), ResultGridModel::kBinaryReadOnly);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        EXPECT_EQ(query().recNo(), 0);
-        // Nor does the navigator's Edit give it one.
-        press(DbNavigator::Button::Edit, w);
-        EXPECT_EQ(QApplication::focusWidget(), w.DBG_Grid);
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("y"));
-        press(DbNavigator::Button::Post, w);
-        EXPECT_EQ(query().state(), Query::State::Browse);
-        EXPECT_FALSE(m.setData(m.index(0, 2), QStringLiteral("\\x41"))) << "not through the model either";
+            // Typed keys find no editor, say why, and move nowhere.
+            EXPECT_EQ(enterCell(w, 0, 2), w.DBG_Grid);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x\\"));
+            EXPECT_EQ(QToolTip::text(), ResultGridModel::kBinaryReadOnly);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            EXPECT_EQ(query().recNo(), 0);
+            // Nor does the navigator's Edit give it one.
+            press(DbNavigator::Button::Edit, w);
+            EXPECT_EQ(QApplication::focusWidget(), w.DBG_Grid);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("y"));
+            press(DbNavigator::Button::Post, w);
+            EXPECT_EQ(query().state(), Query::State::Browse);
+            EXPECT_FALSE(m.setData(m.index(0, 2), QStringLiteral("\\x41"))) << "not through the model either";
 
-        // The text beside it is typed into and posted; then a new row without a binary value.
-        auto* editor = qobject_cast<QLineEdit*>(enterCell(w, 0, 1));
-        ASSERT_NE(editor, nullptr);
-        editor->selectAll();
-        QTest::keyClicks(editor, QStringLiteral("tres"));
-        press(DbNavigator::Button::Post, w);
-        EXPECT_EQ(m.index(0, 2).data().toString(), QStringLiteral("\\x00ff10"));
-        press(DbNavigator::Button::Last, w);
-        press(DbNavigator::Button::Insert, w);
-        EXPECT_EQ(w.EDT_TotalRecords->text(), QStringLiteral("5"));
-        const int row = query().recNo();
-        m.setData(m.index(row, 0), QStringLiteral("9"));
-        m.setData(m.index(row, 1), QStringLiteral("nine"));
-        press(DbNavigator::Button::Post, w);
-        EXPECT_EQ(query().state(), Query::State::Browse);
-        total = w.EDT_TotalRecords->text();
-    });
+            // The text beside it is typed into and posted; then a new row without a binary value.
+            auto* editor = qobject_cast<QLineEdit*>(enterCell(w, 0, 1));
+            ASSERT_NE(editor, nullptr);
+            editor->selectAll();
+            QTest::keyClicks(editor, QStringLiteral("tres"));
+            press(DbNavigator::Button::Post, w);
+            EXPECT_EQ(m.index(0, 2).data().toString(), QStringLiteral("\\x00ff10"));
+            press(DbNavigator::Button::Last, w);
+            press(DbNavigator::Button::Insert, w);
+            EXPECT_EQ(w.EDT_TotalRecords->text(), QStringLiteral("5"));
+            const int row = query().recNo();
+            m.setData(m.index(row, 0), QStringLiteral("9"));
+            m.setData(m.index(row, 1), QStringLiteral("nine"));
+            press(DbNavigator::Button::Post, w);
+            EXPECT_EQ(query().state(), Query::State::Browse);
+            total = w.EDT_TotalRecords->text();
+        });
     EXPECT_EQ(outcome, Outcome::ResultShown);
     EXPECT_EQ(total, QStringLiteral("5"));
     QStringList expected = before;
@@ -175,8 +177,9 @@ TEST_P(BinaryCellTest, AResultTooLargeForMemorySaysSoAndTheNextStatementRuns)
 {
     const QString many =
         isPg() ? QStringLiteral("SELECT g, lpad(g::text, 30, '0') AS t FROM generate_series(1, 200000) g")
-               : QStringLiteral("WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM g WHERE n < 200000) "
-                                "SELECT n, printf('%030d', n) AS t FROM g");
+               : QStringLiteral(
+                     "WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM g WHERE n < 200000) "
+                     "SELECT n, printf('%030d', n) AS t FROM g");
     {
         const StoreBudget budget(std::size_t(1) << 20);
         desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
@@ -185,7 +188,8 @@ TEST_P(BinaryCellTest, AResultTooLargeForMemorySaysSoAndTheNextStatementRuns)
     }
     ASSERT_EQ(desktop.boxes.size(), 1u);
     const QString text = desktop.boxes[0].text;
-    EXPECT_TRUE(text.contains(QStringLiteral("The result did not fit in memory after "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("The result did not fit in memory after ")))
+        << text.toStdString();
     EXPECT_FALSE(query().isActive());
     EXPECT_TRUE(window->EDT_TotalRecords->text().isEmpty());
     EXPECT_EQ(execute(QStringLiteral("SELECT id FROM pics")), Outcome::ResultShown);
@@ -204,10 +208,10 @@ QByteArray PsqlCsv(const QString& sql)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PGPASSWORD"), pg.password());
     psql.setProcessEnvironment(env);
-    psql.start(QStringLiteral("psql"), {QStringLiteral("-h"), pg.socketDir(), QStringLiteral("-p"),
-                                        QString::number(pg.port()), QStringLiteral("-U"), pg.user(),
-                                        QStringLiteral("-d"), pg.database(), QStringLiteral("-X"),
-                                        QStringLiteral("--csv"), QStringLiteral("-c"), sql});
+    psql.start(QStringLiteral("psql"),
+               {QStringLiteral("-h"), pg.socketDir(), QStringLiteral("-p"), QString::number(pg.port()),
+                QStringLiteral("-U"), pg.user(), QStringLiteral("-d"), pg.database(), QStringLiteral("-X"),
+                QStringLiteral("--csv"), QStringLiteral("-c"), sql});
     EXPECT_TRUE(psql.waitForFinished(60000));
     EXPECT_EQ(psql.exitCode(), 0) << psql.readAllStandardError().toStdString();
     return psql.readAllStandardOutput();
@@ -223,12 +227,14 @@ TEST_F(BinaryExportTest, CsvOfByteaIsWhatPsqlWrites)
     if (!pg.running())
         GTEST_SKIP() << "no PostgreSQL server: " << pg.failure().toStdString();
     // Every byte value, bytes psql and CSV care about (quote, comma, backslash, line ends), empty, NULL.
-    pg.psql(QStringLiteral("DROP TABLE IF EXISTS blobs; CREATE TABLE blobs (id integer PRIMARY KEY, data bytea);"
-                           "INSERT INTO blobs VALUES (1, '\\x'), (2, NULL), (3, '\\x22275c2c0d0a00ff'),"
-                           " (4, (SELECT string_agg(set_byte('\\x00'::bytea, 0, b), ''::bytea ORDER BY b)"
-                           " FROM generate_series(0, 255) b))"));
+    pg.psql(
+        QStringLiteral("DROP TABLE IF EXISTS blobs; CREATE TABLE blobs (id integer PRIMARY KEY, data bytea);"
+                       "INSERT INTO blobs VALUES (1, '\\x'), (2, NULL), (3, '\\x22275c2c0d0a00ff'),"
+                       " (4, (SELECT string_agg(set_byte('\\x00'::bytea, 0, b), ''::bytea ORDER BY b)"
+                       " FROM generate_series(0, 255) b))"));
     pg.writeAlias(QStringLiteral("PG"));
-    open(QStringLiteral("PG"), {QStringLiteral("USER NAME=") + pg.user(), QStringLiteral("PASSWORD=") + pg.password()});
+    open(QStringLiteral("PG"),
+         {QStringLiteral("USER NAME=") + pg.user(), QStringLiteral("PASSWORD=") + pg.password()});
     const QString sql = QStringLiteral("SELECT id, data FROM blobs ORDER BY id");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("blobs.csv"));
