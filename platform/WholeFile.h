@@ -34,6 +34,8 @@ public:
     /// Why writing failed, in the system's words; empty while nothing failed.
     QString reason() const { return m_reason; }
     qint64 bytesWritten() const { return m_written; }
+    /// The temporary file's descriptor while open, for its mode; -1 otherwise.
+    int handle() const { return m_fd; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
