@@ -22,10 +22,13 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
+
+#include <new>
 
 namespace {
 
@@ -322,7 +325,11 @@ void TFRM_QueryTool::BBN_LoadSQLClick()
         // painting while a large file comes in; the user's input waits until it is there.
         const QString text =
             SqlFile::Read(*path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-        setEditorText(text);
+        try {
+            setEditorText(text);
+        } catch (const std::bad_alloc&) {
+            throw SqlFileError(SqlFile::TooLargeText(*path, QFileInfo(*path).size()));
+        }
     } catch (const std::exception& e) {
         ShowGeneralError(m_ctx.desktop, e);
     }

@@ -1,9 +1,10 @@
 #include "app/RecoveryFile.h"
 
+#include "platform/WholeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -49,15 +50,15 @@ void Write(const QString& path, const QString& text)
         return;
     }
     EnsureFolder(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw RecoveryFileError(Failure(what, path, file.errorString()));
+    WholeFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw RecoveryFileError(Failure(what, path, file.reason()));
     // Private before the first byte lands, whatever the umask.
     ::fchmod(file.handle(), 0600);
     const QByteArray bytes = text.toUtf8();
     // Synced before the rename: after a crash the name holds either the old text or all of the new.
-    if (file.write(bytes) != bytes.size() || ::fsync(file.handle()) != 0 || !file.commit())
-        throw RecoveryFileError(Failure(what, path, file.errorString()));
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw RecoveryFileError(Failure(what, path, file.reason()));
 }
 
 std::optional<QString> Read(const QString& path)

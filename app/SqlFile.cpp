@@ -3,17 +3,19 @@
 #include "platform/Desktop.h"
 #include "platform/LoginFacts.h"
 #include "platform/TextRoutines.h"
+#include "platform/WholeFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QLocale>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,33 +108,40 @@ QString SqlFile::Read(const QString& path, const std::function<void()>& betweenC
         throw SqlFileError(QStringLiteral("Cannot open file %1").arg(path));
     }
     constexpr qint64 kChunk = 1 << 20;
-    QByteArray bytes;
-    bytes.reserve(qsizetype(std::min<qint64>(info.st_size, qint64(1) << 30)));
-    for (;;) {
-        const QByteArray chunk = file.read(kChunk);
-        if (file.error() != QFileDevice::NoError)
-            throw SqlFileError(QStringLiteral("Failed to Load Stream"));
-        if (chunk.isEmpty())
-            break;
-        bytes.append(chunk);
-        if (betweenChunks)
-            betweenChunks();
+    try {
+        QByteArray bytes;
+        bytes.reserve(qsizetype(std::min<qint64>(info.st_size, qint64(1) << 30)));
+        for (;;) {
+            const QByteArray chunk = file.read(kChunk);
+            if (file.error() != QFileDevice::NoError)
+                throw SqlFileError(QStringLiteral("Failed to Load Stream"));
+            if (chunk.isEmpty())
+                break;
+            bytes.append(chunk);
+            if (betweenChunks)
+                betweenChunks();
+        }
+        return Decode(bytes);
+    } catch (const std::bad_alloc&) {
+        throw SqlFileError(TooLargeText(path, info.st_size));
     }
-    return Decode(bytes);
+}
+
+QString SqlFile::TooLargeText(const QString& path, qint64 size)
+{
+    return QStringLiteral("Cannot load file %1: at %2 it is too large for memory")
+        .arg(path, QLocale::system().formattedDataSize(size, 1, QLocale::DataSizeTraditionalFormat));
 }
 
 void SqlFile::Write(const QString& path, const QString& text)
 {
-    QSaveFile file(path);
-    // Unbuffered: a buffered tail is written only as the file is committed, and a failure there
-    // does not stop the commit from replacing the old file with what did fit.
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw SqlFileError(QStringLiteral("Cannot create file %1").arg(path));
+    WholeFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw SqlFileError(WithReason(QStringLiteral("Cannot create file %1").arg(path), file.reason()));
     const QByteArray bytes = Encode(text);
-    // A file system may report that it is full only when the data is synced.
-    // The temporary file is dropped when file goes out of scope uncommitted.
-    if (file.write(bytes) != bytes.size() || ::fsync(file.handle()) != 0 || !file.commit())
-        throw SqlFileError(QStringLiteral("Failed to Save Stream"));
+    // Until committed whole, the file keeps what it had.
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw SqlFileError(WithReason(QStringLiteral("Failed to Save Stream"), file.reason()));
 }
 
 QString SqlFile::Decode(const QByteArray& bytes)

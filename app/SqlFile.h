@@ -37,12 +37,16 @@ public:
     std::optional<QString> chooseFileToSave(QWidget* parent);
 
     /// The whole file as editor text. Throws SqlFileError "Cannot open file <path>" (with the
-    /// reason when path is no regular file: a folder, a device, a pipe), or "Failed to Load
-    /// Stream" when reading breaks off. betweenChunks runs after each megabyte read.
+    /// reason when path is no regular file: a folder, a device, a pipe), "Failed to Load Stream"
+    /// when reading breaks off, or TooLargeText when the text does not fit in memory.
+    /// betweenChunks runs after each megabyte read.
     static QString Read(const QString& path, const std::function<void()>& betweenChunks = {});
     /// Writes text through a temporary file that replaces path only when complete, so a failure
-    /// leaves the old file as it was. Throws "Cannot create file <path>" or "Failed to Save Stream".
+    /// leaves the old file as it was. Throws "Cannot create file <path>" or "Failed to Save Stream",
+    /// each with the system's reason on a line of its own ("No space left on device").
     static void Write(const QString& path, const QString& text);
+    /// The failure for a file of size bytes that does not fit in memory.
+    static QString TooLargeText(const QString& path, qint64 size);
 
     static QString Decode(const QByteArray& bytes);
     static QByteArray Encode(const QString& text);

@@ -52,7 +52,8 @@ QString FreeFileName(const QString& folder, const QString& base, const QString& 
     return candidate(folder, base, suffix, kMaxTries);
 }
 
-std::optional<QString> ReserveFreeFile(const QString& folder, const QString& base, const QString& suffix)
+std::optional<QString> ReserveFreeFile(const QString& folder, const QString& base, const QString& suffix,
+                                       QString* reason)
 {
     for (int n = 1; n < kMaxTries; ++n) {
         const QString path = candidate(folder, base, suffix, n);
@@ -60,8 +61,11 @@ std::optional<QString> ReserveFreeFile(const QString& folder, const QString& bas
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return path;
         // Taken by someone else: try the next number; anything else will not get better.
-        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+            if (reason)
+                *reason = file.errorString();
             return std::nullopt;
+        }
     }
     return std::nullopt;
 }

@@ -17,5 +17,7 @@ QString SafeFileBaseName(const QString& title, const QString& fallback);
 QString FreeFileName(const QString& folder, const QString& base, const QString& suffix);
 
 /// Like FreeFileName, but creates the file, empty, so that nothing else takes the name before it
-/// is written; nullopt when the folder does not take a new file.
-std::optional<QString> ReserveFreeFile(const QString& folder, const QString& base, const QString& suffix);
+/// is written; nullopt when the folder does not take a new file, with the system's reason in
+/// reason when given.
+std::optional<QString> ReserveFreeFile(const QString& folder, const QString& base, const QString& suffix,
+                                       QString* reason = nullptr);

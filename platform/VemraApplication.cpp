@@ -5,9 +5,15 @@
 
 #include <QtDebug>
 
+#include <csignal>
 #include <exception>
 
-VemraApplication::VemraApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+VemraApplication::VemraApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // A write past the file size limit (ulimit -f) then fails with EFBIG and is reported like a
+    // full disk, instead of ending the program before anything is saved.
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 bool VemraApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -8,6 +8,7 @@
 #include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
 #include "platform/PrintFileNames.h"
+#include "platform/WholeFile.h"
 #include "print/QueryRowSource.h"
 #include "print/ResultReportDefinition.h"
 #include "print/ResultReportPlan.h"
@@ -70,7 +71,9 @@ void applyPageSettings(ReportDefinition& layout, const GenericReport& settings)
     layout.page.orientation = page.Orientation;
     layout.title = settings.Title;
     layout.copies = settings.Copies;
-    layout.showProgress = settings.ShowPreview;
+    // Long report work shows its progress and can be cancelled, a direct print too; the window
+    // comes up only when the work takes a while.
+    layout.showProgress = true;
 }
 
 /// The report's page record brought to a page the preview's page setup chose.
@@ -118,12 +121,15 @@ void bindColumns(ReportDefinition& layout, int usedSlots, const QList<ColumnBind
     }
 }
 
-QString outputFailure(const QPrinter& printer, const QString& file)
+QString outputFailure(const QPrinter& printer, const QString& file, const QString& reason)
 {
     if (printer.outputFormat() == QPrinter::PdfFormat)
-        return QStringLiteral("The report could not be written to the file \"%1\".")
-            .arg(QDir::toNativeSeparators(file));
-    return QStringLiteral("The report could not be sent to the printer \"%1\".").arg(printer.printerName());
+        return WithReason(QStringLiteral("The report could not be written to the file \"%1\".")
+                              .arg(QDir::toNativeSeparators(file)),
+                          reason);
+    return WithReason(
+        QStringLiteral("The report could not be sent to the printer \"%1\".").arg(printer.printerName()),
+        reason);
 }
 
 QString reportFileBase(const GenericReport& settings)
@@ -241,23 +247,28 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const ColumnLayout& colum
             ctx.printer.setOutputFileName(
                 FreeFileName(PrintoutFolder(), reportFileBase(settings), kPdfSuffix));
         if (engine.preview(ctx.printer, owner) == ReportOutcome::Failed)
-            desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer, ctx.printer.outputFileName()),
-                               BoxButtons::Ok, owner);
+            desktop.messageBox(
+                BoxKind::Error,
+                outputFailure(ctx.printer, ctx.printer.outputFileName(), engine.failureReason()),
+                BoxButtons::Ok, owner);
         return;
     }
     if (!toFile) {
         if (engine.print(ctx.printer, owner) == ReportOutcome::Failed)
-            desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer, QString()), BoxButtons::Ok, owner);
+            desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer, QString(), engine.failureReason()),
+                               BoxButtons::Ok, owner);
         return;
     }
 
     // A direct print to a file never writes over one: it takes a new name and says which.
     const QString folder = PrintoutFolder();
-    const std::optional<QString> file = ReserveFreeFile(folder, reportFileBase(settings), kPdfSuffix);
+    QString reason;
+    const std::optional<QString> file =
+        ReserveFreeFile(folder, reportFileBase(settings), kPdfSuffix, &reason);
     if (!file) {
         desktop.messageBox(
             BoxKind::Error,
-            outputFailure(ctx.printer, FreeFileName(folder, reportFileBase(settings), kPdfSuffix)),
+            outputFailure(ctx.printer, FreeFileName(folder, reportFileBase(settings), kPdfSuffix), reason),
             BoxButtons::Ok, owner);
         return;
     }
@@ -270,7 +281,9 @@ void PrintQueryResult(AppContext& ctx, Query& dataset, const ColumnLayout& colum
             BoxButtons::Ok, owner);
         return;
     }
+    // The name taken for it is given back: a failed or cancelled print leaves no file.
     QFile::remove(*file);
     if (outcome == ReportOutcome::Failed)
-        desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer, *file), BoxButtons::Ok, owner);
+        desktop.messageBox(BoxKind::Error, outputFailure(ctx.printer, *file, engine.failureReason()),
+                           BoxButtons::Ok, owner);
 }

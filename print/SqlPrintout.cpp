@@ -4,6 +4,8 @@
 #include "platform/AppPrinter.h"
 #include "platform/Desktop.h"
 #include "platform/PrintFileNames.h"
+#include "platform/PrintTarget.h"
+#include "platform/WholeFile.h"
 #include "print/PlainTextLayout.h"
 
 #include <QFontMetricsF>
@@ -50,7 +52,8 @@ QStringList EditorDisplayLines(const QPlainTextEdit& editor)
     return lines;
 }
 
-bool PrintPlainText(QPrinter& printer, const QStringList& lines, const QFont& font, const QColor& color)
+bool PrintPlainText(QPrinter& printer, const QStringList& lines, const QFont& font, const QColor& color,
+                    QString* reason)
 {
     printer.setDocName(kSqlPrintoutDocName);
     // No margins beyond what the printer cannot print on; a file has no such border of its own
@@ -66,21 +69,28 @@ bool PrintPlainText(QPrinter& printer, const QStringList& lines, const QFont& fo
     }
     printer.setPageMargins(border, QPageLayout::Point);
 
+    PrintTarget target(printer);
     QPainter painter;
-    if (!painter.begin(&printer))
+    const auto failed = [&] {
+        if (reason)
+            *reason = target.reason();
         return false;
+    };
+    if (!target.begin(painter))
+        return failed();
     painter.setFont(font);
     painter.setPen(color);
     const QFontMetricsF metrics(painter.font(), painter.device());
-    const QSizeF printable = printer.pageRect(QPrinter::DevicePixel).size();
-    const QList<PlainTextPage> pages = LayoutPlainText(lines, metrics, printable);
+    const QList<PlainTextPage> pages = LayoutPlainText(lines, metrics, target.printableSize());
     for (qsizetype p = 0; p < pages.size(); ++p) {
-        if (p > 0 && !printer.newPage())
-            return false;
+        if (p > 0 && !target.device().newPage()) {
+            target.abort(painter);
+            return failed();
+        }
         for (const PlainTextRun& run : pages[p].runs)
             painter.drawText(QPointF(run.pos.x(), run.pos.y() + metrics.ascent()), run.text);
     }
-    return painter.end();
+    return target.finish(painter) || failed();
 }
 
 void PrintSQL(AppContext& ctx, const QPlainTextEdit& editor, QWidget* parent)
@@ -105,17 +115,18 @@ void PrintSQL(AppContext& ctx, const QPlainTextEdit& editor, QWidget* parent)
     printer.setFromTo(0, 0);
 
     bool printed = false;
+    QString reason;
     {
         BusyCursor busy(ctx.desktop);
         printed = PrintPlainText(printer, EditorDisplayLines(editor), editor.font(),
-                                 editor.palette().color(QPalette::Text));
+                                 editor.palette().color(QPalette::Text), &reason);
     }
     if (!printed) {
-        const QString text = printer.outputFormat() == QPrinter::PdfFormat
-                                 ? QStringLiteral("The SQL printout could not be written to the file \"%1\".")
-                                       .arg(printer.outputFileName())
-                                 : QStringLiteral("The SQL printout could not be sent to the printer \"%1\".")
-                                       .arg(printer.printerName());
-        ctx.desktop.messageBox(BoxKind::Error, text, BoxButtons::Ok, parent);
+        QString text = printer.outputFormat() == QPrinter::PdfFormat
+                           ? QStringLiteral("The SQL printout could not be written to the file \"%1\".")
+                                 .arg(printer.outputFileName())
+                           : QStringLiteral("The SQL printout could not be sent to the printer \"%1\".")
+                                 .arg(printer.printerName());
+        ctx.desktop.messageBox(BoxKind::Error, WithReason(text, reason), BoxButtons::Ok, parent);
     }
 }

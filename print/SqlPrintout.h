@@ -18,8 +18,11 @@ inline const QString kSqlPrintoutDocName = QStringLiteral("VEMRA SQL Printout");
 QStringList EditorDisplayLines(const QPlainTextEdit& editor);
 
 /// Prints lines as plain text in the font and colour given, from the top-left corner of the
-/// printable area. False when the printer (or the output file) could not be opened or written.
-bool PrintPlainText(QPrinter& printer, const QStringList& lines, const QFont& font, const QColor& color);
+/// printable area. False when the printer (or the output file) could not be opened or written;
+/// reason, when given, then receives the system's words when it gave any. A file is written
+/// whole or not at all.
+bool PrintPlainText(QPrinter& printer, const QStringList& lines, const QFont& font, const QColor& color,
+                    QString* reason = nullptr);
 
 /// The main window's "Print SQL": the print dialog on the application printer, then the editor's
 /// display lines in its font and text colour as a job named "VEMRA SQL Printout". The whole text

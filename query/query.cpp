@@ -6,6 +6,7 @@
 #include "platform/Desktop.h"
 #include "platform/LongWork.h"
 #include "platform/ReadOnlyField.h"
+#include "platform/WholeFile.h"
 #include "platform/WindowPlacement.h"
 #include "query/CellPaintDelegate.h"
 #include "query/ColumnOrder.h"
@@ -34,7 +35,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -646,7 +646,7 @@ void TFRM_Query::MI_ExportCSVClick()
     DBG_Grid->commitOpenEditor();
 
     // The rows go to a file beside the chosen one, which replaces it only once every row is written.
-    QSaveFile file(*path);
+    WholeFile file(*path);
     ExportOutcome outcome = ExportOutcome::Failed;
     if (file.open(QIODevice::WriteOnly)) {
         BusyCursor busy(m_ctx.desktop);
@@ -655,7 +655,7 @@ void TFRM_Query::MI_ExportCSVClick()
                            [&work](qint64 rows) { return work.progress(rows); });
     }
     if (outcome == ExportOutcome::Cancelled) {
-        file.cancelWriting();
+        file.discard();
         return;
     }
     if (outcome == ExportOutcome::Written && file.commit())

@@ -5,6 +5,8 @@
 #include "report_engine/ReportLayout.h"
 #include "report_engine/ReportPainter.h"
 
+#include "platform/PrintTarget.h"
+
 #include <QPageLayout>
 #include <QPaintEngine>
 #include <QPainter>
@@ -127,17 +129,23 @@ ReportOutcome ReportEngine::preview(QPrinter& printer, QWidget* parent)
         // A range past the last page prints nothing, not a blank page.
         if (sequence.isEmpty())
             return;
-        QPainter painter(target);
-        std::unique_ptr<ProgressWindow> progress;
-        ReportProgress callback;
-        if (m_definition.showProgress) {
-            progress = std::make_unique<ProgressWindow>(pages.title, &dialog);
-            callback = progress->callback(kPageLabel);
+        if (isPreviewPainting(*target)) {
+            QPainter painter(target);
+            std::unique_ptr<ProgressWindow> progress;
+            ReportProgress callback;
+            if (m_definition.showProgress) {
+                progress = std::make_unique<ProgressWindow>(pages.title, &dialog);
+                callback = progress->callback(kPageLabel);
+            }
+            PaintReportPages(painter, *target, pages, sequence, callback);
+            return;
         }
-        PaintReportPages(painter, *target, pages, sequence, callback);
+        // Printed from the preview's print dialog.
+        m_printed = putOut(*target, pages, sequence, &dialog);
     });
+    m_printed = ReportOutcome::Done;
     dialog.exec();
-    return ReportOutcome::Done;
+    return m_printed;
 }
 
 ReportOutcome ReportEngine::print(QPrinter& printer, QWidget* parent)
@@ -148,21 +156,33 @@ ReportOutcome ReportEngine::print(QPrinter& printer, QWidget* parent)
     if (report.isEmpty())
         return ReportOutcome::Empty;
     preparePrinter(printer);
+    return putOut(printer, report, printedSequence(printer, report), parent);
+}
 
+ReportOutcome ReportEngine::putOut(QPrinter& printer, const LaidOutReport& report, const QList<int>& sequence,
+                                   QWidget* parent)
+{
+    m_failure.clear();
+    PrintTarget target(printer);
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!target.begin(painter)) {
+        m_failure = target.reason();
         return ReportOutcome::Failed;
+    }
     std::unique_ptr<ProgressWindow> progress;
     ReportProgress callback;
     if (m_definition.showProgress) {
         progress = std::make_unique<ProgressWindow>(report.title, parent);
         callback = progress->callback(kPageLabel);
     }
-    if (!PaintReportPages(painter, printer, report, printedSequence(printer, report), callback)) {
-        printer.abort();
+    if (!PaintReportPages(painter, target.device(), report, sequence, callback)) {
+        target.abort(painter);
         return ReportOutcome::Cancelled;
     }
-    return painter.end() ? ReportOutcome::Done : ReportOutcome::Failed;
+    if (target.finish(painter))
+        return ReportOutcome::Done;
+    m_failure = target.reason();
+    return ReportOutcome::Failed;
 }
 
 ReportOutcome ReportEngine::writePdf(const QString& path, QWidget* parent)
@@ -178,7 +198,8 @@ ReportOutcome ReportEngine::writePdf(const QString& path, QWidget* parent)
         progress = std::make_unique<ProgressWindow>(report.title, parent);
         callback = progress->callback(kPageLabel);
     }
-    if (WriteReportPdf(report, path, callback))
+    m_failure.clear();
+    if (WriteReportPdf(report, path, callback, &m_failure))
         return ReportOutcome::Done;
     return progress && progress->wasCanceled() ? ReportOutcome::Cancelled : ReportOutcome::Failed;
 }

@@ -50,11 +50,17 @@ public:
     /// copies, collated.
     ReportOutcome print(QPrinter& printer, QWidget* parent = nullptr);
     ReportOutcome writePdf(const QString& path, QWidget* parent = nullptr);
+    /// After Failed: why, in the system's words when it gave any (a full disk, a folder that
+    /// takes no file); empty when it is not known. A PDF file is written whole or not at all.
+    QString failureReason() const { return m_failure; }
 
 private:
     void preparePrinter(QPrinter& printer) const;
     /// Lays the report out again when the printer's page is no longer the report's.
     void followPageOf(const QPrinter& printer, QWidget* parent);
+    /// Paints the pages of sequence on the printer, or into its file, with the progress window.
+    ReportOutcome putOut(QPrinter& printer, const LaidOutReport& report, const QList<int>& sequence,
+                         QWidget* parent);
 
     ReportDefinition m_definition;
     const RowSource& m_source;
@@ -64,4 +70,7 @@ private:
     /// Date and time shown stay those of the first layout.
     QDateTime m_laidOutAt;
     std::optional<LaidOutReport> m_layout;
+    /// How the preview's own printing went.
+    ReportOutcome m_printed = ReportOutcome::Done;
+    QString m_failure;
 };

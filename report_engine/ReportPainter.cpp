@@ -1,6 +1,7 @@
 #include "report_engine/ReportPainter.h"
 
-#include <QFile>
+#include "platform/WholeFile.h"
+
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -94,25 +95,29 @@ bool PaintReportPages(QPainter& painter, QPagedPaintDevice& device, const LaidOu
     return true;
 }
 
-bool WriteReportPdf(const LaidOutReport& report, const QString& path, const ReportProgress& progress)
+bool WriteReportPdf(const LaidOutReport& report, const QString& path, const ReportProgress& progress,
+                    QString* reason)
 {
     if (report.isEmpty())
         return true;
+    WholeFile file(path);
     bool done = false;
-    {
-        QPdfWriter writer(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        QPdfWriter writer(&file);
         writer.setResolution(kPdfResolution);
         writer.setTitle(report.title);
         writer.setCreator(QStringLiteral("VEMRA"));
         ApplyReportPaper(writer, report);
         QPainter painter;
-        if (!painter.begin(&writer))
-            return false;
-        done = PaintReportPages(painter, writer, report,
-                                PrintedPageSequence(int(report.pages.size()), 0, 0, 1), progress);
-        done = painter.end() && done;
+        if (painter.begin(&writer)) {
+            done = PaintReportPages(painter, writer, report,
+                                    PrintedPageSequence(int(report.pages.size()), 0, 0, 1), progress);
+            done = painter.end() && done;
+        }
     }
-    if (!done)
-        QFile::remove(path);
+    // Cancelled or failed, the file is dropped unwritten.
+    done = done && file.commit();
+    if (reason)
+        *reason = file.reason();
     return done;
 }

@@ -24,6 +24,8 @@ QList<int> PrintedPageSequence(int pageCount, int fromPage, int toPage, int copi
 bool PaintReportPages(QPainter& painter, QPagedPaintDevice& device, const LaidOutReport& report,
                       const QList<int>& sequence, const ReportProgress& progress = {});
 
-/// Writes the pages as a PDF file at 1200 dots per inch. False when the file cannot be written or
-/// the progress cancelled (a partly written file is removed). An empty report writes no file.
-bool WriteReportPdf(const LaidOutReport& report, const QString& path, const ReportProgress& progress = {});
+/// Writes the pages as a PDF file at 1200 dots per inch. False when the file cannot be written
+/// (reason, when given, receives the system's words) or the progress cancelled; the file then
+/// keeps what it had, or is not made. An empty report writes no file.
+bool WriteReportPdf(const LaidOutReport& report, const QString& path, const ReportProgress& progress = {},
+                    QString* reason = nullptr);

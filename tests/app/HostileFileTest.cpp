@@ -6,11 +6,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <csignal>
 #include <random>
@@ -142,6 +145,43 @@ TEST_F(HostileFileTest, ACutUtf8SequenceAtTheEndKeepsEveryByte)
     EXPECT_EQ(SqlFile::Decode("x\xe2\x82\xac"), QStringLiteral("x\u20AC")) << "whole, it is UTF-8";
 }
 
+/// The address space this process takes now, in bytes.
+rlim_t AddressSpaceInUse()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return rlim_t(statm.readAll().split(' ').value(0).toULongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
+}
+
+TEST_F(HostileFileTest, AFileTooLargeForMemorySaysSoWithItsSizeAndKeepsTheEditor)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer cannot run with its address space limited";
+#else
+    // 512 MB that take no room on the disk.
+    const QString path = folder() + QStringLiteral("/huge.SQL");
+    {
+        QFile huge(path);
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(huge.resize(qint64(512) << 20));
+    }
+    window().setEditorText(QStringLiteral("SELECT 'kept'"));
+    desktop.expectBox(BoxKind::Error,
+                      QStringLiteral("Cannot load file %1: at 512.0 MB it is too large for memory").arg(path),
+                      BoxAnswer::Ok);
+    rlimit saved{};
+    getrlimit(RLIMIT_AS, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = AddressSpaceInUse() + (rlim_t(256) << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
+    load(path);
+    setrlimit(RLIMIT_AS, &saved);
+    desktop.verify();
+    EXPECT_EQ(window().editorText(), QStringLiteral("SELECT 'kept'"));
+#endif
+}
+
 /// Runs body while the process may write files of at most limit bytes; a write beyond fails
 /// (SIGXFSZ ignored) instead of ending the process.
 template <typename Body> void WithFileSizeLimit(rlim_t limit, Body body)
@@ -166,7 +206,7 @@ TEST_F(HostileFileTest, SavingBeyondTheFileSizeLimitKeepsTheOldFile)
     window().setEditorText(
         QStringLiteral("SELECT 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx' FROM T\n")
             .repeated(50'000));
-    desktop.expectBox(BoxKind::Error, QStringLiteral("Failed to Save Stream"), BoxAnswer::Ok);
+    desktop.expectBox(BoxKind::Error, QStringLiteral("Failed to Save Stream\nFile too large"), BoxAnswer::Ok);
     WithFileSizeLimit(1'000'000, [&] { save(path); });
     desktop.verify();
     EXPECT_EQ(ReadBytes(path), old);
@@ -214,7 +254,8 @@ TEST_F(HostileFileTest, SavingOntoAFullFileSystemKeepsTheOldFile)
     window().setEditorText(
         QStringLiteral("SELECT 'yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy' FROM T\n")
             .repeated(20'000));
-    desktop.expectBox(BoxKind::Error, QStringLiteral("Failed to Save Stream"), BoxAnswer::Ok);
+    desktop.expectBox(BoxKind::Error, QStringLiteral("Failed to Save Stream\nNo space left on device"),
+                      BoxAnswer::Ok);
     save(path);
     desktop.verify();
     EXPECT_EQ(ReadBytes(path), old);
@@ -254,7 +295,8 @@ TEST_F(HostileFileTest, ASaveOntoAFileSystemWithoutRoomForTheTextKeepsTheOldFile
             fill.resize(std::max<qint64>(0, fill.size() - c.roomLeft));
         }
         window().setEditorText(QString(c.characters, u'z'));
-        desktop.expectBox(BoxKind::Error, QStringLiteral("Failed to Save Stream"), BoxAnswer::Ok);
+        desktop.expectBox(BoxKind::Error, QStringLiteral("Failed to Save Stream\nNo space left on device"),
+                          BoxAnswer::Ok);
         save(path);
         desktop.verify();
         EXPECT_EQ(ReadBytes(path), old);
@@ -263,5 +305,60 @@ TEST_F(HostileFileTest, ASaveOntoAFileSystemWithoutRoomForTheTextKeepsTheOldFile
         QFile::remove(filler);
     }
 }
+
+#ifdef VEMRA_FILE_LIMIT_CHILD
+TEST_F(HostileFileTest, UnderAFileSizeLimitTheProgramSaysWhyInsteadOfDying)
+{
+    // The program as start-up builds it, started with a fresh home under `ulimit -f`; SIGXFSZ as
+    // a shell leaves it, so only the program's own start-up can keep it from ending the process.
+    const QString in = folder() + QStringLiteral("/two-megabytes.SQL");
+    WriteBytes(in, LargeSql(2'000'000));
+    // Either limit stops the recovery file and the save of 2 MB; the lower one also the settings
+    // store's first writes, which the settings store reports in its own words.
+    const struct
+    {
+        const char* name;
+        rlim_t limit;
+    } cases[] = {
+        {"ulimit -f 100", 100 * 1024},
+        {"ulimit -f 1000", 1000 * 1024},
+    };
+    const QList<QByteArray> reasons = {"editor-recovery.sql: File too large\n",
+                                       "box: Failed to Save Stream|File too large\n"};
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString base = home.path() + QStringLiteral("/limited-%1").arg(++n);
+        const QString out = base + QStringLiteral("/saved.SQL");
+        QDir().mkpath(base);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), base);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), base + QStringLiteral("/config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), base + QStringLiteral("/data"));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), base + QStringLiteral("/cache"));
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        const rlim_t limit = c.limit;
+        child.setChildProcessModifier([limit] {
+            rlimit small{};
+            getrlimit(RLIMIT_FSIZE, &small);
+            small.rlim_cur = limit;
+            setrlimit(RLIMIT_FSIZE, &small);
+            std::signal(SIGXFSZ, SIG_DFL);
+        });
+        child.start(QStringLiteral(VEMRA_FILE_LIMIT_CHILD), {in, out});
+        ASSERT_TRUE(child.waitForFinished(180'000));
+        const QByteArray said = child.readAllStandardOutput();
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << "ended by a signal; it said:\n"
+                                                            << said.toStdString();
+        EXPECT_TRUE(said.endsWith("done\n")) << said.toStdString();
+        EXPECT_FALSE(said.contains("no login")) << said.toStdString();
+        for (const QByteArray& reason : reasons)
+            EXPECT_TRUE(said.contains(reason)) << said.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out)) << "no partial file";
+    }
+}
+#endif
 
 } // namespace

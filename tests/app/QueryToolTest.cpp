@@ -738,7 +738,10 @@ TEST_F(QueryToolFileTest, FailedSaveShowsTheError)
     TFRM_QueryTool& w = shown();
     const QString bad = folder() + QStringLiteral("/missing/q.SQL");
     desktop.expectSaveFile(bad);
-    desktop.expectBox(BoxKind::Error, QStringLiteral("Cannot create file ") + bad, BoxAnswer::Ok);
+    desktop.expectBox(BoxKind::Error,
+                      QStringLiteral("Cannot create file ") + bad +
+                          QStringLiteral("\nNo such file or directory"),
+                      BoxAnswer::Ok);
     w.MI_SaveToFile->trigger();
     EXPECT_EQ(SettingsStore().ReadText(Schema::Section::Dialogs, Schema::Dialogs::SaveDialogPath, QString()),
               folder() + QStringLiteral("/missing/"));

@@ -171,7 +171,7 @@ TEST_F(SqlFileTest, FailedSaveKeepsTheOldFile)
         SqlFile::Write(path, QString(100'000, u'x'));
         ADD_FAILURE() << "no error";
     } catch (const SqlFileError& e) {
-        EXPECT_STREQ(e.what(), "Failed to Save Stream");
+        EXPECT_STREQ(e.what(), "Failed to Save Stream\nFile too large");
     }
     setrlimit(RLIMIT_FSIZE, &saved);
 
@@ -184,7 +184,8 @@ TEST_F(SqlFileTest, FailedSaveKeepsTheOldFile)
         SqlFile::Write(noFolder, QStringLiteral("x"));
         ADD_FAILURE() << "no error";
     } catch (const SqlFileError& e) {
-        EXPECT_EQ(QString::fromStdString(e.what()), QStringLiteral("Cannot create file ") + noFolder);
+        EXPECT_EQ(QString::fromStdString(e.what()), QStringLiteral("Cannot create file ") + noFolder +
+                                                        QStringLiteral("\nNo such file or directory"));
     }
 }
 
@@ -217,7 +218,7 @@ TEST_F(SqlFileTest, ASaveThatDoesNotFitFailsAndKeepsTheOldFileWhateverTheTextsSi
             SqlFile::Write(path, QString(c.characters, u'x'));
             ADD_FAILURE() << "no error";
         } catch (const SqlFileError& e) {
-            EXPECT_STREQ(e.what(), "Failed to Save Stream");
+            EXPECT_STREQ(e.what(), "Failed to Save Stream\nFile too large");
         }
         setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_EQ(ReadBytes(path), QByteArray("old\r\n"));

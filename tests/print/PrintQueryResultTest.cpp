@@ -7,6 +7,7 @@
 #include "report_engine/PdfTools.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "support/FileSizeLimit.h"
 #include "support/GuiApp.h"
 #include "support/GuiTest.h"
 #include "support/ProgressCanceller.h"
@@ -28,14 +29,17 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -85,13 +89,15 @@ protected:
     /// changes the fields first.
     void confirmOptions(std::function<void(TFRM_Report&)> edit = {}, bool preview = false)
     {
-        script.then([edit, preview](QWidget* w) {
+        script.then([this, edit, preview](QWidget* w) {
             auto* f = qobject_cast<TFRM_Report*>(w);
             ASSERT_TRUE(f);
             f->CBX_ShowPreview->setCurrentText(preview ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
             if (edit)
                 edit(*f);
             f->BBN_Ok->click();
+            if (roomAfterOptions)
+                limit.emplace(*roomAfterOptions);
         });
     }
 
@@ -126,6 +132,15 @@ protected:
         return bound;
     }
 
+    /// Every file and hidden file in the folder printouts go to.
+    QStringList everyFile() const
+    {
+        return QDir(PrintoutFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    /// Once the options are confirmed (and stored), files may hold at most this many bytes.
+    std::optional<rlim_t> roomAfterOptions;
+    std::optional<FileSizeLimit> limit;
     QTemporaryDir dir;
     Connection connection;
     Query grid{connection};
@@ -405,9 +420,10 @@ TEST_F(PrintQueryResultTest, AFolderThatTakesNoFileIsReported)
     printWithoutFile();
     qputenv("HOME", home.path().toUtf8());
     ASSERT_EQ(desktop.boxes.size(), 1);
-    EXPECT_EQ(
-        desktop.boxes[0].text,
-        QStringLiteral("The report could not be written to the file \"%1/Query Result.pdf\".").arg(gone));
+    EXPECT_EQ(desktop.boxes[0].text,
+              QStringLiteral("The report could not be written to the file \"%1/Query Result.pdf\".\n"
+                             "No such file or directory")
+                  .arg(gone));
 }
 
 } // namespace
@@ -573,6 +589,82 @@ TEST_F(PrintQueryResultTest, ADirectPrintToAFileNeverWritesOverOne)
     confirmOptions();
     print();
     EXPECT_EQ(output(), home.path() + QStringLiteral("/Query Result.pdf"));
+}
+
+TEST_F(ReportPreviewTest, AReportThatDoesNotFitItsFileSaysWhyAndLeavesNoFile)
+{
+    QDir(home.path()).mkpath(QStringLiteral("Documents"));
+    makeRows(3000);
+    const QString chosen = PrintoutFolder() + QStringLiteral("/chosen.pdf");
+    const struct
+    {
+        const char* name;
+        bool preview;
+        QString file;
+    } ways[] = {
+        {"printed straight to a file", false, PrintoutFolder() + QStringLiteral("/Query Result.pdf")},
+        {"printed from the preview", true, chosen},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        // Room for the settings store (its shared memory file takes 32 KB), none for the report.
+        roomAfterOptions = 64 * 1024;
+        desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+        if (way.preview)
+            previewAndPrint(chosen, {});
+        else {
+            confirmOptions();
+            printWithoutFile();
+        }
+        limit.reset();
+        ASSERT_EQ(desktop.boxes.size(), 1u);
+        EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);
+        EXPECT_EQ(desktop.boxes[0].text,
+                  QStringLiteral("The report could not be written to the file \"%1\".\nFile too large")
+                      .arg(way.file));
+        EXPECT_TRUE(everyFile().isEmpty()) << qPrintable(everyFile().join(u' '));
+        desktop.boxes.clear();
+    }
+
+    // With room again the same report is written whole.
+    roomAfterOptions.reset();
+    confirmOptions();
+    print();
+    expectEveryRowAndFooter(output(), 3000, QStringLiteral("612 x 792"));
+}
+
+TEST_F(ReportPreviewTest, ALongDirectPrintShowsThePagesWrittenAndCancelLeavesNoFile)
+{
+    QDir(home.path()).mkpath(QStringLiteral("Documents"));
+    makeRows(3000);
+    // Runs whenever the print lets events through: it holds the work past the moment the progress
+    // window comes up, until the window counts pages; then it presses Cancel.
+    QString label;
+    int held = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!label.isEmpty())
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(w);
+            if (progress && progress->isVisible() &&
+                progress->labelText().startsWith(QStringLiteral("Page "))) {
+                label = progress->labelText();
+                progress->cancel();
+                return;
+            }
+        }
+        if (held++ < 20)
+            QThread::msleep(450);
+    });
+    watch.start(0);
+    confirmOptions();
+    printWithoutFile();
+    watch.stop();
+    EXPECT_TRUE(label.contains(QRegularExpression(QStringLiteral("^Page \\d+ of \\d+$"))))
+        << qPrintable(label);
+    EXPECT_TRUE(desktop.boxes.empty()) << "a cancel is no failure";
+    EXPECT_TRUE(everyFile().isEmpty()) << qPrintable(everyFile().join(u' '));
 }
 
 TEST_F(ReportPreviewTest, PageSetupInThePreviewLaysTheReportOutForTheNewPage)

@@ -1,6 +1,7 @@
 #include "print/SqlPrintout.h"
 #include "platform/AppPrinter.h"
 #include "report_engine/PdfTools.h"
+#include "support/FileSizeLimit.h"
 #include "support/GuiApp.h"
 #include "support/GuiTest.h"
 
@@ -181,6 +182,35 @@ TEST_F(SqlPrintoutTest, AnOutputThatCannotBeOpenedIsReported)
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind, BoxKind::Error);
     EXPECT_TRUE(desktop.boxes[0].text.contains(QStringLiteral("missing/folder/out.pdf")));
+    expectSelectionRestored();
+}
+
+TEST_F(SqlPrintoutTest, AFileThatDoesNotFitSaysWhyAndKeepsWhatWasThere)
+{
+    QStringList text;
+    for (int i = 0; i < 3000; ++i)
+        text.append(QStringLiteral("SELECT %1 AS N FROM EMP WHERE ENAME LIKE '%%1%'").arg(i));
+    editor.setPlainText(text.join(u'\n'));
+    {
+        QFile old(output());
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("a printout the user kept");
+    }
+    expectFileOutput();
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+    {
+        const FileSizeLimit limit(16 * 1024);
+        PrintSQL(ctx, editor);
+    }
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes[0].text,
+              QStringLiteral("The SQL printout could not be written to the file \"%1\".\nFile too large")
+                  .arg(output()));
+    QFile old(output());
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("a printout the user kept"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("sql.pdf")})
+        << "nothing half written is left";
     expectSelectionRestored();
 }
 

@@ -9,6 +9,7 @@
 #include "query/RecordSearch.h"
 #include "query/ResultGridModel.h"
 #include "query/ResultGridView.h"
+#include "support/FileSizeLimit.h"
 #include "support/SqliteFile.h"
 
 #include <QAction>
@@ -244,6 +245,39 @@ TEST_F(ResultTransferTest, AnExportThatCannotBeWrittenIsReportedAndLeavesNothing
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("taken.csv")});
+}
+
+TEST_F(ResultTransferTest, AnExportBeyondTheFileSizeLimitNamesTheReasonAndKeepsTheOldFile)
+{
+    // Writes past the limit fail as on a full disk; a write cut short there sets no error of
+    // its own, so a plain file device has nothing to tell but "Unknown error".
+    file->exec(QStringLiteral("CREATE TABLE WIDE AS WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                              "FROM k WHERE i < 5000) SELECT i AS ID, printf('%0100d', i) AS V FROM k"));
+    showResult(QStringLiteral("SELECT * FROM WIDE"));
+    const QString path = dir.filePath(QStringLiteral("old.csv"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("kept\r\n");
+    }
+    for (const rlim_t room : {rlim_t(100'000), rlim_t(0)}) {
+        SCOPED_TRACE(room);
+        desktop.expectSaveFile(path);
+        desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+        {
+            const FileSizeLimit limit(room);
+            window->MI_ExportCSV->trigger();
+        }
+        ASSERT_EQ(desktop.boxes.size(), 1u);
+        EXPECT_EQ(desktop.boxes[0].text,
+                  QStringLiteral("The result could not be exported to %1:\nFile too large\n"
+                                 "A file that was there before is unchanged.")
+                      .arg(path));
+        desktop.boxes.clear();
+        EXPECT_EQ(readFile(path), QByteArray("kept\r\n"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("old.csv")});
+    }
 }
 
 TEST_F(ResultTransferTest, ALongExportShowsItsProgressAndCancelLeavesTheOldFile)

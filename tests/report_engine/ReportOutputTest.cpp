@@ -4,11 +4,13 @@
 #include "report_engine/ReportLayout.h"
 #include "report_engine/ReportPainter.h"
 #include "report_engine/TableRowSource.h"
+#include "support/FileSizeLimit.h"
 #include "support/GuiApp.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
@@ -18,6 +20,8 @@
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -180,6 +184,49 @@ TEST_F(ReportOutputTest, PrintingToAPlaceThatCannotBeWrittenFails)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(file(QStringLiteral("no/such/folder/y.pdf")));
     EXPECT_EQ(engine.print(printer), ReportOutcome::Failed);
+}
+
+TEST_F(ReportOutputTest, AFileThatDoesNotFitIsNotWrittenAndSaysWhy)
+{
+    const ReportDefinition def = listDefinition(QStringLiteral("Too Big"));
+    const TableRowSource source = cities(200);
+    const QString path = file(QStringLiteral("big.pdf"));
+    const struct
+    {
+        const char* name;
+        std::function<ReportOutcome(ReportEngine&)> putOut;
+    } ways[] = {
+        {"as a PDF file", [&](ReportEngine& engine) { return engine.writePdf(path); }},
+        {"on a printer that writes a PDF file",
+         [&](ReportEngine& engine) {
+             QPrinter printer;
+             printer.setOutputFormat(QPrinter::PdfFormat);
+             printer.setOutputFileName(path);
+             return engine.print(printer);
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        {
+            QFile old(path);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("an earlier printout");
+        }
+        ReportEngine engine(def, source);
+        engine.layout();
+        {
+            // The painter's end says nothing of the writes that failed.
+            const FileSizeLimit limit(16 * 1024);
+            EXPECT_EQ(way.putOut(engine), ReportOutcome::Failed);
+        }
+        EXPECT_EQ(engine.failureReason(), QStringLiteral("File too large"));
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("an earlier printout"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("big.pdf")})
+            << "nothing half written is left";
+    }
 }
 
 TEST_F(ReportOutputTest, PreviewShowsThePagesAndReturnsWhenClosed)
