@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -98,6 +100,44 @@ TEST_F(RecoveryFileTest, PrivateFileInAPrivateFolder)
     ::chmod(QFile::encodeName(QFileInfo(other).absolutePath()).constData(), 0750);
     RecoveryFile::Write(other, QStringLiteral("x"));
     EXPECT_EQ(ModeOf(QFileInfo(other).absolutePath()), 0750u);
+}
+
+TEST_F(RecoveryFileTest, AWriteThatDoesNotFitKeepsTheOldText)
+{
+    // Writing more than the process may write fails part-way, even for root, as a full disk does.
+    struct SizeCase
+    {
+        const char* name;
+        rlim_t room;
+        qsizetype characters;
+    };
+    const SizeCase cases[] = {
+        {"no room at all", 0, 10},
+        {"room for part of a short text", 16, 100},
+        {"room for part of a long text", 64'000, 1'000'000},
+    };
+    const QString old = QStringLiteral("select 'kept' from dual");
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const SizeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecoveryFile::Write(path, old);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = c.room;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        try {
+            RecoveryFile::Write(path, QString(c.characters, u'x'));
+            ADD_FAILURE() << "no error";
+        } catch (const RecoveryFileError& e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).contains(path)) << e.what();
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(RecoveryFile::Read(path), std::optional<QString>(old));
+        EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList({QStringLiteral("editor-recovery.sql")}))
+            << "a temporary file left behind";
+    }
 }
 
 TEST_F(RecoveryFileTest, TextFromAnotherEncodingKeepsEveryByte)

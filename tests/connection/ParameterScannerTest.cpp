@@ -49,6 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MarkerCase{"SELECT A::TEXT, B::INT FROM T WHERE C = :YES::INT", {"YES"}},
                       MarkerCase{"SELECT A:::B FROM T", {}},
                       MarkerCase{"SELECT E'it\\'s :NOT' , :YES", {"YES"}},
+                      // Only an E'...' string takes backslash escapes: this one ends at its quote.
+                      MarkerCase{"SELECT 'C:\\' , :YES", {"YES"}},
                       MarkerCase{"SELECT $$ :NOT $$, $tag$ :NOT $tag$, :YES", {"YES"}},
                       MarkerCase{"SELECT 'unterminated :NOT", {}},
                       MarkerCase{"SELECT /* unterminated :NOT", {}}, MarkerCase{"SELECT : NOT, :", {}},

@@ -121,6 +121,30 @@ TEST_F(PgDriverTest, BoundValuesArriveExactlyAndBytesRoundTripThroughALiveEdit)
               QStringLiteral("0001ff|edited"));
 }
 
+TEST_F(PgDriverTest, ANullCellIsPostedAsNullAndAnEmptyOneAsEmptyText)
+{
+    pg.psql(
+        QStringLiteral("DROP TABLE IF EXISTS nulls; CREATE TABLE nulls (id int PRIMARY KEY, v text, n int); "
+                       "INSERT INTO nulls VALUES (1, 'a', 1), (2, 'b', 2)"));
+    login();
+    run(QStringLiteral("SELECT id, v, n FROM nulls ORDER BY id"));
+    ASSERT_TRUE(query.canModify());
+    query.setFieldValue(1, QVariant());
+    query.setFieldValue(2, QVariant());
+    query.post();
+    query.next();
+    query.setFieldValue(1, QString());
+    query.post();
+    query.append();
+    query.setFieldValue(0, 3);
+    query.setFieldValue(1, QVariant());
+    query.post();
+    EXPECT_EQ(
+        pg.psql(QStringLiteral("SELECT string_agg(id || ':' || coalesce(quote_literal(v), 'NULL') || ':' "
+                               "|| coalesce(n::text, 'NULL'), ',' ORDER BY id) FROM nulls")),
+        QStringLiteral("1:NULL:NULL,2:'':2,3:NULL:NULL"));
+}
+
 TEST_F(PgDriverTest, ServerErrorsCarryEveryField)
 {
     login();

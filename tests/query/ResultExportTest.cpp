@@ -134,6 +134,18 @@ TEST_F(ResultExportTest, EmptyResultWritesTheTitlesOnly)
     EXPECT_EQ(csv({{0, QStringLiteral("ID")}, {1, QStringLiteral("V")}}), QByteArray("ID,V\r\n"));
 }
 
+TEST_F(ResultExportTest, ABareCarriageReturnIsQuotedLikeALineBreak)
+{
+    // A reader that takes a lone CR for a line end would split the field otherwise.
+    query->close();
+    query->setSql({QStringLiteral("SELECT 'old' || char(13) || 'mac' AS V, char(13) AS W")});
+    query->open();
+    EXPECT_EQ(csv({{0, QStringLiteral("V")}, {1, QStringLiteral("W\rX")}}),
+              QByteArray("V,\"W\rX\"\r\n\"old\rmac\",\"\r\"\r\n"));
+    CellBlock block{{0}, {{0, QStringLiteral("V")}, {1, QStringLiteral("W")}}, {}};
+    EXPECT_EQ(TabSeparatedText(*query, block, false), QStringLiteral("\"old\rmac\"\t\"\r\""));
+}
+
 TEST_F(ResultExportTest, ProgressCountsTheRowsAndCanStopTheExport)
 {
     file->exec(QStringLiteral("WITH RECURSIVE k(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM k "
