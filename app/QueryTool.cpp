@@ -244,7 +244,7 @@ void TFRM_QueryTool::MI_ToolbarClick()
 
 void TFRM_QueryTool::BBN_ClearScreenClick()
 {
-    REDT_QueryTool->clear();
+    EditorDocument::Clear(*REDT_QueryTool);
 }
 
 void TFRM_QueryTool::MI_SelectAllClick()
