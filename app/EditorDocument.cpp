@@ -55,10 +55,19 @@ QString FromEditor(QString text)
 
 void SetText(QPlainTextEdit& editor, const QString& text)
 {
-    // Set before the text, so that the long line is laid out once, the fast way.
-    editor.setWordWrapMode(HasLongLine(text) ? QTextOption::WrapAnywhere
-                                             : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    const QTextOption::WrapMode mode =
+        HasLongLine(text) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    // A change of mode lays out again whatever the editor holds: the old text goes first, under
+    // the mode it was laid out with, and the new one is laid out once, under its own.
+    if (editor.wordWrapMode() != mode)
+        editor.clear();
+    editor.setWordWrapMode(mode);
     editor.setPlainText(ToEditor(text));
+}
+
+void Clear(QPlainTextEdit& editor)
+{
+    SetText(editor, QString());
 }
 
 QString Text(const QPlainTextEdit& editor)

@@ -20,8 +20,11 @@ inline constexpr qsizetype kLongLine = 10'000;
 QString ToEditor(QString text);
 QString FromEditor(QString text);
 
-/// Replaces the editor's text ("\n"-separated lines).
+/// Replaces the editor's text ("\n"-separated lines). The wrap mode follows the new text (see
+/// kLongLine) and never changes while a long line is in the editor.
 void SetText(QPlainTextEdit& editor, const QString& text);
+/// Empties the editor; what is typed next wraps at word boundaries again.
+void Clear(QPlainTextEdit& editor);
 /// The editor's logical lines joined by "\n", every character as it was put in.
 QString Text(const QPlainTextEdit& editor);
 /// The editor's logical lines, whole: wrapping on screen never splits them.

@@ -113,11 +113,15 @@ bool TFRM_QueryTool::FormClose()
 {
     if (m_ending)
         return true;
-    if (m_ctx.settings.open().Read(Schema::General::ConfirmBeforeExit)) {
+    const bool confirm = m_ctx.settings.open().Read(Schema::General::ConfirmBeforeExit);
+    // A store that failed just now is named before the question, and not lost with the program.
+    m_ctx.settings.showPendingReport();
+    if (confirm) {
         if (m_ctx.desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Quit Application ?"),
                                      BoxButtons::YesNo, this) != BoxAnswer::Yes)
             return false;
         savePlacement();
+        m_ctx.settings.showPendingReport();
     }
     m_ending = true;
     m_ctx.desktop.endApplication();
@@ -247,7 +251,7 @@ void TFRM_QueryTool::MI_ToolbarClick()
 
 void TFRM_QueryTool::BBN_ClearScreenClick()
 {
-    REDT_QueryTool->clear();
+    EditorDocument::Clear(*REDT_QueryTool);
 }
 
 void TFRM_QueryTool::MI_SelectAllClick()

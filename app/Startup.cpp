@@ -7,6 +7,7 @@
 #include "connection/Login.h"
 #include "connection/Query.h"
 #include "platform/AppContext.h"
+#include "platform/Desktop.h"
 #include "platform/WindowPlacement.h"
 #include "print/SQL_Procs.h"
 #include "print/SqlPrintout.h"
@@ -15,6 +16,7 @@
 #include "query/SqlExecution.h"
 #include "query/query.h"
 #include "settings/Options.h"
+#include "settings/Settings.h"
 #include "settings/SettingsRescue.h"
 
 #include <QLocale>
@@ -85,6 +87,10 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
 
     // Before anything reads a setting: a damaged store is reported once, and the run goes on.
     RescueDamagedSettings(ctx.settings, ctx.desktop, nullptr);
+    // A store that fails later is named once too, and the run goes on in memory.
+    ctx.settings.reportFailuresTo([&desktop = ctx.desktop](const QString& text) {
+        desktop.messageBox(BoxKind::Error, text, BoxButtons::Ok);
+    });
 
     // The login dialog's creation seeds the store and sets ProgramFolder before any other form reads them.
     m_login = std::make_unique<TFRM_Login>(ctx);
@@ -128,6 +134,7 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
 
 Startup::~Startup()
 {
+    m_ctx.settings.reportFailuresTo({});
     // Reverse order; each registry entry goes before its form.
     m_execution.reset();
     m_findReplace.reset();

@@ -1,7 +1,8 @@
 // A one-line SQL file of 5 MB through the main window's Load command, word wrap on: the time until
 // the editor shows it, and the time one typed character takes to show on that line. And the
 // editor's 10 MB text kept in the recovery file: the time the window stands still for one write,
-// and the time the text takes to come back at the next login.
+// and the time the text takes to come back at the next login. And loads that replace a long line
+// with a short file.
 #include "SilentDesktop.h"
 #include "app/EditorRecovery.h"
 #include "app/RecoveryFile.h"
@@ -104,6 +105,68 @@ void BM_LongLineLoad(benchmark::State& state)
 }
 BENCHMARK(BM_LongLineLoad)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+QString writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+double fastestReloadS = 0;
+double fastestReloadCpuS = 0;
+
+/// Loads of a 1 MB one-line file, a short file, a 5 MB line and a short file again, one after
+/// another in one window: each short file replaces a long line.
+void BM_LongLineReload(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    SilentDesktop desktop;
+    QPrinter printer;
+    Settings settings{SettingsStore::defaultPath()};
+    AppContext ctx{desktop, printer, settings};
+    const auto oneLine = [](qsizetype bytes) {
+        return "SELECT '" + QByteArray("0123456789abcdef").repeated(bytes / 16) + "' AS X FROM EMP\r\n";
+    };
+    const QString shortFile =
+        writeFile(folder.filePath(QStringLiteral("short.SQL")), "SELECT *\r\nFROM EMP\r\n");
+    const QString files[] = {
+        writeFile(folder.filePath(QStringLiteral("1mb.SQL")), oneLine(1'000'000)), shortFile,
+        writeFile(folder.filePath(QStringLiteral("5mb.SQL")), oneLine(5'000'000)), shortFile};
+    for (const QString& file : files) {
+        if (file.isEmpty()) {
+            state.SkipWithError("cannot write the files");
+            return;
+        }
+    }
+    double fastest = 1e300;
+    double fastestCpu = 1e300;
+    for (auto _ : state) {
+        QFile::remove(RecoveryFile::DefaultPath());
+        TFRM_QueryTool window(ctx);
+        window.show();
+        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        const double cpuStart = ThreadCpuSeconds();
+        for (const QString& file : files) {
+            desktop.openAnswer = file;
+            window.BBN_LoadSQL->click();
+            window.REDT_QueryTool->repaint();
+            QApplication::processEvents();
+        }
+        const double reload = double(timer.nsecsElapsed()) / 1e9;
+        fastestCpu = std::min(fastestCpu, ThreadCpuSeconds() - cpuStart);
+        if (window.REDT_QueryTool->document()->characterCount() > 100)
+            state.SkipWithError("the short file was not loaded");
+        state.SetIterationTime(reload);
+        fastest = std::min(fastest, reload);
+    }
+    fastestReloadS = fastest;
+    fastestReloadCpuS = fastestCpu;
+}
+BENCHMARK(BM_LongLineReload)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 constexpr qsizetype kRecoveryBytes = 10'000'000;
 
 double fastestRecoveryWriteS = 0;
@@ -174,6 +237,10 @@ int main(int argc, char** argv)
         std::printf("figure: long_line_load_s %.2f\n", fastestLoadS);
         std::printf("figure: long_line_load_cpu_s %.2f\n", fastestLoadCpuS);
         std::printf("figure: long_line_type_s %.2f\n", fastestTypeS);
+    }
+    if (fastestReloadS > 0) {
+        std::printf("figure: long_line_reload_s %.2f\n", fastestReloadS);
+        std::printf("figure: long_line_reload_cpu_s %.2f\n", fastestReloadCpuS);
     }
     if (fastestRecoveryWriteS > 0) {
         std::printf("figure: recovery_write_10mb_ms %.1f\n", fastestRecoveryWriteS * 1e3);

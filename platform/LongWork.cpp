@@ -39,7 +39,11 @@ public:
         LBL_Rows->setObjectName(QStringLiteral("LBL_Rows"));
         BTN_Cancel = new QPushButton(kCancel, this);
         BTN_Cancel->setObjectName(QStringLiteral("BTN_Cancel"));
-        BTN_Cancel->setDefault(true);
+        // The user's hands are still on the keys that started the work: Return, Space or the
+        // execute key pressed again must not stop it. Only Escape, a click or the title bar do.
+        BTN_Cancel->setAutoDefault(false);
+        BTN_Cancel->setDefault(false);
+        BTN_Cancel->setFocusPolicy(Qt::NoFocus);
         QObject::connect(BTN_Cancel, &QPushButton::clicked, this, [this] { requestCancel(); });
 
         auto* buttons = new QHBoxLayout;

@@ -11,8 +11,8 @@ class LongWorkWindow;
 
 /// Long work the user can watch and stop. Nothing shows for the first half second; then a small
 /// modal window over parent says what runs, the seconds elapsed and the rows so far, with a Cancel
-/// button (Escape and the title bar's close too). While the work reports, the program keeps
-/// painting; before the window shows, user input waits so nothing else starts meanwhile.
+/// button (Escape and the title bar's close too; Return and Space never press it). While the work reports,
+/// the program keeps painting; before the window shows, user input waits so nothing else starts meanwhile.
 class LongWork final
 {
 public:

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -17,6 +18,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -123,11 +125,84 @@ MemoryStore& memoryStore()
     return store;
 }
 
+constexpr int kEntryColumns = 5;
+using Entry = std::array<QByteArray, kEntryColumns>;
+
+std::vector<Entry> SelectEntries(sqlite3* db)
+{
+    std::vector<Entry> entries;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT section, key, value, section_fold, key_fold FROM entries", -1,
+                                &st, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(st);
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
+        Entry entry;
+        for (int c = 0; c < kEntryColumns; ++c) {
+            const char* bytes = reinterpret_cast<const char*>(sqlite3_column_blob(st, c));
+            entry[c] = QByteArray(bytes ? bytes : "", sqlite3_column_bytes(st, c));
+        }
+        entries.push_back(std::move(entry));
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        entries.clear();
+    return entries;
+}
+
+/// Every entry the file still gives: through the open connection, else straight from the file
+/// without its journal (a full disk leaves no room for the files a normal read needs).
+std::vector<Entry> ReadableEntries(sqlite3* db, const QString& path)
+{
+    if (db) {
+        std::vector<Entry> entries = SelectEntries(db);
+        if (!entries.empty())
+            return entries;
+    }
+    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded() + "?immutable=1";
+    sqlite3* file = nullptr;
+    std::vector<Entry> entries;
+    if (sqlite3_open_v2(uri.constData(), &file, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK)
+        entries = SelectEntries(file);
+    sqlite3_close_v2(file);
+    return entries;
+}
+
+void InsertEntries(sqlite3* db, const std::vector<Entry>& entries)
+{
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "INSERT OR IGNORE INTO entries (section, key, value, section_fold, key_fold)"
+                           " VALUES (?1, ?2, ?3, ?4, ?5)",
+                           -1, &st, nullptr) == SQLITE_OK) {
+        for (const Entry& entry : entries) {
+            for (int c = 0; c < kEntryColumns; ++c)
+                sqlite3_bind_text(st, c + 1, entry[c].constData(), int(entry[c].size()), SQLITE_STATIC);
+            sqlite3_step(st);
+            sqlite3_reset(st);
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+/// The engine's words for its last failure, with the system's where it gives them.
+QString EngineReason(sqlite3* db)
+{
+    if (!db)
+        return {};
+    QString reason = QString::fromUtf8(sqlite3_errmsg(db));
+    if (const int system = sqlite3_system_errno(db))
+        reason += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(system)));
+    return reason;
+}
+
 } // namespace
 
 SettingsStore::SettingsStore() : SettingsStore(defaultPath()) {}
 
-SettingsStore::SettingsStore(const QString& filePath)
+SettingsStore::SettingsStore(const QString& filePath) : m_filePath(filePath)
 {
     if (memoryStore().serves(filePath))
         openMemory(memoryStore().uri());
@@ -135,11 +210,79 @@ SettingsStore::SettingsStore(const QString& filePath)
         open(filePath);
 }
 
+SettingsStore::SettingsStore(const QString& filePath, FallbackNotice notice)
+    : m_filePath(filePath), m_notice(std::move(notice))
+{
+    if (memoryStore().serves(filePath)) {
+        openMemory(memoryStore().uri());
+        return;
+    }
+    try {
+        open(filePath);
+    } catch (const SettingsError& failure) {
+        fallBack(failure, false);
+    }
+}
+
 SettingsStore::~SettingsStore()
 {
-    for (sqlite3_stmt* st : m_statements)
+    closeDatabase();
+}
+
+void SettingsStore::closeDatabase() const
+{
+    for (sqlite3_stmt*& st : m_statements) {
         sqlite3_finalize(st);
+        st = nullptr;
+    }
     sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+void SettingsStore::fail(const QString& message) const
+{
+    m_reason = EngineReason(m_db);
+    throw SettingsError(message);
+}
+
+template <typename Operation> auto SettingsStore::guarded(bool writes, Operation operation) const
+{
+    try {
+        return operation();
+    } catch (const SettingsError& failure) {
+        // Memory that fails has nothing behind it to fall back on.
+        if (!m_notice || m_path != m_filePath)
+            throw;
+        fallBack(failure, writes);
+    }
+    return operation();
+}
+
+void SettingsStore::fallBack(const SettingsError& failure, bool writes) const
+{
+    // Another store of the run may have moved it already; the user has been told then.
+    const bool first = !memoryStore().serves(m_filePath);
+    std::vector<Entry> kept;
+    if (first)
+        kept = ReadableEntries(m_db, m_filePath);
+    closeDatabase();
+    if (first)
+        memoryStore().start(m_filePath);
+    openMemory(memoryStore().uri());
+    if (!first)
+        return;
+    InsertEntries(m_db, kept);
+    m_notice(FallbackText(QString::fromUtf8(failure.what()), m_filePath, writes, m_reason));
+}
+
+QString SettingsStore::FallbackText(const QString& failure, const QString& path, bool written,
+                                    const QString& reason)
+{
+    return QStringLiteral("%1\r\rThe settings file %2 cannot be %3: %4.\r\r"
+                          "The program goes on with the settings it could read and its defaults; what you "
+                          "change from now on, window places included, is kept only until it ends.")
+        .arg(failure, path, written ? QStringLiteral("written") : QStringLiteral("read"),
+             reason.isEmpty() ? QStringLiteral("the reason is unknown") : reason);
 }
 
 QString SettingsStore::rootFolder()
@@ -168,7 +311,7 @@ bool SettingsStore::usesMemory()
     return memoryStore().serves(defaultPath());
 }
 
-void SettingsStore::openMemory(const QByteArray& uri)
+void SettingsStore::openMemory(const QByteArray& uri) const
 {
     m_path = QString::fromUtf8(uri);
     if (sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
@@ -185,8 +328,10 @@ void SettingsStore::open(const QString& filePath)
     const QString folder = QFileInfo(filePath).absolutePath();
     const QByteArray folderBytes = QFile::encodeName(folder);
     if (!QFileInfo::exists(folder)) {
-        if (!QDir().mkpath(folder))
+        if (!QDir().mkpath(folder)) {
+            m_reason = QStringLiteral("its folder %1 cannot be made").arg(folder);
             throw SettingsError(rootError);
+        }
         ::chmod(folderBytes.constData(), 0700);
     }
     // Create the file ourselves so that it is private whatever the umask; an existing file,
@@ -197,11 +342,12 @@ void SettingsStore::open(const QString& filePath)
         ::fchmod(fd, 0600);
         ::close(fd);
     } else if (errno != EEXIST) {
+        m_reason = QString::fromLocal8Bit(std::strerror(errno));
         throw SettingsError(rootError);
     }
     if (sqlite3_open_v2(pathBytes.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
         SQLITE_OK) {
-        throw SettingsError(rootError);
+        fail(rootError);
     }
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     // Set-up failures (a locked or foreign file) surface in the first operation with its own text.
@@ -210,7 +356,7 @@ void SettingsStore::open(const QString& filePath)
     prepareSchema();
 }
 
-void SettingsStore::prepareSchema()
+void SettingsStore::prepareSchema() const
 {
     execAll(m_db, kSchemaSql);
 }
@@ -220,17 +366,23 @@ std::optional<QByteArray> SettingsStore::storedBytes(const QByteArray& sectionFo
 {
     Statement st(m_db, m_statements[kSelectValue], kSelectValueSql);
     if (!st.bind(1, sectionFold) || !st.bind(2, keyFold))
-        throw SettingsError(QStringLiteral("Failed to get data for '%1'").arg(key));
+        fail(QStringLiteral("Failed to get data for '%1'").arg(key));
     const int rc = st.step();
     if (rc == SQLITE_DONE)
         return std::nullopt;
     if (rc != SQLITE_ROW)
-        throw SettingsError(QStringLiteral("Failed to get data for '%1'").arg(key));
+        fail(QStringLiteral("Failed to get data for '%1'").arg(key));
     const char* bytes = reinterpret_cast<const char*>(sqlite3_column_blob(st.get(), 0));
     return QByteArray(bytes ? bytes : "", sqlite3_column_bytes(st.get(), 0));
 }
 
 QString SettingsStore::ReadText(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    return guarded(false, [&] { return readTextFrom(section, key, defaultValue); });
+}
+
+QString SettingsStore::readTextFrom(const QString& section, const QString& key,
+                                    const QString& defaultValue) const
 {
     const std::optional<QByteArray> stored = storedBytes(fold(section), fold(key), key);
     if (!stored)
@@ -241,6 +393,11 @@ QString SettingsStore::ReadText(const QString& section, const QString& key, cons
 }
 
 void SettingsStore::WriteText(const QString& section, const QString& key, const QString& value)
+{
+    guarded(true, [&] { writeTextTo(section, key, value); });
+}
+
+void SettingsStore::writeTextTo(const QString& section, const QString& key, const QString& value)
 {
     const QByteArray sFold = fold(section);
     const QByteArray kFold = fold(key);
@@ -260,6 +417,7 @@ void SettingsStore::WriteText(const QString& section, const QString& key, const 
             st.step() == SQLITE_DONE) {
             return;
         }
+        m_reason = EngineReason(m_db);
     }
     Statement probe(m_db, m_statements[kProbeSection],
                     "SELECT 1 FROM entries WHERE section_fold = ?1 LIMIT 1");
@@ -385,13 +543,18 @@ void SettingsStore::Write(const Schema::FlagKey& key, bool value)
 
 bool SettingsStore::HasSections() const
 {
+    return guarded(false, [&] { return hasSections(); });
+}
+
+bool SettingsStore::hasSections() const
+{
     Statement st(m_db, m_statements[kAnySection], "SELECT 1 FROM entries LIMIT 1");
     const int rc = st.step();
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    throw SettingsError(QStringLiteral("Failed to get data for '%1'").arg(QStringLiteral("VEMRA")));
+    fail(QStringLiteral("Failed to get data for '%1'").arg(QStringLiteral("VEMRA")));
 }
 
 void SettingsStore::SeedDefaults()

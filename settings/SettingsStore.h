@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 #include <stdexcept>
@@ -32,9 +33,17 @@ class SettingsStore final
 public:
     /// Opens the store at defaultPath() (tests, tools); the program opens it through Settings.
     SettingsStore();
+    /// Told once, with a text for the user, when the run's store fails and the run goes on in memory.
+    using FallbackNotice = std::function<void(const QString& text)>;
+
     /// Opens the store at a file path, creating its folder (0700) and the file (0600); a path
-    /// the run keeps in memory (useMemoryForRun()) opens that memory.
+    /// the run keeps in memory (useMemoryForRun()) opens that memory. A failure of the medium
+    /// throws SettingsError.
     explicit SettingsStore(const QString& filePath);
+    /// The run's store: when the file cannot be opened, read or written, the operation does not
+    /// fail. The run's entries move to memory for the rest of the run, starting from what the file
+    /// still gives, the operation is done there, and notice is told why.
+    SettingsStore(const QString& filePath, FallbackNotice notice);
     ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
@@ -77,10 +86,24 @@ public:
     /// "$"/"0x" hexadecimal; anything else, or a value outside 32 bits, gives the default.
     static int ParseNumber(const QString& text, int defaultValue);
 
+    /// What the user is told when the store at path fails: the failure's own text, the file, and
+    /// what the run does instead. written tells a refused write from a refused read.
+    static QString FallbackText(const QString& failure, const QString& path, bool written,
+                                const QString& reason);
+
 private:
     void open(const QString& filePath);
-    void openMemory(const QByteArray& uri);
-    void prepareSchema();
+    void openMemory(const QByteArray& uri) const;
+    void prepareSchema() const;
+    void closeDatabase() const;
+    /// Throws SettingsError with message, keeping the engine's own reason for the user.
+    [[noreturn]] void fail(const QString& message) const;
+    /// Runs one operation; a failure of the file moves the run to memory and runs it again there.
+    template <typename Operation> auto guarded(bool writes, Operation operation) const;
+    void fallBack(const SettingsError& failure, bool writes) const;
+    QString readTextFrom(const QString& section, const QString& key, const QString& defaultValue) const;
+    void writeTextTo(const QString& section, const QString& key, const QString& value);
+    bool hasSections() const;
     std::optional<QByteArray> storedBytes(const QByteArray& sectionFold, const QByteArray& keyFold,
                                           const QString& key) const;
 
@@ -92,8 +115,14 @@ private:
         kAnySection,
         kStatementCount
     };
-    sqlite3* m_db = nullptr;
+    // A const operation may move the store to memory: the connection changes, the store's content
+    // as its user sees it does not.
+    mutable sqlite3* m_db = nullptr;
     // Prepared once per store object; a handler's burst of reads and writes reuses them.
     mutable std::array<sqlite3_stmt*, kStatementCount> m_statements{};
-    QString m_path;
+    mutable QString m_path;
+    QString m_filePath;
+    FallbackNotice m_notice;
+    /// Why the last operation failed, in the engine's or the system's words.
+    mutable QString m_reason;
 };

@@ -9,12 +9,16 @@
 #include "query/query.h"
 #include "support/ModalAnswer.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QToolButton>
 
 #include <sys/stat.h>
+
+#include <vector>
 
 namespace {
 
@@ -123,6 +127,117 @@ TEST_F(LongLineTest, CharactersTheEditorUsesForItselfSurviveLoadSaveAndExecution
     EXPECT_EQ(file.readAll(), bytes);
     EXPECT_EQ(executeFirstRow(), QStringList{odd});
 }
+
+/// Watches every layout of the editor's text: a line longer than the long-line length laid out at
+/// word boundaries takes time that grows with the square of its length.
+class SlowLayoutWatch final
+{
+public:
+    explicit SlowLayoutWatch(QPlainTextEdit& editor) : m_editor(editor)
+    {
+        QObject::connect(editor.document()->documentLayout(), &QAbstractTextDocumentLayout::update, &editor,
+                         [this] { look(); });
+        QObject::connect(editor.document(), &QTextDocument::contentsChange, &editor, [this] { look(); });
+    }
+    int slowLayouts = 0;
+
+private:
+    void look()
+    {
+        if (m_editor.wordWrapMode() == QTextOption::WrapAnywhere ||
+            m_editor.lineWrapMode() == QPlainTextEdit::NoWrap)
+            return;
+        for (QTextBlock b = m_editor.document()->begin(); b.isValid(); b = b.next()) {
+            if (b.length() > EditorDocument::kLongLine) {
+                ++slowLayouts;
+                return;
+            }
+        }
+    }
+    QPlainTextEdit& m_editor;
+};
+
+enum class Step
+{
+    LoadLong,
+    LoadShort,
+    LoadMixed, ///< a short line, then a long one
+    Clear,
+    Undo,
+    Type,
+};
+
+struct StepSequence
+{
+    const char* what;
+    std::vector<Step> steps;
+};
+
+void PrintTo(const StepSequence& sequence, std::ostream* out)
+{
+    *out << sequence.what;
+}
+
+class LongLineSequenceTest : public LongLineTest, public ::testing::WithParamInterface<StepSequence>
+{
+};
+
+TEST_P(LongLineSequenceTest, ALongLineIsNeverLaidOutAtWordBoundaries)
+{
+    const QByteArray longLine = "select '" + QByteArray("0123456789abcdef").repeated(2'000) + "' as x";
+    const QString longFile = writeFile(QStringLiteral("long.SQL"), longLine + "\r\n");
+    const QString shortFile = writeFile(QStringLiteral("short.SQL"), "select 1\r\nfrom dept\r\n");
+    const QString mixedFile = writeFile(QStringLiteral("mixed.SQL"), "select 1,\r\n" + longLine + "\r\n");
+    QPlainTextEdit& editor = *main().REDT_QueryTool;
+    editor.setFocus();
+    const SlowLayoutWatch watch(editor);
+    QString expected;
+    for (const Step step : GetParam().steps) {
+        switch (step) {
+        case Step::LoadLong:
+            load(longFile);
+            expected = QString::fromLatin1(longLine);
+            break;
+        case Step::LoadShort:
+            load(shortFile);
+            expected = QStringLiteral("select 1\nfrom dept");
+            break;
+        case Step::LoadMixed:
+            load(mixedFile);
+            expected = QStringLiteral("select 1,\n") + QString::fromLatin1(longLine);
+            break;
+        case Step::Clear:
+            main().BBN_ClearScreen->click();
+            expected.clear();
+            break;
+        case Step::Undo:
+            QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+            expected = main().editorText();
+            break;
+        case Step::Type:
+            editor.moveCursor(QTextCursor::End);
+            QTest::keyClicks(&editor, QStringLiteral(" x"));
+            expected += QStringLiteral(" x");
+            break;
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(main().editorText(), expected);
+    }
+    EXPECT_EQ(watch.slowLayouts, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, LongLineSequenceTest,
+    ::testing::Values(StepSequence{"LongThenShort", {Step::LoadLong, Step::LoadShort}},
+                      StepSequence{"MixedThenShort",
+                                   {Step::LoadMixed, Step::LoadShort, Step::LoadLong, Step::LoadShort}},
+                      StepSequence{"TypedClearedUndone",
+                                   {Step::LoadLong, Step::Type, Step::Undo, Step::Clear, Step::Undo,
+                                    Step::LoadShort, Step::Type, Step::Undo}},
+                      StepSequence{"ShortLongShort",
+                                   {Step::LoadShort, Step::LoadLong, Step::Clear, Step::Type, Step::LoadLong,
+                                    Step::LoadShort}}),
+    [](const ::testing::TestParamInfo<StepSequence>& info) { return info.param.what; });
 
 TEST_F(LongLineTest, WhatIsNoRegularFileIsRefusedByName)
 {

@@ -163,6 +163,57 @@ TEST_F(LongWorkTest, CancelStopsAPostgresStatementOnTheServer)
     EXPECT_EQ(execute(QStringLiteral("select 1")), Outcome::ResultShown);
 }
 
+struct StrayKey
+{
+    const char* what;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+};
+
+void PrintTo(const StrayKey& stray, std::ostream* out)
+{
+    *out << stray.what;
+}
+
+class LongWorkKeyTest : public LongWorkTest, public ::testing::WithParamInterface<StrayKey>
+{
+};
+
+// The keys that start a statement, pressed again while it runs, leave it running; Escape then
+// still stops it.
+TEST_P(LongWorkKeyTest, AKeyThatStartedTheWorkDoesNotStopIt)
+{
+    const StrayKey& stray = GetParam();
+    open();
+    desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
+    bool stillRunning = false;
+    QString buttonText;
+    const Seen seen = runAndStop(kLongCount, 300, [&](QWidget* w) {
+        // Where the keyboard is: the focus widget of the window, or the window itself.
+        QWidget* target = QApplication::focusWidget();
+        if (!target || target->window() != w)
+            target = w;
+        QTest::keyClick(target, stray.key, stray.modifiers);
+        QCoreApplication::processEvents();
+        buttonText = w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"))->text();
+        stillRunning = progressWindow() == w && buttonText == QStringLiteral("Cancel");
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    ASSERT_GE(seen.cancelledAtMs, 0) << "no progress window";
+    EXPECT_TRUE(stillRunning) << stray.what << " left the button reading " << buttonText.toStdString();
+    EXPECT_EQ(outcome, Outcome::Failed) << "Escape stops it";
+    EXPECT_LT(returnedAtMs - seen.cancelledAtMs, 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, LongWorkKeyTest,
+                         ::testing::Values(StrayKey{"Return", Qt::Key_Return, Qt::NoModifier},
+                                           StrayKey{"Enter", Qt::Key_Enter, Qt::KeypadModifier},
+                                           StrayKey{"Space", Qt::Key_Space, Qt::NoModifier},
+                                           StrayKey{"CtrlReturn", Qt::Key_Return, Qt::ControlModifier},
+                                           StrayKey{"CtrlShiftReturn", Qt::Key_Return,
+                                                    Qt::ControlModifier | Qt::ShiftModifier}),
+                         [](const ::testing::TestParamInfo<StrayKey>& info) { return info.param.what; });
+
 TEST_F(LongWorkTest, AShortStatementShowsNoProgressWindow)
 {
     open();
