@@ -46,7 +46,8 @@ int FieldValue::DefaultWidth(FieldType type)
     case FieldType::Boolean:
         return 5;
     case FieldType::Blob:
-        return 10;
+        // A whole preview of a long value, its byte count included.
+        return 2 + 2 * kBinaryPreviewBytes + 14;
     case FieldType::Text:
     case FieldType::Other:
         break;

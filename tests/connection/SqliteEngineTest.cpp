@@ -3,7 +3,6 @@
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "support/SqliteFile.h"
-#include "support/StoreBudget.h"
 #include "support/TestHome.h"
 
 #include <QDate>
@@ -442,35 +441,6 @@ TEST_F(SqliteWatched, ACancelFromAnotherThreadStopsTheCall)
     EXPECT_THROW(run(kLongCount), EngineError);
     canceller.join();
     EXPECT_LT(clock.elapsed(), 1500);
-}
-
-TEST_F(SqliteEngine, AResultTooLargeForMemorySaysAfterHowManyRowsAndLetsThemGo)
-{
-    // About 7 MB of values against 1 MB of memory for the store.
-    const QString many =
-        QStringLiteral("WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM g WHERE "
-                       "n < 200000) SELECT n, printf('%030d', n) AS t FROM g");
-    qint64 rows = -1;
-    QString message;
-    {
-        const StoreBudget budget(std::size_t(1) << 20);
-        query.setSql({many});
-        try {
-            query.open();
-            ADD_FAILURE() << "the rows fitted";
-        } catch (const ResultTooLarge& e) {
-            rows = e.rowsFetched();
-            message = QString::fromUtf8(e.what());
-        }
-    }
-    EXPECT_GT(rows, 1000);
-    EXPECT_LT(rows, 200000);
-    EXPECT_TRUE(message.contains(QStringLiteral("did not fit in memory after %1 rows").arg(rows)))
-        << message.toStdString();
-    EXPECT_FALSE(query.isActive());
-    EXPECT_EQ(query.memoryBytes(), 0);
-    run(QStringLiteral("SELECT count(*) FROM EMP"));
-    EXPECT_EQ(query.valueText(0, 0), QStringLiteral("3")) << "the connection goes on";
 }
 
 } // namespace
