@@ -74,7 +74,8 @@ TFRM_QueryTool::TFRM_QueryTool(AppContext& ctx, QWidget* parent)
     layout->addWidget(SBR_QueryTool);
     buildMenu();
     buildExecuteShortcuts();
-    m_recovery = std::make_unique<EditorRecovery>(*REDT_QueryTool, ctx.desktop, RecoveryFile::DefaultPath());
+    m_recovery = std::make_unique<EditorRecovery>(*REDT_QueryTool, ctx.desktop, RecoveryFile::DefaultFolder(),
+                                                  RecoveryFile::LegacyPath());
 
     Timer_Time = new QTimer(this);
     Timer_Time->setObjectName(QStringLiteral("Timer_Time"));

@@ -31,7 +31,7 @@ mode_t ModeOf(const QString& path)
 class RecoveryFileTest : public IsolatedTest
 {
 protected:
-    QString path = RecoveryFile::DefaultPath();
+    QString path = RecoveryFile::LegacyPath();
 };
 
 TEST_F(RecoveryFileTest, LivesInTheUsersDataFolder)
