@@ -54,7 +54,9 @@ void EditorRecovery::restore()
     // Text that was there first is this run's text, and is kept beside the last runs'.
     if (!empty)
         edited();
-    tellKept(notPutBack, notPutBack < left.newestFirst.size());
+    // Told over the window once it is up, not in the middle of its showing.
+    const bool restored = notPutBack < left.newestFirst.size();
+    QTimer::singleShot(0, this, [this, notPutBack, restored] { tellKept(notPutBack, restored); });
     if (!left.failure.isEmpty())
         throw RecoveryFileError(left.failure);
 }

@@ -185,6 +185,7 @@ TEST_F(EditorRecoveryTest, TextAlreadyInTheEditorIsNeverReplaced)
             .arg(RecoveryFile::DefaultFolder()),
         BoxAnswer::Ok);
     logIntoSample();
+    QTest::qWait(1);
     EXPECT_EQ(main().editorText(), QStringLiteral("select 'mine'"));
     // Kept beside the last run's, which stays for a later start.
     QElapsedTimer waited;
@@ -211,6 +212,7 @@ TEST_F(EditorRecoveryTest, TextsOfEarlierRunsAndVersionsComeBackNewestFirst)
     desktop.expectBox(BoxKind::Information, MoreKept(2), BoxAnswer::Ok);
     start();
     logIntoSample();
+    QTest::qWait(1);
     EXPECT_EQ(main().editorText(), QStringLiteral("select 'earlier version'"));
     EXPECT_FALSE(QFileInfo::exists(RecoveryFile::LegacyPath())) << "moved in with the others";
     EXPECT_EQ(KeptTexts().size(), 3);
@@ -366,6 +368,7 @@ TEST_F(EditorRecoveryTest, TwoCopiesOneKilledTheOtherClearedBothTextsComeBack)
     desktop.expectBox(BoxKind::Information, MoreKept(1), BoxAnswer::Ok);
     start();
     logIntoSample();
+    QTest::qWait(1); // the box comes once the window is up
     EXPECT_EQ(main().editorText(), QStringLiteral("select 'B2'"));
     QStringList texts = KeptTexts();
     texts.sort();
@@ -385,6 +388,7 @@ TEST_F(EditorRecoveryTest, TwoCopiesOneKilledTheOtherClearedBothTextsComeBack)
     desktop.expectBox(BoxKind::Information, MoreKept(1), BoxAnswer::Ok);
     start();
     logIntoSample();
+    QTest::qWait(1);
     EXPECT_EQ(main().editorText(), QStringLiteral("select 'B2' -- more"));
     EXPECT_EQ(KeptTexts().size(), 2);
     desktop.verify();
