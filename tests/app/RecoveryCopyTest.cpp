@@ -50,12 +50,6 @@ protected:
     QString legacy = RecoveryFile::LegacyPath();
 };
 
-TEST_F(RecoveryCopyTest, LivesInTheUsersDataFolder)
-{
-    EXPECT_EQ(folder, home.dataFolder() + QStringLiteral("/VEMRA/editor-recovery"));
-    EXPECT_EQ(legacy, home.dataFolder() + QStringLiteral("/VEMRA/editor-recovery.sql"));
-}
-
 TEST_F(RecoveryCopyTest, NothingARunningCopyKeepsIsTouchedByAnother)
 {
     const auto a = copy();
