@@ -32,6 +32,9 @@ EditorFindReplace::EditorFindReplace(AppContext& ctx, QPlainTextEdit& editor, QO
     connect(m_findDialog, &FindDialog::findNextRequested, this, &EditorFindReplace::FDI_VemraFind);
     connect(m_replaceDialog, &ReplaceDialog::findNextRequested, this, &EditorFindReplace::RDI_VemraFind);
     connect(m_replaceDialog, &ReplaceDialog::replaceRequested, this, &EditorFindReplace::RDI_VemraReplace);
+    // The keyboard stays in a dialog while it is open; the editor has it back when the dialog goes.
+    connect(m_findDialog, &QDialog::finished, this, &EditorFindReplace::focusEditor);
+    connect(m_replaceDialog, &QDialog::finished, this, &EditorFindReplace::focusEditor);
 }
 
 EditorFindReplace::~EditorFindReplace() = default;
@@ -153,7 +156,15 @@ void EditorFindReplace::select(int start, int length)
     cursor.setPosition(start + length, QTextCursor::KeepAnchor);
     m_editor.setTextCursor(cursor);
     m_editor.ensureCursorVisible();
-    focusEditor();
+    // The hit is shown while the dialog keeps the keyboard: it must not fade to the inactive
+    // colours that some themes make hard to see. Set at each hit, as themes and options change.
+    QPalette palette = m_editor.palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setBrush(QPalette::Inactive, role, palette.brush(QPalette::Active, role));
+    if (palette != m_editor.palette())
+        m_editor.setPalette(palette);
+    // The keyboard stays where it is: in the dialog, Return finds the next hit and Alt+letters press
+    // its buttons; in the editor (F3), typing goes on there.
     for (SearchDialog* dialog :
          std::initializer_list<SearchDialog*>{m_findDialog.data(), m_replaceDialog.data()}) {
         if (dialog && dialog->isVisible())
@@ -163,7 +174,8 @@ void EditorFindReplace::select(int start, int length)
 
 void EditorFindReplace::focusEditor()
 {
-    // What the user types next goes into the editor, not into the dialog that asked for the search.
+    if (!m_editor.window()->isVisible())
+        return;
     m_editor.window()->activateWindow();
     m_editor.setFocus();
 }
@@ -215,7 +227,6 @@ void EditorFindReplace::RDI_VemraReplace(bool replaceAll)
                                                             findText, m_replaceDialog->matchCase())) {
             cursor.insertText(m_replaceDialog->replaceText());
             m_editor.setTextCursor(cursor);
-            focusEditor();
         }
         m_counter = 0;
         RDI_VemraFind();
@@ -257,7 +268,6 @@ void EditorFindReplace::replaceAll()
         cursor.insertText(span);
         cursor.endEditBlock();
         m_editor.setTextCursor(cursor);
-        focusEditor();
     }
     m_ctx.desktop.messageBox(BoxKind::Information, kReplacementsMade.arg(count), BoxButtons::Ok,
                              m_replaceDialog);

@@ -17,6 +17,10 @@ class SearchDialog;
 /// The main window owns one and calls its three command slots. Every search looks for the n-th
 /// occurrence counted from the top (or bottom) of the whole text, n being one counter shared by
 /// both dialogs; the dialogs' texts and options go to the settings store at each search.
+///
+/// A hit is selected and scrolled into view, but the keyboard stays where it was: a key meant for
+/// the dialog (Return for the next hit, Alt+letter for a button) must never reach the SQL. The
+/// editor takes the keyboard when a dialog closes, or when the user clicks into it.
 class EditorFindReplace final : public QObject
 {
     Q_OBJECT
@@ -49,7 +53,7 @@ private:
     void findNext(QWidget* dialog, const QString& findText, const SearchOptions& options,
                   void (EditorFindReplace::*storeOptions)());
     void select(int start, int length);
-    /// The editor's window becomes the active window with the keyboard in the editor.
+    /// The editor's window becomes the active window with the keyboard in the editor (a dialog closed).
     void focusEditor();
     /// The selection's area on the screen.
     QRect selectionArea() const;

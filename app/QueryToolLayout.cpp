@@ -74,7 +74,8 @@ TFRM_QueryTool::TFRM_QueryTool(AppContext& ctx, QWidget* parent)
     layout->addWidget(SBR_QueryTool);
     buildMenu();
     buildExecuteShortcuts();
-    m_recovery = std::make_unique<EditorRecovery>(*REDT_QueryTool, ctx.desktop, RecoveryFile::DefaultPath());
+    m_recovery = std::make_unique<EditorRecovery>(*REDT_QueryTool, ctx.desktop, RecoveryFile::DefaultFolder(),
+                                                  RecoveryFile::LegacyPath());
 
     Timer_Time = new QTimer(this);
     Timer_Time->setObjectName(QStringLiteral("Timer_Time"));
@@ -263,6 +264,14 @@ void TFRM_QueryTool::buildExecuteShortcuts()
 
 bool TFRM_QueryTool::eventFilter(QObject* watched, QEvent* event)
 {
+    // An Alt combination that no menu or button takes is a command gone astray, never text: the
+    // editor itself would type the letter of Alt+letter. (It never types Ctrl combinations, and
+    // its Ctrl keys, copy and undo among them, must reach it. AltGr is no Alt here.)
+    if (watched == REDT_QueryTool && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & Qt::AltModifier) && !key->text().isEmpty() && key->text().front().isPrint())
+            return true;
+    }
     // The menu's shortcuts win over the editor's own keys (Ctrl+A is About here, not select-all).
     if (watched == REDT_QueryTool && event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);

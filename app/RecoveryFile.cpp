@@ -18,9 +18,24 @@ QString Failure(const QString& what, const QString& path, const QString& reason)
     return QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(path), reason);
 }
 
-void EnsureFolder(const QString& path)
+} // namespace
+
+namespace RecoveryFile {
+
+QString DefaultFolder()
 {
-    const QString folder = QFileInfo(path).absolutePath();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/VEMRA/editor-recovery");
+}
+
+QString LegacyPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/VEMRA/editor-recovery.sql");
+}
+
+void MakeFolder(const QString& folder)
+{
     if (QFileInfo::exists(folder))
         return;
     if (!QDir().mkpath(folder))
@@ -28,16 +43,6 @@ void EnsureFolder(const QString& path)
             Failure(QStringLiteral("Cannot create the folder"), folder, QStringLiteral("permission denied")));
     // The text may hold anything the user typed: the folder is the user's alone, as the settings' is.
     ::chmod(QFile::encodeName(folder).constData(), 0700);
-}
-
-} // namespace
-
-namespace RecoveryFile {
-
-QString DefaultPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/VEMRA/editor-recovery.sql");
 }
 
 void Write(const QString& path, const QString& text)
@@ -49,7 +54,7 @@ void Write(const QString& path, const QString& text)
             throw RecoveryFileError(Failure(what, path, file.errorString()));
         return;
     }
-    EnsureFolder(path);
+    MakeFolder(QFileInfo(path).absolutePath());
     WholeFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw RecoveryFileError(Failure(what, path, file.reason()));

@@ -12,17 +12,21 @@ public:
     explicit RecoveryFileError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
-/// The file in the user's data folder that keeps the editor's text between runs, so that text
-/// typed but never saved survives an exit or a crash.
+/// A file in the user's data folder that keeps the editor's text between runs, so that text
+/// typed but never saved survives an exit or a crash. Each running copy of the program has its
+/// own (see RecoveryCopy).
 ///
 /// The text is stored as it is, UTF-8, without any line-end conversion, and read back unchanged.
 /// Each write replaces the whole file atomically (a temporary file renamed over it), so a crash
-/// leaves either the old text or the new one. Two running copies of the program share the file:
-/// the copy that wrote last wins. The file is private (0600); a folder it creates is 0700.
+/// leaves either the old text or the new one. The file is private (0600); a folder it creates is 0700.
 namespace RecoveryFile {
 
-/// VEMRA/editor-recovery.sql in the user's data folder, beside the Sample database.
-QString DefaultPath();
+/// VEMRA/editor-recovery in the user's data folder, beside the Sample database: one file per copy.
+QString DefaultFolder();
+/// VEMRA/editor-recovery.sql: the one file that every copy shared before each had its own.
+QString LegacyPath();
+/// Creates folder (and its parents) if missing; a folder it creates is 0700. Throws RecoveryFileError.
+void MakeFolder(const QString& folder);
 
 /// Keeps text in the file at path; an empty text removes the file. Throws RecoveryFileError.
 void Write(const QString& path, const QString& text);

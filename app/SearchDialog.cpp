@@ -91,6 +91,9 @@ void SearchDialog::present()
     activateWindow();
     m_findText->setFocus();
     m_findText->selectAll();
+    // Shown, the dialog hands the focus back to the button clicked last (Cancel), which makes it
+    // the one Return presses: Return is Find Next again.
+    m_findNext->setDefault(true);
 }
 
 void SearchDialog::updateButtons()

@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -73,7 +74,7 @@ void BM_LongLineLoad(benchmark::State& state)
     double fastestType = 1e300;
     for (auto _ : state) {
         // Each run starts from an empty editor, not from the text the last run left behind.
-        QFile::remove(RecoveryFile::DefaultPath());
+        QDir(RecoveryFile::DefaultFolder()).removeRecursively();
         TFRM_QueryTool window(ctx);
         window.show();
         QApplication::processEvents();
@@ -187,7 +188,7 @@ void BM_RecoveryWrite(benchmark::State& state)
     double fastestWriteCpu = 1e300;
     double fastestRestore = 1e300;
     for (auto _ : state) {
-        QFile::remove(RecoveryFile::DefaultPath());
+        QDir(RecoveryFile::DefaultFolder()).removeRecursively();
         {
             TFRM_QueryTool window(ctx);
             window.show();

@@ -82,7 +82,7 @@ TEST_F(EditorFindReplaceTest, FindNextWalksTheOccurrencesThenAsksToRepeat)
     type(dialog, "EDT_FindWhat", QStringLiteral("select"));
     click(dialog, "BTN_FindNext");
     EXPECT_EQ(selection(), std::make_pair(0, 6));
-    EXPECT_EQ(window->focusWidget(), editor);
+    EXPECT_NE(window->focusWidget(), editor) << "the keyboard is not taken from the dialog";
     click(dialog, "BTN_FindNext");
     EXPECT_EQ(selection(), std::make_pair(17, 6))
         << "SELECT on the second line, the line break one character";
@@ -344,7 +344,7 @@ TEST_F(EditorFindReplaceTest, ReplaceAllOfWholeWordsKeepsEveryOtherCharacter)
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("2 replacements of the text have been made."));
 }
 
-TEST_F(EditorFindReplaceTest, AfterAHitTheEditorsWindowIsActiveAndTakesWhatIsTyped)
+TEST_F(EditorFindReplaceTest, AfterAHitTheDialogKeepsTheKeyboardUntilItCloses)
 {
     window->resize(600, 400);
     window->show();
@@ -358,34 +358,43 @@ TEST_F(EditorFindReplaceTest, AfterAHitTheEditorsWindowIsActiveAndTakesWhatIsTyp
         dialog.activateWindow();
         return QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; });
     };
+    const auto staysInFront = [](QWidget& dialog) {
+        QTest::qWait(50);
+        return QApplication::activeWindow() == &dialog;
+    };
     commands->MI_FindClick();
     ASSERT_TRUE(inFront(find));
     type(find, "EDT_FindWhat", QStringLiteral("where"));
     click(find, "BTN_FindNext");
-    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }))
-        << "after Find Next";
+    EXPECT_TRUE(staysInFront(find)) << "after Find Next";
     EXPECT_EQ(selection(), std::make_pair(16, 5));
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("WHERE"));
-    EXPECT_EQ(editor->toPlainText(), QStringLiteral("select a from t WHERE a = 1 where"));
-    EXPECT_TRUE(find.isVisible()) << "the dialog stays open for the next search";
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("select a from t where a = 1 where"));
 
     // F3 with the dialog in front.
-    ASSERT_TRUE(inFront(find));
     commands->MI_FindNextClick();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }))
-        << "after F3";
+    EXPECT_TRUE(staysInFront(find)) << "after F3";
     EXPECT_EQ(selection(), std::make_pair(28, 5));
 
-    // Replace selects the next occurrence and leaves the editor in front too.
+    // Closed, the dialog gives the editor the keyboard.
+    click(find, "BTN_Cancel");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("WHERE"));
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("select a from t where a = 1 WHERE"));
+
+    // The replace dialog likewise.
     commands->MI_ReplaceClick();
     ASSERT_TRUE(inFront(replace));
     type(replace, "EDT_FindWhat", QStringLiteral("a"));
+    type(replace, "EDT_ReplaceWith", QStringLiteral("b"));
     click(replace, "BTN_FindNext");
-    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }))
-        << "after the replace dialog's Find Next";
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("b"));
+    click(replace, "BTN_Replace");
+    EXPECT_TRUE(staysInFront(replace)) << "after Replace";
     EXPECT_TRUE(editor->toPlainText().startsWith(QStringLiteral("select b from")))
         << editor->toPlainText().toStdString();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); }));
+    EXPECT_EQ(QApplication::focusWidget(), editor);
 }
 
 TEST_F(EditorFindReplaceTest, DialogsOpenOnTheScreenAndLeaveTheSelectionVisible)

@@ -4,6 +4,7 @@
 #include "query/query.h"
 #include "support/ModalAnswer.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,10 +21,44 @@
 
 namespace {
 
-/// What the recovery file holds now ("" when there is none).
+/// The texts kept in the recovery folder, oldest name first.
+QStringList KeptTexts()
+{
+    const QDir folder(RecoveryFile::DefaultFolder());
+    QStringList texts;
+    for (const QString& name : folder.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name))
+        texts << RecoveryFile::Read(folder.absoluteFilePath(name)).value_or(QString());
+    return texts;
+}
+
+/// The one text kept ("" when there is none).
 QString Kept()
 {
-    return RecoveryFile::Read(RecoveryFile::DefaultPath()).value_or(QString());
+    const QStringList texts = KeptTexts();
+    return texts.size() > 1 ? QStringLiteral("<%1 texts>").arg(texts.size()) : texts.value(0);
+}
+
+/// A text as a copy that ended left it, written a given time ago.
+QString Leave(const QString& text, int secondsAgo = 60)
+{
+    const QString path =
+        RecoveryFile::DefaultFolder() + QStringLiteral("/editor-20240101-000000-000-%1.sql").arg(secondsAgo);
+    RecoveryFile::Write(path, text);
+    const QDateTime when = QDateTime::currentDateTime().addSecs(-secondsAgo);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime));
+    return path;
+}
+
+QString MoreKept(int count)
+{
+    const QString folder = RecoveryFile::DefaultFolder();
+    return (count == 1
+                ? QStringLiteral("One more text kept by an earlier run is in the folder %1.").arg(folder)
+                : QStringLiteral("%1 more texts kept by earlier runs are in the folder %2.")
+                      .arg(count)
+                      .arg(folder)) +
+           QStringLiteral(" Load SQL opens them.");
 }
 
 /// Runs the event loop until the recovery file holds text, or a generous limit passes.
@@ -40,6 +75,16 @@ bool KeptSoon(const QString& text, int limitMs = 15'000)
 }
 
 #ifdef VEMRA_RECOVERY_TYPIST
+/// Sends the typist a command and returns its answer, without the line end (empty if none).
+QByteArray Ask(QProcess& typist, const QByteArray& command)
+{
+    typist.write(command + '\n');
+    QByteArray said;
+    while (!said.contains('\n') && typist.waitForReadyRead(60'000))
+        said += typist.readAllStandardOutput();
+    return said.trimmed();
+}
+
 /// Starts the typist with these arguments and returns the first line it says (empty if none).
 QByteArray StartTypist(QProcess& typist, const QStringList& arguments)
 {
@@ -69,7 +114,7 @@ TEST_F(EditorRecoveryTest, TypedTextIsKeptAndComesBackAfterTheNextLogin)
     logIntoSample();
     ASSERT_TRUE(main().isVisible());
     EXPECT_TRUE(editor().document()->isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(RecoveryFile::DefaultPath())) << "an empty editor keeps nothing";
+    EXPECT_EQ(KeptTexts(), QStringList()) << "an empty editor keeps nothing";
 
     editor().setFocus();
     type(QStringLiteral("select ename"));
@@ -82,7 +127,7 @@ TEST_F(EditorRecoveryTest, TypedTextIsKeptAndComesBackAfterTheNextLogin)
     struct stat info
     {
     };
-    ASSERT_EQ(::stat(QFile::encodeName(RecoveryFile::DefaultPath()).constData(), &info), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(main().recovery().path()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
     // Typed just before the end: written on the way out, not lost to the timer.
@@ -110,13 +155,13 @@ TEST_F(EditorRecoveryTest, TypedTextIsKeptAndComesBackAfterTheNextLogin)
     // Clearing the editor leaves nothing to come back.
     main().BBN_ClearScreen->click();
     ASSERT_TRUE(KeptSoon(QString()));
-    EXPECT_FALSE(QFileInfo::exists(RecoveryFile::DefaultPath()));
+    EXPECT_EQ(KeptTexts(), QStringList());
     desktop.verify();
 }
 
 TEST_F(EditorRecoveryTest, NothingIsTouchedBeforeTheLogin)
 {
-    RecoveryFile::Write(RecoveryFile::DefaultPath(), QStringLiteral("select 'last run'"));
+    Leave(QStringLiteral("select 'last run'"));
     start();
     // Longer than the writes wait: the empty editor of the login time must not replace the text.
     QTest::qWait(EditorRecovery::kQuietMs + 500);
@@ -131,13 +176,49 @@ TEST_F(EditorRecoveryTest, NothingIsTouchedBeforeTheLogin)
 
 TEST_F(EditorRecoveryTest, TextAlreadyInTheEditorIsNeverReplaced)
 {
-    RecoveryFile::Write(RecoveryFile::DefaultPath(), QStringLiteral("select 'last run'"));
+    const QString left = Leave(QStringLiteral("select 'last run'"));
     start();
     main().setEditorText(QStringLiteral("select 'mine'"));
+    desktop.expectBox(
+        BoxKind::Information,
+        QStringLiteral("One text kept by an earlier run is in the folder %1. Load SQL opens them.")
+            .arg(RecoveryFile::DefaultFolder()),
+        BoxAnswer::Ok);
     logIntoSample();
+    QTest::qWait(1);
     EXPECT_EQ(main().editorText(), QStringLiteral("select 'mine'"));
-    // And it is what the next start gets back.
-    EXPECT_TRUE(KeptSoon(QStringLiteral("select 'mine'")));
+    // Kept beside the last run's, which stays for a later start.
+    QElapsedTimer waited;
+    waited.start();
+    while (KeptTexts().size() < 2 && waited.elapsed() < 15'000)
+        QTest::qWait(50);
+    EXPECT_EQ(RecoveryFile::Read(main().recovery().path()), QStringLiteral("select 'mine'"));
+    EXPECT_EQ(RecoveryFile::Read(left), QStringLiteral("select 'last run'"));
+    desktop.verify();
+}
+
+TEST_F(EditorRecoveryTest, TextsOfEarlierRunsAndVersionsComeBackNewestFirst)
+{
+    // The earlier version's single file, and two copies' files, each older than the next.
+    RecoveryFile::Write(RecoveryFile::LegacyPath(), QStringLiteral("select 'earlier version'"));
+    QFile legacy(RecoveryFile::LegacyPath());
+    ASSERT_TRUE(legacy.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(
+        legacy.setFileTime(QDateTime::currentDateTime().addSecs(-30), QFileDevice::FileModificationTime));
+    legacy.close();
+    Leave(QStringLiteral("select 'older'"), 60);
+    Leave(QStringLiteral("select 'oldest'"), 90);
+
+    desktop.expectBox(BoxKind::Information, MoreKept(2), BoxAnswer::Ok);
+    start();
+    logIntoSample();
+    QTest::qWait(1);
+    EXPECT_EQ(main().editorText(), QStringLiteral("select 'earlier version'"));
+    EXPECT_FALSE(QFileInfo::exists(RecoveryFile::LegacyPath())) << "moved in with the others";
+    EXPECT_EQ(KeptTexts().size(), 3);
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.busyDepth, 0) << "the box comes after the busy cursor";
+    desktop.verify();
 }
 
 TEST_F(EditorRecoveryTest, EndsThatSkipTheCloseHandlingKeepTheTextToo)
@@ -180,25 +261,29 @@ TEST_F(EditorRecoveryTest, AFileThatCannotBeWrittenIsSaidOnce)
 {
     start();
     logIntoSample();
-    // A folder where the file should be.
-    const QString path = RecoveryFile::DefaultPath();
-    ASSERT_TRUE(QDir().mkpath(path));
+    // A file where the folder should be.
+    const QString folder = RecoveryFile::DefaultFolder();
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
 
     desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
     main().setEditorText(QStringLiteral("select 1"));
     main().recovery().writeNow();
     ASSERT_EQ(desktop.boxes.size(), 1u);
-    EXPECT_TRUE(desktop.boxes.back().text.contains(path)) << desktop.boxes.back().text.toStdString();
+    EXPECT_TRUE(desktop.boxes.back().text.contains(folder)) << desktop.boxes.back().text.toStdString();
     main().setEditorText(QStringLiteral("select 2"));
     main().recovery().writeNow();
     EXPECT_EQ(desktop.boxes.size(), 1u) << "not again while it keeps failing";
     EXPECT_EQ(main().editorText(), QStringLiteral("select 2")) << "the editor keeps its text";
 
     // Once it works again, a new failure is said again.
-    ASSERT_TRUE(QDir().rmdir(path));
+    ASSERT_TRUE(QFile::remove(folder));
     main().setEditorText(QStringLiteral("select 3"));
     main().recovery().writeNow();
     EXPECT_EQ(Kept(), QStringLiteral("select 3"));
+    // A folder where the file should be.
+    const QString path = main().recovery().path();
     ASSERT_TRUE(QFile::remove(path) && QDir().mkpath(path));
     desktop.expectBox(BoxKind::Error, BoxAnswer::Ok);
     main().setEditorText(QStringLiteral("select 4"));
@@ -251,6 +336,62 @@ TEST_F(EditorRecoveryTest, TextSurvivesAKill)
     EXPECT_TRUE(editor().document()->isEmpty());
     logIntoSample();
     EXPECT_EQ(main().editorText(), lines.join(u'\n'));
+}
+
+TEST_F(EditorRecoveryTest, TwoCopiesOneKilledTheOtherClearedBothTextsComeBack)
+{
+    QProcess a;
+    ASSERT_EQ(StartTypist(a, {QStringLiteral("select 'A'")}), QByteArray("kept\n"));
+    QProcess b;
+    ASSERT_EQ(StartTypist(b, {}), QByteArray("ready\n"));
+    EXPECT_EQ(Ask(b, "show"), QByteArray("text")) << "A's text is A's while A runs";
+    ASSERT_EQ(Ask(b, "type select 'B'"), QByteArray("kept"));
+    EXPECT_EQ(KeptTexts().size(), 2);
+
+    // A third copy, here, while both run: it takes neither text.
+    start();
+    logIntoSample();
+    EXPECT_EQ(main().editorText(), QString());
+    startup.reset();
+
+    a.kill();
+    ASSERT_TRUE(a.waitForFinished());
+    ASSERT_EQ(a.exitStatus(), QProcess::CrashExit);
+    ASSERT_EQ(Ask(b, "clear"), QByteArray("cleared"));
+    EXPECT_EQ(KeptTexts(), QStringList{QStringLiteral("select 'A'")}) << "B's clearing leaves A's text";
+    ASSERT_EQ(Ask(b, "type select 'B2'"), QByteArray("kept"));
+    b.terminate();
+    ASSERT_TRUE(b.waitForFinished(60'000));
+    EXPECT_EQ(b.exitCode(), 0);
+
+    // The newest into the editor, the other one said.
+    desktop.expectBox(BoxKind::Information, MoreKept(1), BoxAnswer::Ok);
+    start();
+    logIntoSample();
+    QTest::qWait(1); // the box comes once the window is up
+    EXPECT_EQ(main().editorText(), QStringLiteral("select 'B2'"));
+    QStringList texts = KeptTexts();
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("select 'A'"), QStringLiteral("select 'B2'")}));
+    desktop.verify();
+
+    // The text put back is this copy's now: what is typed replaces it, beside A's.
+    editor().setFocus();
+    type(QStringLiteral(" -- more"));
+    main().recovery().writeNow();
+    texts = KeptTexts();
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("select 'A'"), QStringLiteral("select 'B2' -- more")}));
+
+    // Ended again: the same two, not a third.
+    startup.reset();
+    desktop.expectBox(BoxKind::Information, MoreKept(1), BoxAnswer::Ok);
+    start();
+    logIntoSample();
+    QTest::qWait(1);
+    EXPECT_EQ(main().editorText(), QStringLiteral("select 'B2' -- more"));
+    EXPECT_EQ(KeptTexts().size(), 2);
+    desktop.verify();
 }
 
 TEST_F(EditorRecoveryTest, TextIsKeptWhenTheProgramIsAskedToEnd)

@@ -33,7 +33,7 @@ mode_t ModeOf(const QString& path)
 class RecoveryFileTest : public IsolatedTest
 {
 protected:
-    QString path = RecoveryFile::DefaultPath();
+    QString path = RecoveryFile::LegacyPath();
 };
 
 TEST_F(RecoveryFileTest, LivesInTheUsersDataFolder)

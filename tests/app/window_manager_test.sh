@@ -149,7 +149,7 @@ program_ended() { ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
 
 start_and_log_in() {
     # The text typed in one run would come back in the next: each run here starts with an empty editor.
-    rm -f "$XDG_DATA_HOME/VEMRA/editor-recovery.sql"
+    rm -rf "$XDG_DATA_HOME/VEMRA/editor-recovery" "$XDG_DATA_HOME/VEMRA/editor-recovery.sql"
     "$PROGRAM" >>"$WORK/program.log" 2>&1 &
     PROGRAM_PID=$!
     PIDS+=("$PROGRAM_PID")
@@ -301,19 +301,24 @@ done
 expect_eq "main window after five cycles" "$first_main" "$(stored_frame LOCATION)"
 expect_eq "result window after five cycles" "$first_result" "$(stored_frame GRID)"
 
-# ---- what is typed after a find goes into the editor
+# ---- Return in Find finds the next; the editor has the keyboard once the dialog closes
 
 echo "== find, then type"
 start_and_log_in
 xdotool windowactivate --sync "$MAIN"
-xdotool type 'select a from t where a = 1'
+xdotool type 'select a from t where a = 1 where'
 xdotool key ctrl+f
 find_dialog="$(find_window Find)"
 xdotool windowactivate --sync "$find_dialog"
 xdotool key ctrl+a
 xdotool type 'where'
 xdotool key Return
-until_true "the editor's window is active after the find" is_active "$MAIN"
+xdotool key Return
+until_true "the find dialog keeps the keyboard after two finds" is_active "$find_dialog"
+xdotool key Escape
+until_true "the editor's window is active after the dialog closed" is_active "$MAIN"
+# A key no menu takes types nothing.
+xdotool key alt+x
 xdotool type 'WHERE'
 saved="$WORK/typed.sql"
 xdotool key ctrl+s
@@ -322,7 +327,7 @@ xdotool key ctrl+a
 xdotool type "$saved"
 xdotool key Return
 until_true "the editor's text is saved" test -s "$saved"
-expect_eq "the text typed after the find replaced the hit" "select a from t WHERE a = 1" "$(tr -d '\r\n' <"$saved")"
+expect_eq "the text typed after the finds replaced the second hit" "select a from t where a = 1 WHERE" "$(tr -d '\r\n' <"$saved")"
 
 # ---- the help window opens wholly on the screen
 xdotool windowactivate --sync "$MAIN"
