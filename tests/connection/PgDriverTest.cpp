@@ -119,6 +119,11 @@ TEST_F(PgDriverTest, BoundValuesArriveExactlyAndBytesRoundTripThroughALiveEdit)
     query.post();
     EXPECT_EQ(pg.psql(QStringLiteral("SELECT encode(data, 'hex') || '|' || note FROM blobs")),
               QStringLiteral("0001ff|edited"));
+
+    // Bytes edited in the grid reach the server whole: a NUL, a backslash and a quote among them.
+    query.setFieldValue(1, QByteArray("\x00\\'\xfe", 4));
+    query.post();
+    EXPECT_EQ(pg.psql(QStringLiteral("SELECT encode(data, 'hex') FROM blobs")), QStringLiteral("005c27fe"));
 }
 
 TEST_F(PgDriverTest, ANullCellIsPostedAsNullAndAnEmptyOneAsEmptyText)
