@@ -16,9 +16,6 @@ qint64 Gap(int from, int to, int areaFrom, int areaTo)
     return std::max<qint64>({0, qint64(areaFrom) - to, qint64(from) - areaTo});
 }
 
-/// How much of a frame stays on its screen at least, each way: enough to grab and move it back.
-constexpr int kMinVisible = 100;
-
 /// Shifts (and cuts) the frame into the area.
 QRect Inside(QRect frame, const QRect& area)
 {
@@ -47,22 +44,6 @@ const QRect& BestArea(const QRect& frame, const QList<QRect>& availableAreas)
 }
 
 } // namespace
-
-QRect KeepOnScreen(const QRect& frame, const QList<QRect>& availableAreas)
-{
-    if (availableAreas.isEmpty())
-        return frame;
-    const QRect& area = BestArea(frame, availableAreas);
-    QRect kept = frame;
-    kept.setWidth(std::min(frame.width(), area.width()));
-    kept.setHeight(std::min(frame.height(), area.height()));
-    // The title bar never above the screen's top; elsewhere a part may hang over an edge.
-    const int across = std::min(kept.width(), kMinVisible);
-    const int down = std::min(kept.height(), kMinVisible);
-    kept.moveLeft(std::clamp(kept.left(), area.left() - (kept.width() - across), area.right() + 1 - across));
-    kept.moveTop(std::clamp(kept.top(), area.top(), area.bottom() + 1 - down));
-    return kept;
-}
 
 QRect WhollyOnScreen(const QRect& frame, const QList<QRect>& availableAreas)
 {

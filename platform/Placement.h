@@ -14,15 +14,11 @@ struct Placement
     bool operator==(const Placement&) const = default;
 };
 
-/// The frame kept on a screen that exists: the one whose available area it overlaps most, or
-/// when it is off every screen the nearest (the first, the primary screen, on a tie). It is cut to that
-/// area's size and moved as little as needed for its title bar to be below the area's top and for at least
-/// 100 pixels of it (or all of it, when smaller) to be on the area each way. With no screens it is returned
-/// unchanged.
-QRect KeepOnScreen(const QRect& frame, const QList<QRect>& availableAreas);
-
-/// The frame, cut where it is larger, moved wholly inside the available area of the screen
-/// KeepOnScreen would choose: where a new window opens.
+/// Where a stored frame comes back, and where a new window opens: wholly on the screen whose
+/// available area holds most of it (off every screen, the nearest; the first, the primary screen,
+/// on a tie). It is cut to that area's size first, then moved as little as needed to lie inside
+/// it, so that a window stored on a larger screen or on a monitor that is gone comes back with
+/// its title bar and its buttons on the screen. With no screens it is returned unchanged.
 QRect WhollyOnScreen(const QRect& frame, const QList<QRect>& availableAreas);
 
 /// Where a window of the given frame size opens so that it does not cover the area to keep

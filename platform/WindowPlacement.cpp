@@ -95,7 +95,7 @@ void WindowPlacement::SetFrame(QWidget& window, const QRect& frame)
 
 void WindowPlacement::apply(const Placement& placement)
 {
-    const QRect frame = KeepOnScreen(placement.frame, AvailableAreas());
+    const QRect frame = WhollyOnScreen(placement.frame, AvailableAreas());
     m_normal = m_beforeNormal = frame;
     m_wanted = frame;
     m_corrections = 0;

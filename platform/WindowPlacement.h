@@ -23,7 +23,7 @@ class WindowPlacement final : public QObject
 public:
     explicit WindowPlacement(QWidget& window);
 
-    /// Puts the window, hidden or shown, at the placement, kept on a screen that exists.
+    /// Puts the window, hidden or shown, at the placement, wholly on a screen that exists.
     void apply(const Placement& placement);
     /// The placement to store: the normal frame and whether the window is maximised.
     Placement current() const;

@@ -3,6 +3,7 @@
 # person would. Five start-to-exit cycles of the main window and the result window, with moves,
 # a resize, maximising and minimising; the frame the window manager reports must be the frame the
 # settings store holds, every time (no creep). Then a find followed by typing, and the help window.
+# Last, placements stored on a larger screen come back wholly on a smaller one.
 #   window_manager_test.sh <program>
 # No pipefail: "grep -q" may end a pipe before its writer does.
 set -eu
@@ -41,13 +42,14 @@ for tool in Xvfb openbox xdotool wmctrl xprop xwininfo sqlite3; do
 done
 
 # ---- the display: Xvfb picks a free display number itself, so parallel tests never clash
-start_display() {
+start_display() { # [screen, 1280x1024x24 when not given]
     local displayfd attempt
     for attempt in 1 2 3; do
         rm -f "$WORK/display"
         exec {displayfd}>"$WORK/display"
-        Xvfb -screen 0 1280x1024x24 -nolisten tcp -displayfd "$displayfd" >"$WORK/xvfb.log" 2>&1 &
+        Xvfb -screen 0 "${1:-1280x1024x24}" -nolisten tcp -displayfd "$displayfd" >"$WORK/xvfb.log" 2>&1 &
         PIDS+=($!)
+        XVFB_PID=$!
         exec {displayfd}>&-
         for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
         export DISPLAY=":$(head -1 "$WORK/display")"
@@ -76,6 +78,7 @@ start_openbox() {
     for attempt in 1 2 3; do
         openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
         PIDS+=($!)
+        OPENBOX_PID=$!
         for _ in $(seq 100); do
             xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
             kill -0 "${PIDS[-1]}" 2>/dev/null || break
@@ -338,6 +341,31 @@ if ((hx >= 0 && hy >= 0 && hx + hw <= 1280 && hy + hh <= 1024)); then
 else
     fail "help window leaves the screen: $hx $hy $hw $hh"
 fi
+exit_program
+
+# ---- placements stored on a 1600x1200 screen, restored on 800x600: wholly on the screen
+kill "$OPENBOX_PID" "$XVFB_PID" 2>/dev/null || true
+wait "$OPENBOX_PID" "$XVFB_PID" 2>/dev/null || true
+start_display 800x600x24
+start_openbox
+sqlite3 "$STORE" "UPDATE entries SET value = CASE key_fold WHEN 'left' THEN '900' WHEN 'top' THEN '700'
+    WHEN 'width' THEN '1500' WHEN 'height' THEN '1100' ELSE '0' END
+    WHERE section_fold IN ('location', 'grid') AND key_fold IN ('left', 'top', 'width', 'height', 'maximized')"
+inside_small_screen() { # what, frame
+    local x y w h
+    read -r x y w h <<<"$2"
+    if ((x >= 0 && y >= 0 && x + w <= 800 && y + h <= 600)); then
+        echo "ok: $1 inside the 800x600 screen: $2"
+    else
+        fail "$1 leaves the 800x600 screen: $2"
+    fi
+}
+start_and_log_in
+inside_small_screen "main window" "$(settled_frame "$MAIN")"
+run_query
+# The result window is modal: its Close and Print must be on the screen to leave it.
+inside_small_screen "result window" "$(settled_frame "$RESULT")"
+close_result
 exit_program
 
 [ "$FAILURES" == 0 ] || { echo "$FAILURES failure(s)" >&2; exit 1; }

@@ -7,21 +7,24 @@ namespace {
 const QRect kLeftScreen(0, 0, 1280, 1024);
 const QRect kRightScreen(1280, 0, 1920, 1080); // a second screen beside the first
 
+const QRect kSmallScreen(0, 0, 800, 600);
+
 struct KeepCase
 {
     const char* what;
     QRect stored;
     QRect kept;
+    QList<QRect> screens{kLeftScreen, kRightScreen};
 };
 
 class KeepOnScreenCases : public ::testing::TestWithParam<KeepCase>
 {
 };
 
-TEST_P(KeepOnScreenCases, MovesAndCutsOnlyAsFarAsNeeded)
+TEST_P(KeepOnScreenCases, ComesBackWhollyOnTheScreenThatHoldsMostOfIt)
 {
     const KeepCase& c = GetParam();
-    EXPECT_EQ(KeepOnScreen(c.stored, {kLeftScreen, kRightScreen}), c.kept) << c.what;
+    EXPECT_EQ(WhollyOnScreen(c.stored, c.screens), c.kept) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -29,28 +32,36 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         KeepCase{"the top-left corner is a place like any other", {0, 0, 640, 480}, {0, 0, 640, 480}},
         KeepCase{"wholly on the second screen", {1400, 50, 800, 600}, {1400, 50, 800, 600}},
-        KeepCase{"across both screens, it stays", {1000, 100, 600, 400}, {1000, 100, 600, 400}},
-        KeepCase{"title bar above the top comes down", {100, -30, 640, 480}, {100, 0, 640, 480}},
-        KeepCase{"hanging over the right edge by less than all but 100 stays",
-                 {3000, 100, 300, 200},
-                 {3000, 100, 300, 200}},
-        KeepCase{"beyond the last screen comes back to show 100 pixels",
-                 {3500, 100, 300, 200},
-                 {3100, 100, 300, 200}},
-        KeepCase{"below the bottom comes back up", {100, 5000, 640, 480}, {100, 924, 640, 480}},
-        KeepCase{"left of the first screen comes back", {-900, 10, 640, 480}, {-540, 10, 640, 480}},
-        KeepCase{"larger than its screen is cut to it", {10, 0, 2000, 1500}, {10, 0, 1280, 1024}},
         KeepCase{
-            "on a screen that is gone goes to the nearest", {-5000, -4000, 640, 480}, {-540, 0, 640, 480}},
+            "across both screens, onto the one it is most on", {1000, 100, 600, 400}, {1280, 100, 600, 400}},
+        KeepCase{"title bar above the top comes down", {100, -30, 640, 480}, {100, 0, 640, 480}},
+        KeepCase{
+            "hanging over the right edge comes wholly back", {3000, 100, 300, 200}, {2900, 100, 300, 200}},
+        KeepCase{"beyond the last screen comes wholly back", {3500, 100, 300, 200}, {2900, 100, 300, 200}},
+        KeepCase{"below the bottom comes back up", {100, 5000, 640, 480}, {100, 544, 640, 480}},
+        KeepCase{"left of the first screen comes back", {-900, 10, 640, 480}, {0, 10, 640, 480}},
+        KeepCase{"larger than its screen is cut to it", {10, 0, 2000, 1500}, {0, 0, 1280, 1024}},
+        KeepCase{"on a screen that is gone goes to the nearest", {-5000, -4000, 640, 480}, {0, 0, 640, 480}},
         KeepCase{"a small window across two screens goes onto the one it is most on",
                  {1275, 1020, 50, 40},
                  {1280, 1020, 50, 40}},
         KeepCase{
-            "a small window past the edge comes wholly back", {3300, 5000, 50, 40}, {3150, 1040, 50, 40}}));
+            "a small window past the edge comes wholly back", {3300, 5000, 50, 40}, {3150, 1040, 50, 40}},
+        KeepCase{"stored on 1600x1200, back on 800x600: cut, then moved",
+                 {700, 500, 1200, 900},
+                 {0, 0, 800, 600},
+                 {kSmallScreen}},
+        KeepCase{"only its corner was on the smaller screen",
+                 {700, 500, 640, 480},
+                 {160, 120, 640, 480},
+                 {kSmallScreen}},
+        KeepCase{"the second monitor is gone", {1900, 100, 800, 500}, {0, 100, 800, 500}, {kSmallScreen}},
+        KeepCase{
+            "taller than the screen, wide enough", {100, 50, 400, 900}, {100, 0, 400, 600}, {kSmallScreen}}));
 
 TEST(KeepOnScreen, WithoutScreensTheFrameIsKept)
 {
-    EXPECT_EQ(KeepOnScreen({5000, 5000, 10, 10}, {}), QRect(5000, 5000, 10, 10));
+    EXPECT_EQ(WhollyOnScreen({5000, 5000, 10, 10}, {}), QRect(5000, 5000, 10, 10));
 }
 
 TEST(WhollyOnScreen, ANewWindowLiesInsideTheScreenItIsMostOn)

@@ -92,6 +92,17 @@ TEST_F(WindowPlacementTest, StoredPlacementOffTheScreensComesBackOnOne)
     EXPECT_EQ(frame.size(), QSize(640, 480));
 }
 
+TEST_F(WindowPlacementTest, AFrameStoredOnALargerScreenComesBackWhollyOnThisOne)
+{
+    const QRect area = available();
+    // Its corner on this screen, the rest where a larger screen used to be.
+    showAt({{area.right() - 100, area.bottom() - 100, area.width() + 800, area.height() + 600}, false});
+    const QRect frame = placer.current().frame;
+    EXPECT_TRUE(area.contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    EXPECT_EQ(frame.size(), area.size());
+}
+
 TEST_F(WindowPlacementTest, AWindowNotYetShownExpectsTheFrameOfAShownOne)
 {
     showAt({{10, 10, 300, 200}, false});
