@@ -143,7 +143,7 @@ void BM_LongLineReload(benchmark::State& state)
     double fastest = 1e300;
     double fastestCpu = 1e300;
     for (auto _ : state) {
-        QFile::remove(RecoveryFile::DefaultPath());
+        QDir(RecoveryFile::DefaultFolder()).removeRecursively();
         TFRM_QueryTool window(ctx);
         window.show();
         QApplication::processEvents();
