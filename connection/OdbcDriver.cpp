@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <future>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -177,6 +178,7 @@ public:
         std::lock_guard guard(driver.m_runningLock);
         m_outer = driver.m_running;
         driver.m_running = m_handle;
+        ++driver.m_generation;
     }
     ~Statement()
     {
@@ -281,6 +283,13 @@ OdbcDriver::~OdbcDriver()
 {
     if (m_awaitOrphan)
         m_awaitOrphan();
+    std::future<void> request;
+    {
+        const std::lock_guard guard(m_cancelLock);
+        request = std::move(m_cancelRequest);
+    }
+    if (request.valid())
+        request.wait();
 }
 
 // ---- Running
@@ -309,9 +318,22 @@ template <typename Work> auto OdbcDriver::onWorker(Work&& work) const
 void OdbcDriver::cancel()
 {
     m_cancelled.store(true);
-    std::lock_guard guard(m_runningLock);
-    if (m_running)
-        SQLCancel(m_running);
+    const std::lock_guard guard(m_cancelLock);
+    if (m_cancelRequest.valid() &&
+        m_cancelRequest.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    auto request = [this, generation = m_generation.load()] {
+        const std::lock_guard running(m_runningLock);
+        if (m_running && m_generation.load() == generation)
+            SQLCancel(m_running);
+    };
+    // The driver manager may hold SQLCancel until the running call returns, and a server that
+    // stopped answering never lets it return: the caller does not wait for the request.
+    try {
+        m_cancelRequest = std::async(std::launch::async, request);
+    } catch (const std::system_error&) {
+        request();
+    }
 }
 
 void OdbcDriver::abandon()

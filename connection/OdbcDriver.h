@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 
@@ -81,4 +82,9 @@ private:
     /// The statement handle a cancel goes to, while one runs.
     mutable std::mutex m_runningLock;
     mutable void* m_running = nullptr;
+    /// Counts the statements made, so that a late cancel never reaches a later statement.
+    mutable std::atomic<quint64> m_generation{0};
+    /// The cancel on its way, on a thread of its own; guarded by m_cancelLock.
+    std::future<void> m_cancelRequest;
+    std::mutex m_cancelLock;
 };
