@@ -1,5 +1,6 @@
 // A large PostgreSQL result through the engine, against a plain libpq fetch of the same rows, and
-// the old Qt Sql QPSQL path beside it; and how fast a running statement stops when cancelled.
+// the old Qt Sql QPSQL path beside it; how fast a running statement stops when cancelled, and how
+// fast Cancel gives control back when the server stopped answering.
 #include "connection/AliasFile.h"
 #include "connection/Connection.h"
 #include "connection/DataSources.h"
@@ -8,16 +9,21 @@
 #include "connection/QtSqlDriver.h"
 #include "connection/Query.h"
 #include "connection/RowStore.h"
+#include "connection/WatchedCall.h"
 #include "support/PgServer.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <stdexcept>
 #include <thread>
@@ -156,6 +162,45 @@ double cancelLatencyMs(DatabaseDriver& driver)
     return ms;
 }
 
+/// From the click on Cancel to control back, for a long fetch whose server process was stopped
+/// (SIGSTOP) just before: the progress window as the program shows it.
+double hungServerCancelSeconds(Connection& connection)
+{
+    connection.reconnectIfClosed();
+    Query pid(connection);
+    pid.addSql(QStringLiteral("select pg_backend_pid()"));
+    pid.open();
+    const pid_t backend = pid_t(pid.valueText(0, 0).toLongLong());
+    pid.close();
+
+    Query query(connection);
+    query.addSql(QStringLiteral("select n, repeat('x', 40) from generate_series(1, 200000000) n"));
+    Clock::time_point cancelledAt{};
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (cancelledAt != Clock::time_point{} || w->objectName() != u"FRM_Progress" || !w->isVisible())
+                continue;
+            ::kill(backend, SIGSTOP);
+            cancelledAt = Clock::now();
+            w->findChild<QPushButton*>(QStringLiteral("BTN_Cancel"))->click();
+        }
+    });
+    poll.start(20);
+    {
+        const WatchedCall watch(connection, nullptr, QStringLiteral("Executing SQL"));
+        try {
+            query.open();
+        } catch (const EngineError&) {
+        }
+    }
+    const Clock::time_point back = Clock::now();
+    ::kill(backend, SIGCONT);
+    if (cancelledAt == Clock::time_point{})
+        throw std::runtime_error("the progress window never showed");
+    return seconds(back - cancelledAt);
+}
+
 void printFigures(PgServer& pg)
 {
     PGconn* plain = connectPlain(pg);
@@ -224,6 +269,13 @@ void printFigures(PgServer& pg)
     std::fflush(stdout);
     // Qt Sql cannot stop the server: the call returns when the statement ends by itself.
     std::printf("figure: pg_cancel_latency_ms_qpsql %.0f\n", cancelLatencyMs(qpsql));
+    std::fflush(stdout);
+
+    // Each run closes the stopped session; the next one connects again.
+    double worstHung = 0;
+    for (int run = 0; run < 3; ++run)
+        worstHung = std::max(worstHung, hungServerCancelSeconds(connection));
+    std::printf("figure: hung_server_cancel_s %.2f\n", worstHung);
 }
 
 } // namespace
@@ -233,6 +285,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
+    // The progress window of the cancel figure needs no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());

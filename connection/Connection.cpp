@@ -10,6 +10,9 @@
 #include "connection/SampleDatabase.h"
 #include "connection/SqliteDriver.h"
 
+#include <system_error>
+#include <thread>
+
 namespace {
 
 const QString kSqliteDriver = QStringLiteral("SQLITE");
@@ -74,6 +77,42 @@ void Connection::cancel()
         m_driver->cancel();
 }
 
+void Connection::closeUnanswered()
+{
+    if (!m_driver || m_abandoned)
+        return;
+    m_abandoned = true;
+    m_driver->abandon();
+}
+
+void Connection::endCall()
+{
+    if (!m_abandoned)
+        return;
+    m_abandoned = false;
+    Q_EMIT aboutToDisconnect();
+    // An ODBC driver waits for its worker, which waits for the server.
+    auto closing = [driver = std::move(m_driver)]() mutable { driver.reset(); };
+    try {
+        std::thread(std::move(closing)).detach();
+    } catch (const std::system_error&) {
+        closing();
+    }
+    m_reconnectDue = true;
+}
+
+void Connection::reconnectIfClosed()
+{
+    if (m_driver || !m_reconnectDue)
+        return;
+    try {
+        connect();
+    } catch (...) {
+        m_reconnectDue = true;
+        throw;
+    }
+}
+
 void Connection::connect()
 {
     disconnect();
@@ -126,6 +165,7 @@ void Connection::openDriver(const ConnectWatch& watch)
 
 void Connection::disconnect()
 {
+    m_reconnectDue = false;
     if (!m_driver)
         return;
     Q_EMIT aboutToDisconnect();

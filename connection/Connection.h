@@ -36,7 +36,8 @@ public:
     /// Throws EngineError on any failure (unknown name, wrong password, unreachable server, the
     /// time allowed for connecting gone, a cancel).
     void connect();
-    /// Closes every query on this connection first; harmless when not connected.
+    /// Closes every query on this connection first; harmless when not connected. No statement
+    /// connects again by itself after this.
     void disconnect();
     bool isConnected() const;
 
@@ -50,6 +51,16 @@ public:
     /// from any thread, harmless when nothing runs.
     void cancel();
 
+    /// For a cancel the engine did not answer: gives up the call running now, which then returns
+    /// at once. From the progress callback; endCall() closes the connection afterwards.
+    void closeUnanswered();
+    /// After a watched call has returned: a connection given up during it is closed, off the
+    /// user-interface thread, and the next reconnectIfClosed() opens it again.
+    void endCall();
+    /// Before a watched call: when the program itself closed the connection, connects again with
+    /// the same name and login. Throws as connect() does; the next call then tries again.
+    void reconnectIfClosed();
+
 Q_SIGNALS:
     /// Emitted before the driver goes away, so queries can close themselves.
     void aboutToDisconnect();
@@ -62,4 +73,6 @@ private:
     std::unique_ptr<DatabaseDriver> m_driver;
     ProgressCallback m_progress;
     std::atomic<bool> m_connectCancelled{false};
+    bool m_abandoned = false;
+    bool m_reconnectDue = false;
 };

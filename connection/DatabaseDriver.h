@@ -58,6 +58,12 @@ public:
     /// harmless when no call runs. The call then raises EngineError with the engine's own message,
     /// keeps no half result and leaves the connection usable.
     virtual void cancel() = 0;
+    /// Gives up the call running now when the engine did not stop after cancel() (a server that
+    /// stopped answering): the call returns as soon as the driver regains control, raising
+    /// EngineFailure::ServerDidNotAnswer() where the engine's session was closed under it. The
+    /// driver is of no further use; its destructor may still wait for the engine, so it is best
+    /// destroyed where waiting blocks no one. Safe from the progress callback.
+    virtual void abandon() = 0;
 
     /// The text to send for a statement, with marker k replaced by placeholder(k).
     virtual QString bindableText(const QString& sql, const QList<ParameterMarker>& markers) const = 0;

@@ -65,4 +65,19 @@ QString NoReasonGiven()
     return QStringLiteral("The database engine refused the statement without giving a reason.");
 }
 
+EngineError ServerDidNotAnswer()
+{
+    return EngineError(QStringLiteral("08006"), 0,
+                       QStringLiteral("The database server did not answer the cancel, so the connection "
+                                      "to it was closed. The next statement connects again."));
+}
+
+EngineError CopyRefused()
+{
+    return EngineError(QStringLiteral("0A000"), 0,
+                       QStringLiteral("COPY ... TO STDOUT and COPY ... FROM STDIN cannot run here: this "
+                                      "program does not send or receive the data of a COPY. Copy to or "
+                                      "from a file on the server, or select the rows instead."));
+}
+
 } // namespace EngineFailure

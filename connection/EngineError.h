@@ -69,4 +69,9 @@ EngineError ConnectCancelled();
 EngineError ConnectTimedOut(qint64 seconds);
 /// For a refusal that came without any message.
 QString NoReasonGiven();
+/// The server did not stop a statement after the user's cancel, so the program closed the
+/// connection itself (08006); the next statement connects again.
+EngineError ServerDidNotAnswer();
+/// A COPY whose data would have to flow through the program (0A000).
+EngineError CopyRefused();
 } // namespace EngineFailure

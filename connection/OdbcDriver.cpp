@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <future>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -177,6 +178,7 @@ public:
         std::lock_guard guard(driver.m_runningLock);
         m_outer = driver.m_running;
         driver.m_running = m_handle;
+        ++driver.m_generation;
     }
     ~Statement()
     {
@@ -277,27 +279,66 @@ OdbcDriver::OdbcDriver(const OdbcConnectFacts& facts, const ConnectWatch& watch)
         m_postgres = m_postgres || isPostgresDriver(QString::fromUtf8(driverName));
 }
 
-OdbcDriver::~OdbcDriver() = default;
+OdbcDriver::~OdbcDriver()
+{
+    if (m_awaitOrphan)
+        m_awaitOrphan();
+    std::future<void> request;
+    {
+        const std::lock_guard guard(m_cancelLock);
+        request = std::move(m_cancelRequest);
+    }
+    if (request.valid())
+        request.wait();
+}
 
 // ---- Running
 
 template <typename Work> auto OdbcDriver::onWorker(Work&& work) const
 {
+    if (m_abandoned.load())
+        throw EngineFailure::ServerDidNotAnswer();
     m_cancelled.store(false);
     m_rowsSoFar.store(-1);
     ProgressPacer pacer(m_progress);
     auto result = std::async(std::launch::async, std::forward<Work>(work));
-    while (result.wait_for(kWaitSlice) != std::future_status::ready)
+    while (result.wait_for(kWaitSlice) != std::future_status::ready) {
         pacer.waiting(m_rowsSoFar.load(std::memory_order_relaxed));
+        if (m_abandoned.load()) {
+            // The worker may stay in the driver until the server answers; only the destructor
+            // waits for it.
+            auto orphan = std::make_shared<decltype(result)>(std::move(result));
+            m_awaitOrphan = [orphan] { orphan->wait(); };
+            throw EngineFailure::ServerDidNotAnswer();
+        }
+    }
     return result.get();
 }
 
 void OdbcDriver::cancel()
 {
     m_cancelled.store(true);
-    std::lock_guard guard(m_runningLock);
-    if (m_running)
-        SQLCancel(m_running);
+    const std::lock_guard guard(m_cancelLock);
+    if (m_cancelRequest.valid() &&
+        m_cancelRequest.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    auto request = [this, generation = m_generation.load()] {
+        const std::lock_guard running(m_runningLock);
+        if (m_running && m_generation.load() == generation)
+            SQLCancel(m_running);
+    };
+    // The driver manager may hold SQLCancel until the running call returns, and a server that
+    // stopped answering never lets it return: the caller does not wait for the request.
+    try {
+        m_cancelRequest = std::async(std::launch::async, request);
+    } catch (const std::system_error&) {
+        request();
+    }
+}
+
+void OdbcDriver::abandon()
+{
+    m_abandoned.store(true);
 }
 
 QString OdbcDriver::placeholder(int index) const
@@ -404,7 +445,9 @@ FetchedResult OdbcDriver::fetchAll(Statement& statement, QStringList* tables) co
 
 FetchedResult OdbcDriver::fetch(const QString& sql, const QVariantList& values, bool wantLive)
 {
-    return onWorker([&] {
+    if (IsClientCopy(sql))
+        throw EngineFailure::CopyRefused();
+    return onWorker([this, sql, values, wantLive] {
         QStringList tables;
         FetchedResult result;
         {
@@ -424,17 +467,21 @@ FetchedResult OdbcDriver::fetch(const QString& sql, const QVariantList& values, 
 
 int OdbcDriver::execute(const QString& sql, const QVariantList& values, FetchedResult* rows)
 {
-    return onWorker([&] {
+    if (IsClientCopy(sql))
+        throw EngineFailure::CopyRefused();
+    const bool wantRows = rows != nullptr;
+    auto outcome = onWorker([this, sql, values, wantRows] {
         Statement statement(*this);
         run(statement, sql, values);
         const SQLHSTMT h = statement.handle();
         qint64 changed = -1;
+        FetchedResult kept;
         // Every result of the text in turn: row counts add up, the first rows are kept when asked.
         for (;;) {
             SQLSMALLINT count = 0;
             statement.check(SQLNumResultCols(h, &count));
-            if (count > 0 && rows && !rows->rows) {
-                *rows = fetchAll(statement, nullptr);
+            if (count > 0 && wantRows && !kept.rows) {
+                kept = fetchAll(statement, nullptr);
             } else if (count == 0) {
                 SQLLEN touched = -1;
                 if (SQL_SUCCEEDED(SQLRowCount(h, &touched)) && touched >= 0)
@@ -445,13 +492,16 @@ int OdbcDriver::execute(const QString& sql, const QVariantList& values, FetchedR
                 break;
             statement.check(rc);
         }
-        return int(changed);
+        return std::pair<int, FetchedResult>(int(changed), std::move(kept));
     });
+    if (rows && outcome.second.rows)
+        *rows = std::move(outcome.second);
+    return outcome.first;
 }
 
 std::optional<bool> OdbcDriver::returnsRows(const QString& sql) const
 {
-    return onWorker([&]() -> std::optional<bool> {
+    return onWorker([this, sql]() -> std::optional<bool> {
         Statement statement(*this);
         QByteArray text = sql.toUtf8();
         SQLSMALLINT count = 0;
@@ -466,7 +516,10 @@ std::optional<bool> OdbcDriver::returnsRows(const QString& sql) const
 int OdbcDriver::runKeyedChange(const QString& sql, const QVariantList& values,
                                QList<std::optional<QByteArray>>* returned)
 {
-    return onWorker([&] {
+    using Values = QList<std::optional<QByteArray>>;
+    const bool wantReturned = returned != nullptr;
+    auto outcome = onWorker([this, sql, values, wantReturned] {
+        std::optional<Values> returnedValues;
         const SQLHDBC dbc = m_session->dbc;
         auto autocommit = [dbc](SQLULEN on) {
             return SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(on), 0);
@@ -479,15 +532,16 @@ int OdbcDriver::runKeyedChange(const QString& sql, const QVariantList& values,
             run(statement, sql, values);
             SQLSMALLINT count = 0;
             statement.check(SQLNumResultCols(statement.handle(), &count));
-            if (count > 0 && returned) {
+            if (count > 0 && wantReturned) {
                 FetchedResult rows = fetchAll(statement, nullptr);
                 touched = rows.rows->recordCount();
-                returned->clear();
+                returnedValues.emplace();
                 for (int c = 0; touched > 0 && c < rows.rows->columnCount(); ++c) {
                     const std::string_view cell = rows.rows->cell(0, c);
-                    returned->append(rows.rows->isNull(0, c) ? std::nullopt
-                                                             : std::optional<QByteArray>(QByteArray(
-                                                                   cell.data(), qsizetype(cell.size()))));
+                    returnedValues->append(
+                        rows.rows->isNull(0, c)
+                            ? std::nullopt
+                            : std::optional<QByteArray>(QByteArray(cell.data(), qsizetype(cell.size()))));
                 }
             } else {
                 SQLLEN rowCount = 0;
@@ -504,8 +558,11 @@ int OdbcDriver::runKeyedChange(const QString& sql, const QVariantList& values,
             SQL_SUCCEEDED(rc) ? QList<EngineError::Entry>() : m_session->diagnostics();
         if (!SQL_SUCCEEDED(autocommit(SQL_AUTOCOMMIT_ON)) || !failure.isEmpty())
             throw EngineError(failure.isEmpty() ? m_session->diagnostics() : failure);
-        return touched;
+        return std::pair<int, std::optional<Values>>(touched, std::move(returnedValues));
     });
+    if (returned && outcome.second)
+        *returned = std::move(*outcome.second);
+    return outcome.first;
 }
 
 // ---- Live results

@@ -3,6 +3,8 @@
 #include "connection/DatabaseDriver.h"
 
 #include <atomic>
+#include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 
@@ -19,6 +21,8 @@ struct OdbcConnectFacts
 /// arrays as narrow (UTF-8) text and go straight into the row store; a value longer than its
 /// buffer is read whole with SQLGetData. Every call that may block runs on a worker thread while
 /// the calling thread waits and reports progress; cancel() is SQLCancel on the running statement.
+/// An abandoned call leaves its worker to finish alone: the worker holds copies of its inputs and
+/// hands its result to no one, and the destructor waits for it.
 /// Live results are granted for a plain single-table SELECT whose columns include the table's
 /// whole primary key, as the catalogue functions report it.
 class OdbcDriver final : public DatabaseDriver
@@ -43,6 +47,7 @@ public:
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
     void cancel() override;
+    void abandon() override;
 
     /// Whether the driver is psqlODBC (its whole-result cache is switched off).
     bool isPostgres() const { return m_postgres; }
@@ -70,8 +75,16 @@ private:
     quint32 m_getData = 0;
 
     mutable std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_abandoned{false};
+    /// Waits for the worker of an abandoned call.
+    mutable std::function<void()> m_awaitOrphan;
     mutable std::atomic<qint64> m_rowsSoFar{-1};
     /// The statement handle a cancel goes to, while one runs.
     mutable std::mutex m_runningLock;
     mutable void* m_running = nullptr;
+    /// Counts the statements made, so that a late cancel never reaches a later statement.
+    mutable std::atomic<quint64> m_generation{0};
+    /// The cancel on its way, on a thread of its own; guarded by m_cancelLock.
+    std::future<void> m_cancelRequest;
+    std::mutex m_cancelLock;
 };

@@ -10,12 +10,15 @@
 #include <libpq-fe.h>
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <cerrno>
 #include <chrono>
 #include <new>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -219,12 +222,12 @@ PgDriver::PgDriver(const PgConnectionFacts& facts, const ConnectWatch& watch)
 {
     connectWatched(facts, watch);
     PQsetNoticeProcessor(m_conn, &discardNotice, nullptr);
-    m_cancelHandle = PQgetCancel(m_conn);
+    m_cancelHandle.reset(PQgetCancel(m_conn), &PQfreeCancel);
     try {
         // Dates and times reach the store in ISO form, whatever the server's default style.
         runQuietly("SET DateStyle TO ISO");
     } catch (...) {
-        PQfreeCancel(m_cancelHandle);
+        m_cancelHandle.reset();
         PQfinish(m_conn);
         throw;
     }
@@ -234,8 +237,7 @@ PgDriver::~PgDriver()
 {
     {
         const std::lock_guard lock(m_cancelMutex);
-        PQfreeCancel(m_cancelHandle);
-        m_cancelHandle = nullptr;
+        m_cancelHandle.reset();
     }
     PQfinish(m_conn);
 }
@@ -315,12 +317,33 @@ void PgDriver::cancel()
         requestCancel();
 }
 
+void PgDriver::abandon()
+{
+    m_abandoned.store(true);
+    const int socket = PQsocket(m_conn);
+    if (socket >= 0)
+        ::shutdown(socket, SHUT_RDWR);
+}
+
 void PgDriver::requestCancel() const
 {
-    const std::lock_guard lock(m_cancelMutex);
-    if (m_cancelHandle) {
+    std::shared_ptr<pg_cancel> handle;
+    {
+        const std::lock_guard lock(m_cancelMutex);
+        handle = m_cancelHandle;
+    }
+    if (!handle)
+        return;
+    auto send = [handle] {
         char message[256];
-        PQcancel(m_cancelHandle, message, int(sizeof message));
+        PQcancel(handle.get(), message, int(sizeof message));
+    };
+    // The request opens a connection of its own to the server: one that does not answer must not
+    // hold up the user interface, which then closes the session itself.
+    try {
+        std::thread(send).detach();
+    } catch (const std::system_error&) {
+        send();
     }
 }
 
@@ -331,6 +354,8 @@ void PgDriver::requestCancel() const
 
 void PgDriver::refuseWhenLost() const
 {
+    if (m_abandoned.load())
+        throw EngineFailure::ServerDidNotAnswer();
     if (PQstatus(m_conn) != CONNECTION_OK)
         raiseLost();
 }
@@ -357,6 +382,8 @@ QString PgDriver::nameForSql(const QString& name) const
 
 void PgDriver::send(const QString& sql, const QVariantList& values, bool singleRow) const
 {
+    if (IsClientCopy(sql))
+        throw EngineFailure::CopyRefused();
     const QByteArray statement = sql.toUtf8();
     int sent;
     if (values.isEmpty()) {
@@ -408,8 +435,39 @@ void PgDriver::awaitResult(qint64 rowsSoFar) const
         // A failed read leaves the error for PQgetResult to hand over.
         if (ready > 0 && !PQconsumeInput(m_conn))
             return;
-        if (m_pacer)
-            m_pacer->waiting(rowsSoFar);
+        waited(rowsSoFar);
+    }
+}
+
+void PgDriver::waited(qint64 rowsSoFar) const
+{
+    if (m_pacer)
+        m_pacer->waiting(rowsSoFar);
+    if (m_abandoned.load())
+        throw EngineFailure::ServerDidNotAnswer();
+}
+
+void PgDriver::drainCopy() const
+{
+    requestCancel();
+    for (;;) {
+        char* line = nullptr;
+        const int got = PQgetCopyData(m_conn, &line, 1);
+        if (line)
+            PQfreemem(line);
+        if (got > 0)
+            continue;
+        if (got < 0)
+            return;
+        pollfd fd{PQsocket(m_conn), POLLIN, 0};
+        if (fd.fd < 0)
+            return;
+        const int ready = ::poll(&fd, 1, int(kProgressInterval.count()));
+        if (ready < 0 && errno != EINTR)
+            return;
+        if (ready > 0 && !PQconsumeInput(m_conn))
+            return;
+        waited(-1);
     }
 }
 
@@ -493,6 +551,7 @@ void PgDriver::collect(Collected& out, bool keepRows) const
     bool dropped = false;
     // The rows held when the store could not grow; the rest are read and dropped.
     std::optional<qint64> tooLarge;
+    bool copyRefused = false;
     std::string bytes;
     for (;;) {
         awaitResult(out.fetched > 0 ? out.fetched : -1);
@@ -532,15 +591,15 @@ void PgDriver::collect(Collected& out, bool keepRows) const
             out.affected = count.isEmpty() ? -1 : count.toInt();
             break;
         }
+        // Only a COPY the statement's text did not show comes here; it ends without its data.
         case PGRES_COPY_IN:
+            copyRefused = true;
             PQputCopyEnd(m_conn, "COPY FROM STDIN is not supported here");
             break;
-        case PGRES_COPY_OUT: {
-            char* line = nullptr;
-            while (PQgetCopyData(m_conn, &line, 0) > 0)
-                PQfreemem(line);
+        case PGRES_COPY_OUT:
+            copyRefused = true;
+            drainCopy();
             break;
-        }
         case PGRES_EMPTY_QUERY:
             break;
         default:
@@ -551,6 +610,10 @@ void PgDriver::collect(Collected& out, bool keepRows) const
         if (PQstatus(m_conn) == CONNECTION_BAD)
             break;
     }
+    if (m_abandoned.load())
+        throw EngineFailure::ServerDidNotAnswer();
+    if (copyRefused)
+        throw EngineFailure::CopyRefused();
     if (tooLarge && PQstatus(m_conn) != CONNECTION_BAD)
         throw ResultTooLarge(*tooLarge);
     if (error)

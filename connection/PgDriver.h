@@ -3,6 +3,7 @@
 #include "connection/DatabaseDriver.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -50,6 +51,8 @@ public:
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
     void cancel() override;
+    /// Shuts the connection's socket: nothing waits on the server any more.
+    void abandon() override;
 
     /// Whether rows arrive one at a time (the default) or as one result per statement. For
     /// measuring the two against each other.
@@ -64,6 +67,10 @@ private:
     /// Reads every result of the statement sent last, raising the first error after all are read.
     void collect(Collected& out, bool keepRows) const;
     void awaitResult(qint64 rowsSoFar) const;
+    /// Reads and drops the data of a COPY to the client, asking the server to stop it.
+    void drainCopy() const;
+    /// Between waits on the server: reports progress, and leaves when the call was abandoned.
+    void waited(qint64 rowsSoFar) const;
     /// Starts a new row set: the columns of a result's description.
     static void describe(const pg_result* result, Collected& out);
     /// Copies a result's rows into the store, as the store keeps their values.
@@ -71,16 +78,18 @@ private:
     /// Runs a statement of the driver's own, without progress or cancel.
     void runQuietly(const char* sql) const;
     std::optional<LiveTarget> liveTarget(const Collected& result) const;
-    /// Asks the server to stop the statement it runs for this connection.
+    /// Asks the server to stop the statement it runs for this connection, without waiting for it.
     void requestCancel() const;
     [[noreturn]] void raiseLost() const;
     void refuseWhenLost() const;
 
     pg_conn* m_conn = nullptr;
-    pg_cancel* m_cancelHandle = nullptr;
+    /// Shared with the threads that send cancel requests, which may outlive the connection.
+    std::shared_ptr<pg_cancel> m_cancelHandle;
     /// Guards m_cancelHandle against a cancel from another thread while the connection closes.
     mutable std::mutex m_cancelMutex;
     std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_abandoned{false};
     std::atomic<bool> m_running{false};
     bool m_singleRowMode = true;
     mutable std::optional<ProgressPacer> m_pacer;

@@ -191,6 +191,11 @@ QString QtSqlDriver::nameForSql(const QString& name) const
 
 void QtSqlDriver::run(QSqlQuery& query, const QString& sql, const QVariantList& values) const
 {
+    if (m_abandoned.load())
+        throw EngineFailure::ServerDidNotAnswer();
+    // Qt Sql has no way to hand over or end a COPY's data: the session would hang in it.
+    if (IsClientCopy(sql))
+        throw EngineFailure::CopyRefused();
     m_cancelled.store(false);
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
@@ -277,6 +282,8 @@ FetchedResult QtSqlDriver::fetchFrom(QSqlQuery& query, const QString& sql, bool 
             throw ResultTooLarge(fetched);
         }
         pacer.row(++fetched);
+        if (m_abandoned.load(std::memory_order_relaxed))
+            throw EngineFailure::ServerDidNotAnswer();
         if (m_cancelled.load(std::memory_order_relaxed))
             throw EngineFailure::Cancelled();
     }

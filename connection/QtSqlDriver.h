@@ -45,6 +45,8 @@ public:
     QString nameForSql(const QString& name) const override;
     /// Qt Sql cannot stop a statement in the engine: the fetch stops at the next row.
     void cancel() override { m_cancelled.store(true); }
+    /// Qt Sql waits on the server inside its own calls: the call is left at its next row.
+    void abandon() override { m_abandoned.store(true); }
 
 private:
     void run(QSqlQuery& query, const QString& sql, const QVariantList& values) const;
@@ -61,4 +63,5 @@ private:
     bool m_isPostgres = false;
     bool m_isOdbc = false;
     mutable std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_abandoned{false};
 };

@@ -206,6 +206,43 @@ bool IsEmptySql(QStringView sql)
     return true;
 }
 
+bool IsClientCopy(QStringView sql)
+{
+    bool statementStart = true;
+    bool inCopy = false;
+    int depth = 0;
+    QStringView previous;
+    bool found = false;
+    ForEachSqlToken(sql, [&](const SqlToken& token) {
+        if (found || !IsSignificantToken(token.kind))
+            return;
+        const QStringView text = sql.mid(token.begin, token.length);
+        if (token.kind == SqlTokenKind::Symbol && text == u";") {
+            statementStart = true;
+            inCopy = false;
+            depth = 0;
+            previous = {};
+            return;
+        }
+        if (statementStart) {
+            statementStart = false;
+            inCopy = token.kind == SqlTokenKind::Word && text.compare(u"COPY", Qt::CaseInsensitive) == 0;
+        } else if (token.kind == SqlTokenKind::Symbol && text == u"(") {
+            ++depth;
+        } else if (token.kind == SqlTokenKind::Symbol && text == u")") {
+            --depth;
+        } else if (inCopy && depth == 0 && token.kind == SqlTokenKind::Word &&
+                   ((previous.compare(u"TO", Qt::CaseInsensitive) == 0 &&
+                     text.compare(u"STDOUT", Qt::CaseInsensitive) == 0) ||
+                    (previous.compare(u"FROM", Qt::CaseInsensitive) == 0 &&
+                     text.compare(u"STDIN", Qt::CaseInsensitive) == 0))) {
+            found = true;
+        }
+        previous = token.kind == SqlTokenKind::Word ? text : QStringView();
+    });
+    return found;
+}
+
 bool IsBareSqlName(QStringView name, bool foldsToLower)
 {
     if (name.contains(u'('))

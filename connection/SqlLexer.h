@@ -59,6 +59,11 @@ QString FirstSqlKeyword(QStringView sql);
 /// True when the text holds nothing but blanks and comments.
 bool IsEmptySql(QStringView sql);
 
+/// Whether any statement of the text is a COPY whose data would flow through the client
+/// (COPY ... TO STDOUT, COPY ... FROM STDIN): one that only a program speaking the COPY
+/// sub-protocol can serve.
+bool IsClientCopy(QStringView sql);
+
 /// Whether a name can stand bare in a statement: a plain identifier that is no reserved word.
 /// With foldsToLower the engine reads bare names in lower case, so upper-case letters need quotes.
 /// A name holding "(" is an expression's own text (count(*)) and reads as itself.

@@ -32,6 +32,8 @@ public:
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
     void cancel() override;
+    /// The engine runs in this process and stops at its next step, as for cancel().
+    void abandon() override { cancel(); }
 
     sqlite3* handle() const { return m_db; }
 

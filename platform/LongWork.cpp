@@ -9,12 +9,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
 const QString kCancel = QStringLiteral("Cancel");
 const QString kCancelling = QStringLiteral("Cancelling...");
+
+/// The long works alive now, innermost last.
+std::vector<LongWork*>& Running()
+{
+    static std::vector<LongWork*> works;
+    return works;
+}
 
 } // namespace
 
@@ -93,11 +102,25 @@ LongWork::LongWork(QWidget* parent, const QString& what, const QString& rowsText
     : m_parent(parent), m_what(what), m_rowsText(rowsText)
 {
     m_clock.start();
+    Running().push_back(this);
 }
 
 LongWork::~LongWork()
 {
+    std::erase(Running(), this);
     delete m_window;
+}
+
+void LongWork::CancelAll()
+{
+    const std::vector<LongWork*> works = Running();
+    for (LongWork* work : works) {
+        // Through the window where it shows, so that it says it is cancelling.
+        if (work->m_window)
+            work->m_window->reject();
+        else
+            work->cancel();
+    }
 }
 
 QWidget* LongWork::window() const

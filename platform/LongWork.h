@@ -35,6 +35,10 @@ public:
     /// The window while it is shown, for tests and for boxes that must sit above it.
     QWidget* window() const;
 
+    /// Asks every long work running now to stop, as its Cancel would: the end of the run must
+    /// not wait for them.
+    static void CancelAll();
+
 private:
     void cancel();
 

@@ -1,5 +1,7 @@
 #include "platform/TerminationSignals.h"
 
+#include "platform/LongWork.h"
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -31,6 +33,8 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* 
         char bytes[16];
         while (::read(g_signalSocket[1], bytes, sizeof bytes) > 0) {
         }
+        // A statement running now is stopped, or the end would wait for it.
+        LongWork::CancelAll();
         if (m_onSignal)
             m_onSignal();
     });

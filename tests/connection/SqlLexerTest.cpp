@@ -66,4 +66,31 @@ TEST(SqlLexer, BareNames)
         EXPECT_FALSE(IsBareSqlName(QStringView(name), false)) << QString::fromUtf16(name).toStdString();
 }
 
+TEST(SqlLexer, CopyThroughTheClientIsToldFromEveryOtherCopy)
+{
+    const struct
+    {
+        const char16_t* sql;
+        bool clientCopy;
+    } cases[] = {
+        {u"COPY genre TO STDOUT", true},
+        {u"copy genre (id, name) from stdin with (format csv)", true},
+        {u"-- dump\n/* all */ Copy (select * from t where a > 0) To Stdout", true},
+        {u"select 1; copy t to stdout;", true},
+        {u"COPY BINARY t TO STDOUT", true},
+        {u"COPY t TO '/tmp/stdout'", false},
+        {u"COPY t FROM '/srv/data.csv'", false},
+        {u"COPY stdin TO '/tmp/x'", false},
+        {u"COPY (select * from stdin) TO '/tmp/x'", false},
+        {u"COPY t TO \"stdout\"", false},
+        {u"select 'copy t to stdout'", false},
+        {u"select * from t -- copy t to stdout", false},
+        {u"select stdout from copy", false},
+        {u"insert into log values ('x'); select 1 to stdout", false},
+        {u"copy t to stdout_file", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsClientCopy(QStringView(c.sql)), c.clientCopy) << QString::fromUtf16(c.sql).toStdString();
+}
+
 } // namespace
