@@ -671,8 +671,9 @@ pg_result* PgDriver::awaitAll() const
         // The first error stands for the statement; otherwise its last result.
         const ExecStatusType status = PQresultStatus(result.get());
         const bool failed = status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE;
-        if (!kept || failed || (PQresultStatus(kept.get()) != PGRES_FATAL_ERROR &&
-                                PQresultStatus(kept.get()) != PGRES_BAD_RESPONSE))
+        if (!kept || failed ||
+            (PQresultStatus(kept.get()) != PGRES_FATAL_ERROR &&
+             PQresultStatus(kept.get()) != PGRES_BAD_RESPONSE))
             kept = std::move(result);
         if (PQstatus(m_conn) == CONNECTION_BAD)
             break;
