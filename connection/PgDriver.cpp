@@ -199,7 +199,7 @@ struct PgDriver::Collected
 class PgDriver::Call final
 {
 public:
-    explicit Call(PgDriver& driver) : m_driver(driver)
+    explicit Call(const PgDriver& driver) : m_driver(driver)
     {
         m_driver.refuseWhenLost();
         m_driver.m_cancelled.store(false);
@@ -215,7 +215,7 @@ public:
     Call& operator=(const Call&) = delete;
 
 private:
-    PgDriver& m_driver;
+    const PgDriver& m_driver;
 };
 
 PgDriver::PgDriver(const PgConnectionFacts& facts, const ConnectWatch& watch)
@@ -660,9 +660,47 @@ int PgDriver::execute(const QString& sql, const QVariantList& values, FetchedRes
     return collected.affected;
 }
 
+pg_result* PgDriver::awaitAll() const
+{
+    Result kept;
+    for (;;) {
+        awaitResult(-1);
+        Result result(PQgetResult(m_conn));
+        if (!result)
+            break;
+        // The first error stands for the statement; otherwise its last result.
+        const ExecStatusType status = PQresultStatus(result.get());
+        const bool failed = status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE;
+        if (!kept || failed ||
+            (PQresultStatus(kept.get()) != PGRES_FATAL_ERROR &&
+             PQresultStatus(kept.get()) != PGRES_BAD_RESPONSE))
+            kept = std::move(result);
+        if (PQstatus(m_conn) == CONNECTION_BAD)
+            break;
+    }
+    if (m_abandoned.load())
+        throw EngineFailure::ServerDidNotAnswer();
+    if (!kept) {
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            raiseLost();
+        throw EngineError(QString(), 0, text(PQerrorMessage(m_conn)));
+    }
+    return kept.release();
+}
+
+void PgDriver::checkSent(int accepted) const
+{
+    if (accepted)
+        return;
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        throw EngineError(QStringLiteral("08006"), 0, text(PQerrorMessage(m_conn)));
+    throw EngineError(QString(), 0, text(PQerrorMessage(m_conn)));
+}
+
 void PgDriver::runQuietly(const char* sql) const
 {
-    const Result result(PQexec(m_conn, sql));
+    checkSent(PQsendQuery(m_conn, sql));
+    const Result result(awaitAll());
     const ExecStatusType status = PQresultStatus(result.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         throw EngineError({entryOf(result.get(), m_conn)});
@@ -675,16 +713,20 @@ std::optional<bool> PgDriver::returnsRows(const QString& sql) const
         return std::nullopt;
     if (severalStatements(sql))
         return std::nullopt;
+    const Call call(*this);
     // Inside the user's transaction a statement that does not parse must not abort it.
     const bool guard = transaction == PQTRANS_INTRANS;
+    std::optional<bool> answer;
     try {
         if (guard)
             runQuietly("SAVEPOINT vemra_describe");
         const QByteArray statement = sql.toUtf8();
-        const Result prepared(PQprepare(m_conn, "", statement.constData(), 0, nullptr));
-        std::optional<bool> answer;
-        if (PQresultStatus(prepared.get()) == PGRES_COMMAND_OK) {
-            const Result described(PQdescribePrepared(m_conn, ""));
+        checkSent(PQsendPrepare(m_conn, "", statement.constData(), 0, nullptr));
+        if (m_cancelled.load())
+            requestCancel();
+        if (PQresultStatus(Result(awaitAll()).get()) == PGRES_COMMAND_OK) {
+            checkSent(PQsendDescribePrepared(m_conn, ""));
+            const Result described(awaitAll());
             if (PQresultStatus(described.get()) == PGRES_COMMAND_OK)
                 answer = PQnfields(described.get()) > 0;
         }
@@ -693,10 +735,15 @@ std::optional<bool> PgDriver::returnsRows(const QString& sql) const
                 runQuietly("ROLLBACK TO SAVEPOINT vemra_describe");
             runQuietly("RELEASE SAVEPOINT vemra_describe");
         }
-        return answer;
     } catch (const EngineError&) {
-        return std::nullopt;
+        // A server that does not answer is no question of the statement's text.
+        if (m_abandoned.load())
+            throw;
+        answer.reset();
     }
+    if (m_cancelled.load())
+        throw EngineFailure::Cancelled();
+    return answer;
 }
 
 std::optional<LiveTarget> PgDriver::liveTarget(const Collected& result) const
@@ -711,7 +758,7 @@ std::optional<LiveTarget> PgDriver::liveTarget(const Collected& result) const
     const QByteArray table = QByteArray::number(result.tables[0]);
     const char* values[] = {table.constData()};
     // Only plain and partitioned tables: a view's columns cannot be posted to by key.
-    const Result catalog(PQexecParams(
+    checkSent(PQsendQueryParams(
         m_conn,
         "SELECT a.attnum, a.attname, "
         "EXISTS (SELECT 1 FROM pg_index i WHERE i.indrelid = c.oid AND i.indisprimary "
@@ -721,6 +768,7 @@ std::optional<LiveTarget> PgDriver::liveTarget(const Collected& result) const
         "JOIN pg_attribute a ON a.attrelid = c.oid "
         "WHERE c.oid = $1::oid AND c.relkind IN ('r', 'p') AND a.attnum > 0 AND NOT a.attisdropped",
         1, nullptr, values, nullptr, nullptr, 0));
+    const Result catalog(awaitAll());
     if (PQresultStatus(catalog.get()) != PGRES_TUPLES_OK || PQntuples(catalog.get()) == 0)
         return std::nullopt;
 

@@ -75,7 +75,12 @@ private:
     static void describe(const pg_result* result, Collected& out);
     /// Copies a result's rows into the store, as the store keeps their values.
     void appendRows(const pg_result* result, Collected& out, std::string& bytes) const;
-    /// Runs a statement of the driver's own, without progress or cancel.
+    /// Waits for every result of the command sent last and hands over its first error, or else its
+    /// last result, for the caller to clear. Progress and the give-up reach the wait.
+    pg_result* awaitAll() const;
+    /// Raises the connection's error when libpq did not accept a command.
+    void checkSent(int accepted) const;
+    /// Runs a statement of the driver's own; its result stays unseen unless it failed.
     void runQuietly(const char* sql) const;
     std::optional<LiveTarget> liveTarget(const Collected& result) const;
     /// Asks the server to stop the statement it runs for this connection, without waiting for it.
@@ -88,9 +93,9 @@ private:
     std::shared_ptr<pg_cancel> m_cancelHandle;
     /// Guards m_cancelHandle against a cancel from another thread while the connection closes.
     mutable std::mutex m_cancelMutex;
-    std::atomic<bool> m_cancelled{false};
+    mutable std::atomic<bool> m_cancelled{false};
     std::atomic<bool> m_abandoned{false};
-    std::atomic<bool> m_running{false};
+    mutable std::atomic<bool> m_running{false};
     bool m_singleRowMode = true;
     mutable std::optional<ProgressPacer> m_pacer;
 };

@@ -84,23 +84,42 @@ SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& edito
         const BusyCursor busy(m_ctx.desktop);
         m_statement = NormalizeSQL(JoinLines(editorLines));
     }
-    return takesRowRoad(window.QRY_Grid()) ? runRows(window, mainWindowTopLeft)
-                                           : runCommand(window, mainWindowTopLeft);
+    bool rows = false;
+    try {
+        rows = takesRowRoad(window);
+    } catch (const EngineError& e) {
+        window.clearCounts();
+        ShowEngineError(m_ctx.desktop, e, &window);
+        return Outcome::Failed;
+    } catch (const std::exception&) {
+        window.clearCounts();
+        m_ctx.desktop.messageBox(BoxKind::Plain, kError, BoxButtons::Ok, &window);
+        return Outcome::Failed;
+    }
+    return rows ? runRows(window, mainWindowTopLeft) : runCommand(window, mainWindowTopLeft);
 }
 
-bool SqlExecution::takesRowRoad(Query& query) const
+bool SqlExecution::takesRowRoad(TFRM_Query& window) const
 {
-    // The engine's own answer where it can give one before running anything.
+    Query& query = window.QRY_Grid();
+    // The engine's own answer where it can give one before running anything. Asking may wait on
+    // the server as long as running does, so the user can stop it the same way.
+    const WatchedCall watch(query.connection(), progressParent(window), kExecuting);
+    std::optional<bool> known;
     try {
         query.close();
         query.clearSql();
         query.addSql(m_statement);
-        if (const std::optional<bool> known = query.returnsRows())
-            return *known;
+        known = query.returnsRows();
     } catch (const std::exception&) {
-        // No answer: the text decides, and running it reports what is wrong.
+        // A stopped question ends the execution: the user did not want the statement run.
+        if (watch.cancelled())
+            throw;
+        // Otherwise no answer: the text decides, and running it reports what is wrong.
     }
-    return IsSelectStatement(m_statement);
+    if (watch.cancelled())
+        throw EngineFailure::Cancelled();
+    return known.value_or(IsSelectStatement(m_statement));
 }
 
 SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& mainWindowTopLeft)

@@ -47,7 +47,7 @@ private:
     Outcome runCommand(TFRM_Query& window, const QPoint& mainWindowTopLeft);
     /// Fills the two fields, places and shows the result window of the open query.
     Outcome showResult(TFRM_Query& window, const QDateTime& start, const QPoint& mainWindowTopLeft);
-    bool takesRowRoad(Query& query) const;
+    bool takesRowRoad(TFRM_Query& window) const;
     QWidget* progressParent(TFRM_Query& window) const;
     void placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft);
 
