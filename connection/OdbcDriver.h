@@ -42,6 +42,7 @@ public:
     bool bindsRealsAsText() const override { return true; }
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
+    SchemaCatalogue readCatalogue() override;
     void cancel() override;
 
     /// Whether the driver is psqlODBC (its whole-result cache is switched off).

@@ -49,6 +49,7 @@ public:
     bool bindsRealsAsText() const override { return true; }
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
+    SchemaCatalogue readCatalogue() override;
     void cancel() override;
 
     /// Whether rows arrive one at a time (the default) or as one result per statement. For
