@@ -25,8 +25,8 @@ const QString kError = QStringLiteral("Error reading the schema");
 
 enum Role
 {
-    SqlRole = Qt::UserRole,  ///< the text a double-click puts into the editor
-    TableRole,               ///< the table's index in the catalogue
+    SqlRole = Qt::UserRole, ///< the text a double-click puts into the editor
+    TableRole,              ///< the table's index in the catalogue
 };
 
 } // namespace
@@ -143,8 +143,10 @@ void SchemaWindow::fill()
             }
             parent = schemaItem;
         }
-        auto* item = new QTreeWidgetItem({table.name, table.view ? QStringLiteral("view") : QStringLiteral("table")});
-        item->setData(0, SqlRole, m_catalogue->tableSql(table, [this](const QString& n) { return nameForSql(n); }));
+        auto* item =
+            new QTreeWidgetItem({table.name, table.view ? QStringLiteral("view") : QStringLiteral("table")});
+        item->setData(0, SqlRole,
+                      m_catalogue->tableSql(table, [this](const QString& n) { return nameForSql(n); }));
         item->setData(0, TableRole, index);
         // Columns are made when the table opens: ten thousand tables stay quick to list and filter.
         item->setChildIndicatorPolicy(table.columns.isEmpty() ? QTreeWidgetItem::DontShowIndicator

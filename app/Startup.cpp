@@ -1,8 +1,8 @@
 #include "app/Startup.h"
 
 #include "app/About.h"
-#include "app/EditorDocument.h"
 #include "app/EditorCompleter.h"
+#include "app/EditorDocument.h"
 #include "app/EditorFindReplace.h"
 #include "app/SchemaWindow.h"
 #include "app/main.h"

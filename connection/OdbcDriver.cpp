@@ -411,13 +411,15 @@ SchemaCatalogue OdbcDriver::readCatalogue()
         FetchedResult tables;
         {
             Statement statement(*this);
-            statement.check(SQLTables(statement.handle(), nullptr, 0, all, SQL_NTS, all, SQL_NTS, types, SQL_NTS));
+            statement.check(
+                SQLTables(statement.handle(), nullptr, 0, all, SQL_NTS, all, SQL_NTS, types, SQL_NTS));
             tables = fetchAll(statement, nullptr);
         }
         FetchedResult columns;
         {
             Statement statement(*this);
-            statement.check(SQLColumns(statement.handle(), nullptr, 0, all, SQL_NTS, all, SQL_NTS, all, SQL_NTS));
+            statement.check(
+                SQLColumns(statement.handle(), nullptr, 0, all, SQL_NTS, all, SQL_NTS, all, SQL_NTS));
             columns = fetchAll(statement, nullptr);
         }
         // psqlODBC names every schema; bare names reach the search path's first.

@@ -194,7 +194,8 @@ SchemaCatalogue QtSqlDriver::readCatalogue()
             table.view = views;
             const QSqlRecord record = m_db.record(name);
             for (int i = 0; i < record.count(); ++i)
-                table.columns.append({record.fieldName(i), QString::fromLatin1(record.field(i).metaType().name())});
+                table.columns.append(
+                    {record.fieldName(i), QString::fromLatin1(record.field(i).metaType().name())});
             tables.append(std::move(table));
         }
     }

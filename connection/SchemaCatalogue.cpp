@@ -130,13 +130,14 @@ QStringList SchemaCatalogue::completionWords() const
 
 const QStringList& SqlCompletionKeywords()
 {
-    static const QStringList keywords = QStringLiteral(
-        "ALL ALTER AND AS ASC BEGIN BETWEEN BY CASCADE CASE CAST COALESCE COLUMN COMMIT COUNT CREATE "
-        "CROSS DEFAULT DELETE DESC DISTINCT DROP ELSE END EXCEPT EXISTS EXPLAIN FALSE FETCH FROM FULL "
-        "GROUP HAVING IN INDEX INNER INSERT INTERSECT INTO IS JOIN LEFT LIKE LIMIT NOT NULL OFFSET ON "
-        "OR ORDER OUTER PRIMARY REFERENCES RETURNING RIGHT ROLLBACK SELECT SET TABLE THEN TRUE UNION "
-        "UNIQUE UPDATE USING VALUES VIEW WHEN WHERE WITH")
-                                            .split(u' ');
+    static const QStringList keywords =
+        QStringLiteral(
+            "ALL ALTER AND AS ASC BEGIN BETWEEN BY CASCADE CASE CAST COALESCE COLUMN COMMIT COUNT CREATE "
+            "CROSS DEFAULT DELETE DESC DISTINCT DROP ELSE END EXCEPT EXISTS EXPLAIN FALSE FETCH FROM FULL "
+            "GROUP HAVING IN INDEX INNER INSERT INTERSECT INTO IS JOIN LEFT LIKE LIMIT NOT NULL OFFSET ON "
+            "OR ORDER OUTER PRIMARY REFERENCES RETURNING RIGHT ROLLBACK SELECT SET TABLE THEN TRUE UNION "
+            "UNIQUE UPDATE USING VALUES VIEW WHEN WHERE WITH")
+            .split(u' ');
     return keywords;
 }
 
@@ -147,13 +148,14 @@ SchemaCatalogue ReadSqliteCatalogue(DatabaseDriver& driver)
     QStringList parts;
     for (int r = 0; r < databases.rows->recordCount(); ++r) {
         const QString name = cellText(*databases.rows, r, 0);
-        parts.append(QStringLiteral("SELECT %1, m.name, m.type, p.name, p.type, p.cid FROM %2.sqlite_master AS m "
-                                    "LEFT JOIN pragma_table_info(m.name, %1) AS p "
-                                    "WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'")
-                         .arg(sqlLiteral(name), driver.quoteIdentifier(name)));
+        parts.append(
+            QStringLiteral("SELECT %1, m.name, m.type, p.name, p.type, p.cid FROM %2.sqlite_master AS m "
+                           "LEFT JOIN pragma_table_info(m.name, %1) AS p "
+                           "WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'")
+                .arg(sqlLiteral(name), driver.quoteIdentifier(name)));
     }
-    const FetchedResult rows =
-        driver.fetch(parts.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(" ORDER BY 1, 2, 6"), {}, false);
+    const FetchedResult rows = driver.fetch(
+        parts.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(" ORDER BY 1, 2, 6"), {}, false);
     return SchemaCatalogue::FromRows(*rows.rows, QStringLiteral("main"));
 }
 
@@ -164,7 +166,8 @@ SchemaCatalogue ReadPostgresCatalogue(DatabaseDriver& driver)
         "a.attname, pg_catalog.format_type(a.atttypid, a.atttypmod) "
         "FROM pg_catalog.pg_class AS c "
         "JOIN pg_catalog.pg_namespace AS n ON n.oid = c.relnamespace "
-        "LEFT JOIN pg_catalog.pg_attribute AS a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+        "LEFT JOIN pg_catalog.pg_attribute AS a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT "
+        "a.attisdropped "
         "WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f') "
         "AND n.nspname <> 'information_schema' AND n.nspname !~ '^pg_' "
         "ORDER BY n.nspname, c.relname, a.attnum");

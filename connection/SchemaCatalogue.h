@@ -50,7 +50,8 @@ public:
 
     /// The table's name as a statement writes it, each part through nameForSql; the schema is left
     /// out where it is the default one.
-    QString tableSql(const CatalogueTable& table, const std::function<QString(const QString&)>& nameForSql) const;
+    QString tableSql(const CatalogueTable& table,
+                     const std::function<QString(const QString&)>& nameForSql) const;
 
     /// Table, view and column names and the SQL keywords, each once, sorted without regard to case.
     QStringList completionWords() const;

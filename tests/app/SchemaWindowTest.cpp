@@ -1,7 +1,7 @@
 // The schema window and the editor's completion in the real program, logged into Sample.
+#include "app/SchemaWindow.h"
 #include "ProgramFixture.h"
 #include "app/EditorCompleter.h"
-#include "app/SchemaWindow.h"
 #include "connection/Connection.h"
 #include "connection/DatabaseDriver.h"
 #include "connection/RowStore.h"
@@ -93,8 +93,8 @@ TEST_F(SchemaWindowTest, F6ListsFiltersAndPutsNamesIntoTheEditor)
     QTest::keyClicks(schema->EDT_SchemaFilter, QStringLiteral("dnAM"));
     EXPECT_EQ(shown(), (QStringList{"main schema", "  DEPT table"}));
     item(QStringLiteral("DEPT"))->setExpanded(true);
-    EXPECT_EQ(shown(), (QStringList{"main schema", "  DEPT table", "    DEPTNO INTEGER", "    DNAME VARCHAR(20)",
-                                    "    LOC VARCHAR(20)"}));
+    EXPECT_EQ(shown(), (QStringList{"main schema", "  DEPT table", "    DEPTNO INTEGER",
+                                    "    DNAME VARCHAR(20)", "    LOC VARCHAR(20)"}));
 
     editor().setPlainText(QStringLiteral("select  from "));
     QTextCursor cursor = editor().textCursor();

@@ -1,7 +1,7 @@
+#include "connection/SchemaCatalogue.h"
 #include "connection/Connection.h"
 #include "connection/DatabaseDriver.h"
 #include "connection/RowStore.h"
-#include "connection/SchemaCatalogue.h"
 #include "connection/SqlLexer.h"
 #include "support/PgTest.h"
 #include "support/SqliteFile.h"
@@ -37,10 +37,14 @@ QStringList TableNames(const SchemaCatalogue& catalogue, const QList<int>& index
 
 SchemaCatalogue Handmade()
 {
-    return SchemaCatalogue({{QStringLiteral("public"), QStringLiteral("orders"), false,
+    return SchemaCatalogue({{QStringLiteral("public"),
+                             QStringLiteral("orders"),
+                             false,
                              {{QStringLiteral("id"), QStringLiteral("integer")},
                               {QStringLiteral("Ship Date"), QStringLiteral("date")}}},
-                            {QStringLiteral("public"), QStringLiteral("Customer"), true,
+                            {QStringLiteral("public"),
+                             QStringLiteral("Customer"),
+                             true,
                              {{QStringLiteral("id"), QStringLiteral("integer")}}},
                             {QStringLiteral("sales"), QStringLiteral("orders"), false, {}}},
                            QStringLiteral("public"));
@@ -65,14 +69,17 @@ TEST(SchemaCatalogue, FilterMatchesNamesSchemasAndColumnsWithoutCase)
         {"nothing", {}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(TableNames(catalogue, catalogue.filtered(QString::fromUtf8(c.filter))), c.shown) << c.filter;
+        EXPECT_EQ(TableNames(catalogue, catalogue.filtered(QString::fromUtf8(c.filter))), c.shown)
+            << c.filter;
     }
 }
 
 TEST(SchemaCatalogue, NamesForStatementsAndCompletion)
 {
     const SchemaCatalogue catalogue = Handmade();
-    const auto lower = [](const QString& name) { return IsBareSqlName(name, true) ? name : DoubleQuotedSqlName(name); };
+    const auto lower = [](const QString& name) {
+        return IsBareSqlName(name, true) ? name : DoubleQuotedSqlName(name);
+    };
     // Listed without regard to case, whatever order the engine gave.
     EXPECT_EQ(catalogue.tableSql(catalogue.tables()[0], lower), QStringLiteral("\"Customer\""));
     EXPECT_EQ(catalogue.tableSql(catalogue.tables()[1], lower), QStringLiteral("orders"));
@@ -100,8 +107,10 @@ class CatalogueSqlite : public IsolatedTest
 protected:
     void SetUp() override
     {
-        db = std::make_unique<SqliteFile>(home.path() + QStringLiteral("/lite.sqlite3"), QString::fromUtf8(kLiteScript));
-        SqliteFile extra(home.path() + QStringLiteral("/extra.sqlite3"), QStringLiteral("CREATE TABLE T (X TEXT);"));
+        db = std::make_unique<SqliteFile>(home.path() + QStringLiteral("/lite.sqlite3"),
+                                          QString::fromUtf8(kLiteScript));
+        SqliteFile extra(home.path() + QStringLiteral("/extra.sqlite3"),
+                         QStringLiteral("CREATE TABLE T (X TEXT);"));
         db->writeAlias(QStringLiteral("Lite"));
         connection.setName(QStringLiteral("Lite"));
         connection.connect();
@@ -113,13 +122,15 @@ protected:
 
 TEST_F(CatalogueSqlite, TablesViewsColumnsAndAttachedDatabases)
 {
-    connection.driver().execute(
-        QStringLiteral("ATTACH DATABASE '%1' AS \"Extra\"").arg(home.path() + QStringLiteral("/extra.sqlite3")), {});
+    connection.driver().execute(QStringLiteral("ATTACH DATABASE '%1' AS \"Extra\"")
+                                    .arg(home.path() + QStringLiteral("/extra.sqlite3")),
+                                {});
     const SchemaCatalogue catalogue = connection.driver().readCatalogue();
     // sqlite_sequence, made by AUTOINCREMENT, is the engine's own.
-    EXPECT_EQ(Describe(catalogue, QStringLiteral("main")), "EMP: EMPNO INTEGER, ENAME VARCHAR(30), SAL NUMERIC(8,2)\n"
-                                                           "Order Items: Line No INTEGER, qty \n"
-                                                           "RICH view: ENAME VARCHAR(30)");
+    EXPECT_EQ(Describe(catalogue, QStringLiteral("main")),
+              "EMP: EMPNO INTEGER, ENAME VARCHAR(30), SAL NUMERIC(8,2)\n"
+              "Order Items: Line No INTEGER, qty \n"
+              "RICH view: ENAME VARCHAR(30)");
     EXPECT_EQ(Describe(catalogue, QStringLiteral("Extra")), "T: X TEXT");
 
     const auto name = [this](const QString& n) { return connection.driver().nameForSql(n); };
@@ -132,7 +143,8 @@ TEST_F(CatalogueSqlite, TablesViewsColumnsAndAttachedDatabases)
 
     // What the catalogue names, the engine finds.
     for (const QString& table : written)
-        EXPECT_NO_THROW(connection.driver().fetch(QStringLiteral("SELECT * FROM ") + table, {}, false)) << table.toStdString();
+        EXPECT_NO_THROW(connection.driver().fetch(QStringLiteral("SELECT * FROM ") + table, {}, false))
+            << table.toStdString();
 }
 
 class CataloguePostgres : public PgTest
@@ -165,7 +177,8 @@ TEST_F(CataloguePostgres, OneSchemaThroughLibpqAndOdbc)
         login(QString::fromUtf8(source));
         const SchemaCatalogue catalogue = connection.driver().readCatalogue();
         EXPECT_EQ(Describe(catalogue, QStringLiteral("cat_a")), "born_view view: born date\n"
-                                                                "empty: \n" + std::string(mixed))
+                                                                "empty: \n" +
+                                                                    std::string(mixed))
             << source;
         EXPECT_EQ(catalogue.defaultSchema(), QStringLiteral("public")) << source;
         for (const CatalogueTable& table : catalogue.tables()) {
