@@ -1,12 +1,15 @@
 #include "connection/SchemaCatalogue.h"
 
 #include "connection/DatabaseDriver.h"
+#include "connection/EngineError.h"
 #include "connection/RowStore.h"
 
 #include <QHash>
 #include <QSet>
 
 #include <algorithm>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -20,6 +23,12 @@ QString sqlLiteral(const QString& text)
 {
     QString inner = text;
     return u'\'' + inner.replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+
+/// A read the user stopped, as against one the engine refused.
+bool IsInterrupt(const EngineError& error)
+{
+    return !error.entries().isEmpty() && (error.entries().first().nativeError & 0xff) == SQLITE_INTERRUPT;
 }
 
 } // namespace
@@ -145,18 +154,55 @@ SchemaCatalogue ReadSqliteCatalogue(DatabaseDriver& driver)
 {
     const FetchedResult databases =
         driver.fetch(QStringLiteral("SELECT name FROM pragma_database_list ORDER BY seq"), {}, false);
-    QStringList parts;
-    for (int r = 0; r < databases.rows->recordCount(); ++r) {
-        const QString name = cellText(*databases.rows, r, 0);
-        parts.append(
-            QStringLiteral("SELECT %1, m.name, m.type, p.name, p.type, p.cid FROM %2.sqlite_master AS m "
-                           "LEFT JOIN pragma_table_info(m.name, %1) AS p "
-                           "WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'")
-                .arg(sqlLiteral(name), driver.quoteIdentifier(name)));
+    QStringList names;
+    for (int r = 0; r < databases.rows->recordCount(); ++r)
+        names.append(cellText(*databases.rows, r, 0));
+    const QString where = QStringLiteral(" WHERE m.type IN ('table', 'view') "
+                                         "AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+    try {
+        QStringList parts;
+        for (const QString& name : std::as_const(names)) {
+            parts.append(QStringLiteral("SELECT ") + sqlLiteral(name) +
+                         QStringLiteral(", m.name, m.type, p.name, p.type, p.cid FROM ") +
+                         driver.quoteIdentifier(name) +
+                         QStringLiteral(".sqlite_master AS m LEFT JOIN pragma_table_info(m.name, ") +
+                         sqlLiteral(name) + QStringLiteral(") AS p") + where);
+        }
+        const FetchedResult rows = driver.fetch(
+            parts.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(" ORDER BY 1, 2, 6"), {}, false);
+        return SchemaCatalogue::FromRows(*rows.rows, QStringLiteral("main"));
+    } catch (const EngineError& e) {
+        if (IsInterrupt(e))
+            throw;
     }
-    const FetchedResult rows = driver.fetch(
-        parts.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(" ORDER BY 1, 2, 6"), {}, false);
-    return SchemaCatalogue::FromRows(*rows.rows, QStringLiteral("main"));
+    // A view whose table is gone fails the read of every column at once: each object on its own
+    // then, a broken one listed without columns.
+    QList<CatalogueTable> tables;
+    for (const QString& name : std::as_const(names)) {
+        const FetchedResult objects = driver.fetch(
+            QStringLiteral("SELECT m.name, m.type FROM ") + driver.quoteIdentifier(name) +
+                QStringLiteral(".sqlite_master AS m") + where + QStringLiteral(" ORDER BY m.name"),
+            {}, false);
+        for (int r = 0; r < objects.rows->recordCount(); ++r) {
+            CatalogueTable table{name,
+                                 cellText(*objects.rows, r, 0),
+                                 cellText(*objects.rows, r, 1) == QStringLiteral("view"),
+                                 {}};
+            try {
+                const FetchedResult columns = driver.fetch(
+                    QStringLiteral("SELECT name, type FROM pragma_table_info(%1, %2) ORDER BY cid")
+                        .arg(sqlLiteral(table.name), sqlLiteral(name)),
+                    {}, false);
+                for (int c = 0; c < columns.rows->recordCount(); ++c)
+                    table.columns.append({cellText(*columns.rows, c, 0), cellText(*columns.rows, c, 1)});
+            } catch (const EngineError& e) {
+                if (IsInterrupt(e))
+                    throw;
+            }
+            tables.append(std::move(table));
+        }
+    }
+    return SchemaCatalogue(std::move(tables), QStringLiteral("main"));
 }
 
 SchemaCatalogue ReadPostgresCatalogue(DatabaseDriver& driver)

@@ -120,6 +120,18 @@ protected:
     Connection connection;
 };
 
+TEST_F(CatalogueSqlite, AViewWhoseTableIsGoneLeavesTheRestListed)
+{
+    db->exec(QStringLiteral(
+        "CREATE TABLE DROPPED (A); CREATE VIEW GONE AS SELECT * FROM DROPPED; DROP TABLE DROPPED;"));
+    const SchemaCatalogue catalogue = connection.driver().readCatalogue();
+    EXPECT_EQ(Describe(catalogue, QStringLiteral("main")),
+              "EMP: EMPNO INTEGER, ENAME VARCHAR(30), SAL NUMERIC(8,2)\n"
+              "GONE view: \n"
+              "Order Items: Line No INTEGER, qty \n"
+              "RICH view: ENAME VARCHAR(30)");
+}
+
 TEST_F(CatalogueSqlite, TablesViewsColumnsAndAttachedDatabases)
 {
     connection.driver().execute(QStringLiteral("ATTACH DATABASE '%1' AS \"Extra\"")
