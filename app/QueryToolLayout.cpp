@@ -239,6 +239,9 @@ void TFRM_QueryTool::buildMenu()
     MI_Options = addEntry(view, QStringLiteral("MI_Options"), QStringLiteral("Options"),
                           K(Qt::CTRL | Qt::Key_O), &TFRM_QueryTool::BBN_OptionsClick);
 
+    MI_Schema = addEntry(view, QStringLiteral("MI_Schema"), QStringLiteral("Schema"), K(Qt::Key_F6), nullptr);
+    connect(MI_Schema, &QAction::triggered, this, &TFRM_QueryTool::schemaRequested);
+
     QMenu* help = MNU_Vemra->addMenu(QStringLiteral("&Help"));
     MI_Contents = addEntry(help, QStringLiteral("MI_Contents"), QStringLiteral("&Contents"), K(Qt::Key_F1),
                            &TFRM_QueryTool::BBN_HelpClick);

@@ -1,8 +1,10 @@
 #include "app/Startup.h"
 
 #include "app/About.h"
+#include "app/EditorCompleter.h"
 #include "app/EditorDocument.h"
 #include "app/EditorFindReplace.h"
+#include "app/SchemaWindow.h"
 #include "app/main.h"
 #include "connection/Login.h"
 #include "connection/Query.h"
@@ -78,6 +80,16 @@ void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFi
                      &EditorFindReplace::MI_ReplaceClick);
 }
 
+/// The schema window (F6) over the main window, and Ctrl+Space completion from its catalogue.
+void CreateSchemaWindow(AppContext& ctx, TFRM_QueryTool& window)
+{
+    auto* schema = new SchemaWindow(ctx, *window.REDT_QueryTool, &window);
+    QObject::connect(&window, &TFRM_QueryTool::schemaRequested, schema, &SchemaWindow::open);
+    new EditorCompleter(
+        *window.REDT_QueryTool, [schema] { return schema->completionWords(); },
+        [schema](const QString& word) { return schema->completionText(word); }, schema);
+}
+
 } // namespace
 
 Startup::Startup(AppContext& ctx) : m_ctx(ctx)
@@ -119,6 +131,7 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
     m_findReplace = std::make_unique<EditorFindReplace>(ctx, *m_queryTool->REDT_QueryTool);
     m_execution = std::make_unique<SqlExecution>(ctx);
     ConnectMainWindowCommands(ctx, *m_queryTool, *m_findReplace, *m_execution);
+    CreateSchemaWindow(ctx, *m_queryTool);
     // Every statement runs on the connection the login opened, under its data source name.
     QObject::connect(m_login.get(), &TFRM_Login::loggedIn, m_query.get(), [&ctx](const QString& dataSource) {
         ctx.query->QRY_Grid().setDatabaseName(dataSource);

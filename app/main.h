@@ -71,6 +71,8 @@ public:
     QAction* MI_Options;
     QAction* MI_Contents;
     QAction* MI_About;
+    /// F6: the schema window.
+    QAction* MI_Schema = nullptr;
 
     /// F5, Ctrl+Enter and Ctrl+Return (main and keypad keys): the same as pressing "Execute SQL".
     QList<QShortcut*> executeShortcuts;
@@ -123,6 +125,7 @@ Q_SIGNALS:
     void findRequested();
     void findNextRequested();
     void replaceRequested();
+    void schemaRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;

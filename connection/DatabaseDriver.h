@@ -14,6 +14,7 @@
 #include <optional>
 
 class RowStore;
+class SchemaCatalogue;
 
 /// A result column as the driver describes it.
 struct ColumnInfo
@@ -96,6 +97,9 @@ public:
     /// A result column's name as it must stand in a statement: bare where the engine reads the
     /// bare name as this column, quoted otherwise.
     virtual QString nameForSql(const QString& name) const = 0;
+    /// The source's schemas, tables and views with their columns, from the engine's own catalogue;
+    /// reports progress and stops on cancel() like any statement.
+    virtual SchemaCatalogue readCatalogue() = 0;
 
 protected:
     ProgressCallback m_progress;

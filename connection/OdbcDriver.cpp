@@ -6,6 +6,7 @@
 #include "connection/OdbcDiagnostics.h"
 #include "connection/OdbcResultReader.h"
 #include "connection/RowStore.h"
+#include "connection/SchemaCatalogue.h"
 #include "connection/SimpleSelect.h"
 #include "connection/SqlLexer.h"
 
@@ -441,6 +442,31 @@ FetchedResult OdbcDriver::fetchAll(Statement& statement, QStringList* tables) co
 {
     OdbcResultReader reader(statement.handle(), m_getData, [&statement](short rc) { statement.check(rc); });
     return reader.read(tables, m_cancelled, m_rowsSoFar);
+}
+
+SchemaCatalogue OdbcDriver::readCatalogue()
+{
+    return onWorker([&] {
+        SQLCHAR all[] = "%";
+        SQLCHAR types[] = "TABLE,VIEW";
+        FetchedResult tables;
+        {
+            Statement statement(*this);
+            statement.check(
+                SQLTables(statement.handle(), nullptr, 0, all, SQL_NTS, all, SQL_NTS, types, SQL_NTS));
+            tables = fetchAll(statement, nullptr);
+        }
+        FetchedResult columns;
+        {
+            Statement statement(*this);
+            statement.check(
+                SQLColumns(statement.handle(), nullptr, 0, all, SQL_NTS, all, SQL_NTS, all, SQL_NTS));
+            columns = fetchAll(statement, nullptr);
+        }
+        // psqlODBC names every schema; bare names reach the search path's first.
+        return SchemaCatalogue::FromOdbcRows(*tables.rows, *columns.rows,
+                                             m_postgres ? QStringLiteral("public") : QString());
+    });
 }
 
 FetchedResult OdbcDriver::fetch(const QString& sql, const QVariantList& values, bool wantLive)

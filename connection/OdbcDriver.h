@@ -46,6 +46,7 @@ public:
     bool bindsRealsAsText() const override { return true; }
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
+    SchemaCatalogue readCatalogue() override;
     void cancel() override;
     void abandon() override;
 

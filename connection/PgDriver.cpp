@@ -3,6 +3,7 @@
 #include "connection/EngineError.h"
 #include "connection/FieldValue.h"
 #include "connection/RowStore.h"
+#include "connection/SchemaCatalogue.h"
 #include "connection/SqlLexer.h"
 
 #include <QHash>
@@ -378,6 +379,11 @@ QString PgDriver::quoteIdentifier(const QString& name) const
 QString PgDriver::nameForSql(const QString& name) const
 {
     return IsBareSqlName(name, true) ? name : quoteIdentifier(name);
+}
+
+SchemaCatalogue PgDriver::readCatalogue()
+{
+    return ReadPostgresCatalogue(*this);
 }
 
 void PgDriver::send(const QString& sql, const QVariantList& values, bool singleRow) const

@@ -50,6 +50,7 @@ public:
     bool bindsRealsAsText() const override { return true; }
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
+    SchemaCatalogue readCatalogue() override;
     void cancel() override;
     /// Shuts the connection's socket: nothing waits on the server any more.
     void abandon() override;

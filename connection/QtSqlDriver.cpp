@@ -4,6 +4,7 @@
 #include "connection/FieldValue.h"
 #include "connection/OdbcDiagnostics.h"
 #include "connection/RowStore.h"
+#include "connection/SchemaCatalogue.h"
 #include "connection/SimpleSelect.h"
 #include "connection/SqlLexer.h"
 
@@ -180,6 +181,25 @@ QString QtSqlDriver::bindableText(const QString& sql, const QList<ParameterMarke
 QString QtSqlDriver::quoteIdentifier(const QString& name) const
 {
     return m_db.driver()->escapeIdentifier(name, QSqlDriver::FieldName);
+}
+
+SchemaCatalogue QtSqlDriver::readCatalogue()
+{
+    QList<CatalogueTable> tables;
+    for (const bool views : {false, true}) {
+        const QStringList names = m_db.tables(views ? QSql::Views : QSql::Tables);
+        for (const QString& name : names) {
+            CatalogueTable table;
+            table.name = name;
+            table.view = views;
+            const QSqlRecord record = m_db.record(name);
+            for (int i = 0; i < record.count(); ++i)
+                table.columns.append(
+                    {record.fieldName(i), QString::fromLatin1(record.field(i).metaType().name())});
+            tables.append(std::move(table));
+        }
+    }
+    return SchemaCatalogue(std::move(tables), QString());
 }
 
 QString QtSqlDriver::nameForSql(const QString& name) const

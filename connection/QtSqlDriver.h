@@ -43,6 +43,7 @@ public:
     bool bindsRealsAsText() const override { return true; }
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
+    SchemaCatalogue readCatalogue() override;
     /// Qt Sql cannot stop a statement in the engine: the fetch stops at the next row.
     void cancel() override { m_cancelled.store(true); }
     /// Qt Sql waits on the server inside its own calls: the call is left at its next row.

@@ -3,6 +3,7 @@
 #include "connection/EngineError.h"
 #include "connection/FieldValue.h"
 #include "connection/RowStore.h"
+#include "connection/SchemaCatalogue.h"
 #include "connection/SqlLexer.h"
 
 #include <QFile>
@@ -150,6 +151,11 @@ QString SqliteDriver::nameForSql(const QString& name) const
 {
     // SQLite reads bare names without regard to case.
     return IsBareSqlName(name, false) ? name : quoteIdentifier(name);
+}
+
+SchemaCatalogue SqliteDriver::readCatalogue()
+{
+    return ReadSqliteCatalogue(*this);
 }
 
 void SqliteDriver::bindAll(sqlite3_stmt* statement, const QVariantList& values) const

@@ -31,6 +31,7 @@ public:
     bool bindsRealsAsText() const override { return false; }
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
+    SchemaCatalogue readCatalogue() override;
     void cancel() override;
     /// The engine runs in this process and stops at its next step, as for cancel().
     void abandon() override { cancel(); }

@@ -5,6 +5,7 @@
 #include "connection/EngineError.h"
 #include "connection/OdbcDriver.h"
 #include "connection/Query.h"
+#include "connection/SchemaCatalogue.h"
 #include "support/SqliteFile.h"
 #include "support/TestHome.h"
 
@@ -248,6 +249,25 @@ TEST(OdbcUnknownDsn, FailsToConnect)
         ASSERT_FALSE(e.entries().isEmpty());
         EXPECT_FALSE(e.entries()[0].message.isEmpty());
     }
+}
+
+TEST_F(OdbcDsn, CatalogueThroughSqlTablesAndSqlColumns)
+{
+    db->exec(QStringLiteral("CREATE VIEW CHEAP AS SELECT NAME FROM ITEMS WHERE PRICE < 2"));
+    const SchemaCatalogue catalogue = connection.driver().readCatalogue();
+    QStringList described;
+    for (const CatalogueTable& table : catalogue.tables()) {
+        QStringList columns;
+        for (const CatalogueColumn& column : table.columns)
+            columns.append(column.name + u' ' + column.type);
+        described.append(table.schema + u'|' + table.name +
+                         (table.view ? QStringLiteral(" view: ") : QStringLiteral(": ")) +
+                         columns.join(QStringLiteral(", ")));
+    }
+    EXPECT_EQ(described.join(u'\n').toStdString(),
+              "|CHEAP view: NAME VARCHAR(20)\n"
+              "|ITEMS: ID INTEGER, NAME VARCHAR(20), PRICE NUMERIC(8,2), ADDED DATE\n"
+              "|TAGS: ID INTEGER, TAG VARCHAR(10)");
 }
 
 } // namespace
