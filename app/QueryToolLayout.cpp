@@ -238,6 +238,9 @@ void TFRM_QueryTool::buildMenu()
     view->addSeparator();
     MI_Options = addEntry(view, QStringLiteral("MI_Options"), QStringLiteral("Options"),
                           K(Qt::CTRL | Qt::Key_O), &TFRM_QueryTool::BBN_OptionsClick);
+    view->addSeparator();
+    MI_SQLHistory = addEntry(view, QStringLiteral("MI_SQLHistory"), QStringLiteral("SQL &History"),
+                             K(Qt::CTRL | Qt::Key_H), &TFRM_QueryTool::MI_SQLHistoryClick);
 
     QMenu* help = MNU_Vemra->addMenu(QStringLiteral("&Help"));
     MI_Contents = addEntry(help, QStringLiteral("MI_Contents"), QStringLiteral("&Contents"), K(Qt::Key_F1),

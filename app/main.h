@@ -71,6 +71,7 @@ public:
     QAction* MI_Options;
     QAction* MI_Contents;
     QAction* MI_About;
+    QAction* MI_SQLHistory = nullptr;
 
     /// F5, Ctrl+Enter and Ctrl+Return (main and keypad keys): the same as pressing "Execute SQL".
     QList<QShortcut*> executeShortcuts;
@@ -84,6 +85,8 @@ public:
     /// The editor's logical lines (paragraphs), whole: wrapping on screen never splits them.
     QStringList editorLines() const;
     void setEditorText(const QString& text);
+    /// Puts text into the editor at its cursor (over a selection) and brings the editor forward.
+    void insertAtCursor(const QString& text);
 
     /// Sets a clock interval in milliseconds; 0 stops the timer.
     void setTimeInterval(int milliseconds);
@@ -114,6 +117,7 @@ public Q_SLOTS:
     void MI_ReplaceClick();
     void Timer_TimeTimer();
     void Timer_DateTimer();
+    void MI_SQLHistoryClick();
 
 Q_SIGNALS:
     /// "Execute SQL": the statement's lines and this window's frame corner, where a result window
@@ -123,6 +127,7 @@ Q_SIGNALS:
     void findRequested();
     void findNextRequested();
     void replaceRequested();
+    void sqlHistoryRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
