@@ -67,7 +67,8 @@ void SqlExecution::remember(HistoryEntry::Kind kind, const QDateTime& start, qin
     if (!m_history || !start.isValid())
         return;
     HistoryEntry entry;
-    entry.statement = m_statement;
+    // As the user wrote it, to be taken back into the editor: the normalised text is upper case.
+    entry.statement = m_written;
     entry.dataSource = m_ctx.facts.CurrentDataSource;
     entry.user = m_ctx.facts.CurrentUserName;
     entry.start = start;
@@ -120,7 +121,8 @@ SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& edito
     m_ctx.shortDateFormat = kShortDateFormat;
     {
         const BusyCursor busy(m_ctx.desktop);
-        m_statement = NormalizeSQL(JoinLines(editorLines));
+        m_written = JoinLines(editorLines);
+        m_statement = NormalizeSQL(m_written);
     }
     return takesRowRoad(window.QRY_Grid()) ? runRows(window, mainWindowTopLeft)
                                            : runCommand(window, mainWindowTopLeft);
