@@ -67,8 +67,9 @@ void SqlExecution::remember(HistoryEntry::Kind kind, const QDateTime& start, qin
     if (!m_history || !start.isValid())
         return;
     HistoryEntry entry;
-    // As the user wrote it, to be taken back into the editor: the normalised text is upper case.
-    entry.statement = m_written;
+    // As the user wrote it, to be taken back into the editor (the normalised text is upper case);
+    // a statement that reached here another way is kept as it ran.
+    entry.statement = m_writtenFor == m_statement ? m_written : m_statement;
     entry.dataSource = m_ctx.facts.CurrentDataSource;
     entry.user = m_ctx.facts.CurrentUserName;
     entry.start = start;
@@ -123,6 +124,7 @@ SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& edito
         const BusyCursor busy(m_ctx.desktop);
         m_written = JoinLines(editorLines);
         m_statement = NormalizeSQL(m_written);
+        m_writtenFor = m_statement;
     }
     return takesRowRoad(window.QRY_Grid()) ? runRows(window, mainWindowTopLeft)
                                            : runCommand(window, mainWindowTopLeft);

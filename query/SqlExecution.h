@@ -65,7 +65,8 @@ private:
     const SqlHistory* m_history = nullptr;
     std::function<void()> m_recorded;
     bool m_historyFailureTold = false;
-    QString m_written; ///< the editor's text as it was run
+    QString m_written;    ///< the editor's text as it was run
+    QString m_writtenFor; ///< the statement m_written gave
     QString m_statement;
     QStringList m_paramList;
 };
