@@ -318,6 +318,19 @@ void TFRM_QueryTool::MI_ReplaceClick()
     Q_EMIT replaceRequested();
 }
 
+void TFRM_QueryTool::MI_SQLHistoryClick()
+{
+    Q_EMIT sqlHistoryRequested();
+}
+
+void TFRM_QueryTool::insertAtCursor(const QString& text)
+{
+    REDT_QueryTool->insertPlainText(text);
+    raise();
+    activateWindow();
+    REDT_QueryTool->setFocus();
+}
+
 void TFRM_QueryTool::BBN_LoadSQLClick()
 {
     try {

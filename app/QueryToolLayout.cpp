@@ -238,7 +238,9 @@ void TFRM_QueryTool::buildMenu()
     view->addSeparator();
     MI_Options = addEntry(view, QStringLiteral("MI_Options"), QStringLiteral("Options"),
                           K(Qt::CTRL | Qt::Key_O), &TFRM_QueryTool::BBN_OptionsClick);
-
+    view->addSeparator();
+    MI_SQLHistory = addEntry(view, QStringLiteral("MI_SQLHistory"), QStringLiteral("SQL &History"),
+                             K(Qt::CTRL | Qt::Key_H), &TFRM_QueryTool::MI_SQLHistoryClick);
     MI_Schema = addEntry(view, QStringLiteral("MI_Schema"), QStringLiteral("Schema"), K(Qt::Key_F6), nullptr);
     connect(MI_Schema, &QAction::triggered, this, &TFRM_QueryTool::schemaRequested);
 

@@ -5,6 +5,7 @@
 #include "app/EditorDocument.h"
 #include "app/EditorFindReplace.h"
 #include "app/SchemaWindow.h"
+#include "app/HistoryWindow.h"
 #include "app/main.h"
 #include "connection/Login.h"
 #include "connection/Query.h"
@@ -16,6 +17,7 @@
 #include "print/report.h"
 #include "query/QRY_FUNC.h"
 #include "query/SqlExecution.h"
+#include "query/SqlHistory.h"
 #include "query/query.h"
 #include "settings/Options.h"
 #include "settings/Settings.h"
@@ -90,6 +92,22 @@ void CreateSchemaWindow(AppContext& ctx, TFRM_QueryTool& window)
         [schema](const QString& word) { return schema->completionText(word); }, schema);
 }
 
+/// The SQL history: every execution noted, and its window (a child of the main window).
+HistoryWindow* ConnectHistory(AppContext& ctx, TFRM_QueryTool& window, SqlExecution& execution,
+                              const SqlHistory& history)
+{
+    auto* historyWindow = new HistoryWindow(ctx.desktop, history, &window);
+    execution.setHistory(&history, [historyWindow] { historyWindow->refresh(); });
+    QObject::connect(&window, &TFRM_QueryTool::sqlHistoryRequested, historyWindow, [historyWindow] {
+        historyWindow->show();
+        historyWindow->raise();
+        historyWindow->activateWindow();
+    });
+    QObject::connect(historyWindow, &HistoryWindow::statementChosen, &window,
+                     &TFRM_QueryTool::insertAtCursor);
+    return historyWindow;
+}
+
 } // namespace
 
 Startup::Startup(AppContext& ctx) : m_ctx(ctx)
@@ -132,6 +150,8 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
     m_execution = std::make_unique<SqlExecution>(ctx);
     ConnectMainWindowCommands(ctx, *m_queryTool, *m_findReplace, *m_execution);
     CreateSchemaWindow(ctx, *m_queryTool);
+    m_history = std::make_unique<SqlHistory>();
+    m_historyWindow = ConnectHistory(ctx, *m_queryTool, *m_execution, *m_history);
     // Every statement runs on the connection the login opened, under its data source name.
     QObject::connect(m_login.get(), &TFRM_Login::loggedIn, m_query.get(), [&ctx](const QString& dataSource) {
         ctx.query->QRY_Grid().setDatabaseName(dataSource);
@@ -150,6 +170,7 @@ Startup::~Startup()
     m_ctx.settings.reportFailuresTo({});
     // Reverse order; each registry entry goes before its form.
     m_execution.reset();
+    m_historyWindow = nullptr;
     m_findReplace.reset();
     m_ctx.options = nullptr;
     m_ctx.windows.options = nullptr;

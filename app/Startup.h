@@ -3,6 +3,8 @@
 #include <memory>
 
 class EditorFindReplace;
+class HistoryWindow;
+class SqlHistory;
 class SqlExecution;
 class QWidget;
 class TFRM_About;
@@ -25,6 +27,7 @@ public:
 
     TFRM_Login& login() const { return *m_login; }
     TFRM_QueryTool& queryTool() const { return *m_queryTool; }
+    HistoryWindow& historyWindow() const { return *m_historyWindow; }
 
 private:
     AppContext& m_ctx;
@@ -37,4 +40,6 @@ private:
     std::unique_ptr<QWidget> m_options;
     std::unique_ptr<EditorFindReplace> m_findReplace;
     std::unique_ptr<SqlExecution> m_execution;
+    std::unique_ptr<SqlHistory> m_history;
+    HistoryWindow* m_historyWindow = nullptr; ///< a child of the main window
 };

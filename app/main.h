@@ -73,6 +73,7 @@ public:
     QAction* MI_About;
     /// F6: the schema window.
     QAction* MI_Schema = nullptr;
+    QAction* MI_SQLHistory = nullptr;
 
     /// F5, Ctrl+Enter and Ctrl+Return (main and keypad keys): the same as pressing "Execute SQL".
     QList<QShortcut*> executeShortcuts;
@@ -86,6 +87,8 @@ public:
     /// The editor's logical lines (paragraphs), whole: wrapping on screen never splits them.
     QStringList editorLines() const;
     void setEditorText(const QString& text);
+    /// Puts text into the editor at its cursor (over a selection) and brings the editor forward.
+    void insertAtCursor(const QString& text);
 
     /// Sets a clock interval in milliseconds; 0 stops the timer.
     void setTimeInterval(int milliseconds);
@@ -116,6 +119,7 @@ public Q_SLOTS:
     void MI_ReplaceClick();
     void Timer_TimeTimer();
     void Timer_DateTimer();
+    void MI_SQLHistoryClick();
 
 Q_SIGNALS:
     /// "Execute SQL": the statement's lines and this window's frame corner, where a result window
@@ -126,6 +130,7 @@ Q_SIGNALS:
     void findNextRequested();
     void replaceRequested();
     void schemaRequested();
+    void sqlHistoryRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -29,6 +29,9 @@ const QString kSuccess = QStringLiteral("SQL executed successfully");
 const QString kRowsAffected = QStringLiteral(" rows were affected.");
 const QString kError = QStringLiteral("Error executing SQL");
 const QString kExecuting = QStringLiteral("Executing SQL");
+const QString kHistoryGoesOn =
+    QStringLiteral("\r\rStatements still run; they are not kept in the SQL history "
+                   "while its file cannot be written.");
 
 /// One open attempt; false when it failed. The failure of the last attempt is kept for its box.
 bool tryOpen(Query& query, bool live, std::exception_ptr* failure)
@@ -50,6 +53,43 @@ bool tryOpen(Query& query, bool live, std::exception_ptr* failure)
 } // namespace
 
 SqlExecution::SqlExecution(AppContext& ctx) : m_ctx(ctx) {}
+
+void SqlExecution::setHistory(const SqlHistory* history, std::function<void()> recorded)
+{
+    m_history = history;
+    m_recorded = std::move(recorded);
+}
+
+void SqlExecution::remember(HistoryEntry::Kind kind, const QDateTime& start, qint64 count,
+                            const QString& error)
+{
+    // A statement that never reached the engine (parameters refused) is no part of the history.
+    if (!m_history || !start.isValid())
+        return;
+    HistoryEntry entry;
+    // As the user wrote it, to be taken back into the editor (the normalised text is upper case);
+    // a statement that reached here another way is kept as it ran.
+    entry.statement = m_writtenFor == m_statement ? m_written : m_statement;
+    entry.dataSource = m_ctx.facts.CurrentDataSource;
+    entry.user = m_ctx.facts.CurrentUserName;
+    entry.start = start;
+    entry.durationMs = start.msecsTo(QDateTime::currentDateTime());
+    entry.kind = kind;
+    entry.count = count;
+    entry.error = SqlHistory::FirstLine(error);
+    try {
+        m_history->record(entry);
+    } catch (const HistoryError& failure) {
+        if (!m_historyFailureTold) {
+            m_historyFailureTold = true;
+            m_ctx.desktop.messageBox(BoxKind::Error, QString::fromUtf8(failure.what()) + kHistoryGoesOn,
+                                     BoxButtons::Ok, m_ctx.windows.queryTool);
+        }
+        return;
+    }
+    if (m_recorded)
+        m_recorded();
+}
 
 QString SqlExecution::JoinLines(const QStringList& editorLines)
 {
@@ -82,7 +122,9 @@ SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& edito
     m_ctx.shortDateFormat = kShortDateFormat;
     {
         const BusyCursor busy(m_ctx.desktop);
-        m_statement = NormalizeSQL(JoinLines(editorLines));
+        m_written = JoinLines(editorLines);
+        m_statement = NormalizeSQL(m_written);
+        m_writtenFor = m_statement;
     }
     bool rows = false;
     try {
@@ -157,15 +199,18 @@ SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& ma
     } catch (const EngineError& e) {
         busy.reset();
         window.clearCounts();
+        remember(HistoryEntry::Kind::Error, start, 0, QString::fromUtf8(e.what()));
         ShowEngineError(m_ctx.desktop, e, &window);
         return Outcome::Failed;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         busy.reset();
         window.clearCounts();
+        remember(HistoryEntry::Kind::Error, start, 0, QString::fromUtf8(e.what()));
         m_ctx.desktop.messageBox(BoxKind::Plain, kError, BoxButtons::Ok, &window);
         return Outcome::Failed;
     }
     busy.reset();
+    remember(HistoryEntry::Kind::Rows, start, window.QRY_Grid().recordCount());
     return showResult(window, start, mainWindowTopLeft);
 }
 
@@ -202,10 +247,12 @@ SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window, const QPoint&
         affected = query.rowsAffected();
     } catch (const EngineError& e) {
         busy.reset();
+        remember(HistoryEntry::Kind::Error, start, 0, QString::fromUtf8(e.what()));
         ShowEngineError(m_ctx.desktop, e, &window);
         return Outcome::Failed;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         busy.reset();
+        remember(HistoryEntry::Kind::Error, start, 0, QString::fromUtf8(e.what()));
         m_ctx.desktop.messageBox(BoxKind::Plain, kError, BoxButtons::Ok, &window);
         return Outcome::Failed;
     }
@@ -213,9 +260,11 @@ SqlExecution::Outcome SqlExecution::runCommand(TFRM_Query& window, const QPoint&
         // The statement returned rows after all: they are shown, never dropped.
         window.DSC_Grid->setDataSet(&window.QRY_Grid());
         busy.reset();
+        remember(HistoryEntry::Kind::Rows, start, window.QRY_Grid().recordCount());
         return showResult(window, start, mainWindowTopLeft);
     }
     busy.reset();
+    remember(HistoryEntry::Kind::Affected, start, affected);
     const QString text =
         affected == -1 ? kSuccess : kSuccess + QLatin1Char('\r') + QString::number(affected) + kRowsAffected;
     m_ctx.desktop.messageBox(BoxKind::Information, text, BoxButtons::Ok, &window);

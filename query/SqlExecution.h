@@ -1,8 +1,12 @@
 #pragma once
 
+#include "query/SqlHistory.h"
+
 #include <QPoint>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 struct AppContext;
 class QDateTime;
@@ -39,6 +43,10 @@ public:
     /// The parameter values entered in the last row-returning execution, by position.
     const QStringList& paramList() const { return m_paramList; }
 
+    /// Notes every execution in history, then calls recorded. A history that fails is told once
+    /// and never stops a statement. Without one, nothing is noted.
+    void setHistory(const SqlHistory* history, std::function<void()> recorded = {});
+
     /// One text from the lines, each followed by a line break, trimmed (codes 0 to 32) at both ends.
     static QString JoinLines(const QStringList& editorLines);
 
@@ -51,7 +59,14 @@ private:
     QWidget* progressParent(TFRM_Query& window) const;
     void placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft);
 
+    void remember(HistoryEntry::Kind kind, const QDateTime& start, qint64 count, const QString& error = {});
+
     AppContext& m_ctx;
+    const SqlHistory* m_history = nullptr;
+    std::function<void()> m_recorded;
+    bool m_historyFailureTold = false;
+    QString m_written;    ///< the editor's text as it was run
+    QString m_writtenFor; ///< the statement m_written gave
     QString m_statement;
     QStringList m_paramList;
 };

@@ -190,8 +190,8 @@ TEST_F(QueryToolTest, MenuEntriesAndShortcuts)
     EXPECT_EQ(menus[1], (QStringList{"MI_SelectAll &Select All ", "MI_ClearScreen &Clear Screen "}));
     EXPECT_EQ(menus[2], (QStringList{"MI_Find &Find Ctrl+F", "MI_FindNext Find &Next F3",
                                      "MI_Replace &Replace Ctrl+R"}));
-    EXPECT_EQ(menus[3], (QStringList{"MI_Toolbar Hide Toolbar Ctrl+T", "-", "MI_Options Options Ctrl+O",
-                                     "MI_Schema Schema F6"}));
+    EXPECT_EQ(menus[3], (QStringList{"MI_Toolbar Hide Toolbar Ctrl+T", "-", "MI_Options Options Ctrl+O", "-",
+                                     "MI_SQLHistory SQL &History Ctrl+H", "MI_Schema Schema F6"}));
     EXPECT_EQ(menus[4], (QStringList{"MI_Contents &Contents F1", "-", "MI_About &About... Ctrl+A"}));
     // The menus do not take the editor's font.
     EXPECT_NE(w.MNU_Vemra->font().family(), QStringLiteral("Courier New"));
