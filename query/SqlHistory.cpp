@@ -66,16 +66,15 @@ public:
     explicit HistoryFile(const QString& path) : m_path(path)
     {
         const QString folder = QFileInfo(path).absolutePath();
-        if (!QFileInfo::exists(folder)) {
-            if (!QDir().mkpath(folder))
-                throw HistoryError(text(QStringLiteral("its folder cannot be made")));
-            ::chmod(QFile::encodeName(folder).constData(), 0700);
-        }
+        if (!QFileInfo::exists(folder) && !QDir().mkpath(folder))
+            throw HistoryError(text(QStringLiteral("its folder cannot be made")));
         // Made here so that it is private whatever the umask; an existing file is used as it is.
         const QByteArray pathBytes = QFile::encodeName(path);
         const int fd = ::open(pathBytes.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
             ::fchmod(fd, 0600);
+            // The statements are the user's alone, and so is the folder that holds them, whoever made it.
+            ::chmod(QFile::encodeName(folder).constData(), 0700);
             ::close(fd);
         } else if (errno != EEXIST) {
             throw HistoryError(text(QString::fromLocal8Bit(std::strerror(errno))));
