@@ -146,7 +146,7 @@ TEST_F(HostileFileTest, ACutUtf8SequenceAtTheEndKeepsEveryByte)
 }
 
 /// The address space this process takes now, in bytes.
-rlim_t AddressSpaceInUse()
+[[maybe_unused]] rlim_t AddressSpaceInUse()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
