@@ -79,13 +79,19 @@ public:
         } else if (errno != EEXIST) {
             throw HistoryError(text(QString::fromLocal8Bit(std::strerror(errno))));
         }
-        if (sqlite3_open_v2(pathBytes.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK)
-            fail();
-        sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
-        exec("PRAGMA journal_mode=WAL");
-        exec("PRAGMA synchronous=NORMAL");
-        exec(kSchemaSql);
+        // A constructor that throws runs no destructor: the handle is closed here, failed open included.
+        try {
+            if (sqlite3_open_v2(pathBytes.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                nullptr) != SQLITE_OK)
+                fail();
+            sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+            exec("PRAGMA journal_mode=WAL");
+            exec("PRAGMA synchronous=NORMAL");
+            exec(kSchemaSql);
+        } catch (...) {
+            sqlite3_close_v2(m_db);
+            throw;
+        }
     }
     ~HistoryFile()
     {
