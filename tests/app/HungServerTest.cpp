@@ -26,6 +26,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -90,10 +91,16 @@ protected:
     qint64 backendPid()
     {
         qint64 pid = -1;
-        WhenModal([&](QWidget*) {
+        // A slow connect shows the progress window first: only the result window is answered.
+        std::function<void(QWidget*)> answer = [&](QWidget* modal) {
+            if (modal != ctx.query) {
+                WhenModal(answer, modal);
+                return;
+            }
             pid = ctx.query->QRY_Grid().valueText(0, 0).toLongLong();
             ctx.query->BBN_Close->click();
-        });
+        };
+        WhenModal(answer);
         execute(QStringLiteral("select pg_backend_pid()"));
         return pid;
     }
