@@ -432,17 +432,24 @@ void PgDriver::send(const QString& sql, const QVariantList& values, bool singleR
 void PgDriver::awaitResult(qint64 rowsSoFar) const
 {
     while (PQisBusy(m_conn)) {
-        pollfd fd{PQsocket(m_conn), POLLIN, 0};
-        if (fd.fd < 0)
+        if (!awaitInput(rowsSoFar))
             return;
-        const int ready = ::poll(&fd, 1, int(kProgressInterval.count()));
-        if (ready < 0 && errno != EINTR)
-            return;
-        // A failed read leaves the error for PQgetResult to hand over.
-        if (ready > 0 && !PQconsumeInput(m_conn))
-            return;
-        waited(rowsSoFar);
     }
+}
+
+bool PgDriver::awaitInput(qint64 rowsSoFar) const
+{
+    pollfd fd{PQsocket(m_conn), POLLIN, 0};
+    if (fd.fd < 0)
+        return false;
+    const int ready = ::poll(&fd, 1, int(kProgressInterval.count()));
+    if (ready < 0 && errno != EINTR)
+        return false;
+    // A failed read leaves the error for PQgetResult to hand over.
+    if (ready > 0 && !PQconsumeInput(m_conn))
+        return false;
+    waited(rowsSoFar);
+    return true;
 }
 
 void PgDriver::waited(qint64 rowsSoFar) const
@@ -463,17 +470,8 @@ void PgDriver::drainCopy() const
             PQfreemem(line);
         if (got > 0)
             continue;
-        if (got < 0)
+        if (got < 0 || !awaitInput(-1))
             return;
-        pollfd fd{PQsocket(m_conn), POLLIN, 0};
-        if (fd.fd < 0)
-            return;
-        const int ready = ::poll(&fd, 1, int(kProgressInterval.count()));
-        if (ready < 0 && errno != EINTR)
-            return;
-        if (ready > 0 && !PQconsumeInput(m_conn))
-            return;
-        waited(-1);
     }
 }
 

@@ -68,6 +68,8 @@ private:
     /// Reads every result of the statement sent last, raising the first error after all are read.
     void collect(Collected& out, bool keepRows) const;
     void awaitResult(qint64 rowsSoFar) const;
+    /// One wait of at most the progress interval for the server's next bytes; false when none can come.
+    bool awaitInput(qint64 rowsSoFar) const;
     /// Reads and drops the data of a COPY to the client, asking the server to stop it.
     void drainCopy() const;
     /// Between waits on the server: reports progress, and leaves when the call was abandoned.
