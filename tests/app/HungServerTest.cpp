@@ -105,6 +105,21 @@ protected:
         return pid;
     }
 
+    /// After the program gave the stopped server up: its box was shown, the windows and the text
+    /// stay, the stopped session is gone, and the next statement connects again with the same login.
+    void ExpectControlBack(const QString& statement, qint64 pid)
+    {
+        desktop.verify();
+        EXPECT_EQ(ProgressWindow(), nullptr);
+        EXPECT_TRUE(main().isVisible());
+        EXPECT_EQ(main().editorText(), statement);
+        EXPECT_TRUE(SessionGone(pg, pid)) << "the stopped session was not closed";
+        const qint64 next = backendPid();
+        EXPECT_GT(next, 0);
+        EXPECT_NE(next, pid);
+        EXPECT_EQ(ctx.facts.CurrentDataSource, QString::fromUtf8(GetParam()));
+    }
+
     PgServer& pg = PgServer::instance();
 };
 
@@ -149,17 +164,7 @@ TEST_P(HungServerTest, CancelGivesControlBackWhenTheBackendStopsMidFetch)
     EXPECT_EQ(cancelText, QStringLiteral("Cancelling..."));
     // A guard against a hang only: the bound itself is measured by the benchmark.
     EXPECT_LT(returnedAt - cancelledAt, 10'000);
-    desktop.verify();
-    EXPECT_EQ(ProgressWindow(), nullptr);
-    EXPECT_TRUE(main().isVisible());
-    EXPECT_EQ(main().editorText(), statement);
-    EXPECT_TRUE(SessionGone(pg, pid)) << "the stopped session was not closed";
-
-    // The next statement connects again, with the same login.
-    const qint64 next = backendPid();
-    EXPECT_GT(next, 0);
-    EXPECT_NE(next, pid);
-    EXPECT_EQ(ctx.facts.CurrentDataSource, QString::fromUtf8(GetParam()));
+    ExpectControlBack(statement, pid);
 }
 
 TEST_P(HungServerTest, CancelGivesControlBackWhenTheIdleBackendStopped)
@@ -210,15 +215,7 @@ TEST_P(HungServerTest, CancelGivesControlBackWhenTheIdleBackendStopped)
     // A guard against a hang only: the bound itself is measured by the benchmark.
     EXPECT_LT(took, 10'000);
     EXPECT_FALSE(resultShown) << "the statement ran after the cancel";
-    desktop.verify();
-    EXPECT_EQ(ProgressWindow(), nullptr);
-    EXPECT_TRUE(main().isVisible());
-    EXPECT_EQ(main().editorText(), statement);
-    EXPECT_TRUE(SessionGone(pg, pid)) << "the stopped session was not closed";
-
-    const qint64 next = backendPid();
-    EXPECT_GT(next, 0);
-    EXPECT_NE(next, pid);
+    ExpectControlBack(statement, pid);
 }
 
 TEST_P(HungServerTest, CopyThroughTheProgramIsRefusedAndTheSessionStays)
