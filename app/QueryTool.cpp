@@ -2,11 +2,15 @@
 #include "app/main.h"
 
 #include "app/About.h"
+#include "app/EditorColours.h"
 #include "app/EditorDocument.h"
 #include "app/EditorRecovery.h"
 #include "app/HelpWindow.h"
+#include "app/OpenTransaction.h"
 #include "app/StatusPanels.h"
+#include "connection/Connection.h"
 #include "connection/Login.h"
+#include "connection/StatementBounds.h"
 #include "platform/AppContext.h"
 #include "platform/ClockText.h"
 #include "platform/Desktop.h"
@@ -23,7 +27,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
@@ -98,6 +104,8 @@ void TFRM_QueryTool::FormShow()
 
     REDT_QueryTool->setLineWrapMode(store.Read(G::WordWrap) ? QPlainTextEdit::WidgetWidth
                                                             : QPlainTextEdit::NoWrap);
+    MI_SyntaxColors->setChecked(store.Read(G::SyntaxColors));
+    m_colours->setEnabled(MI_SyntaxColors->isChecked());
     // The user logged in to type SQL: the editor takes the keyboard.
     REDT_QueryTool->setFocus();
 }
@@ -120,6 +128,11 @@ bool TFRM_QueryTool::FormClose()
         if (m_ctx.desktop.messageBox(BoxKind::Confirmation, QStringLiteral("Quit Application ?"),
                                      BoxButtons::YesNo, this) != BoxAnswer::Yes)
             return false;
+    }
+    // Ending the session would roll an open transaction back unasked.
+    if (!SettleOpenTransaction(m_ctx, this))
+        return false;
+    if (confirm) {
         savePlacement();
         m_ctx.settings.showPendingReport();
     }
@@ -228,6 +241,11 @@ void TFRM_QueryTool::showPlatformVersion(const PlatformVersion& version)
     m_ctx.platformMajorVersion = version.majorVersion;
 }
 
+void TFRM_QueryTool::showTransactionState(bool open)
+{
+    PNL_Transaction->setVisible(open);
+}
+
 void TFRM_QueryTool::Timer_TimeTimer()
 {
     SBR_QueryTool->setPanelText(3, QStringLiteral("TIME:  ") + LongTimeText(QTime::currentTime()));
@@ -249,6 +267,14 @@ void TFRM_QueryTool::MI_ToolbarClick()
                [this, show] { m_ctx.settings.open().Write(Schema::General::ShowToolbar, show); });
 }
 
+void TFRM_QueryTool::MI_SyntaxColorsClick()
+{
+    // The checkable item has already turned itself over: it says what is wanted now.
+    const bool on = MI_SyntaxColors->isChecked();
+    m_colours->setEnabled(on);
+    RunGuarded(m_ctx.desktop, [this, on] { m_ctx.settings.open().Write(Schema::General::SyntaxColors, on); });
+}
+
 void TFRM_QueryTool::BBN_ClearScreenClick()
 {
     EditorDocument::Clear(*REDT_QueryTool);
@@ -262,6 +288,11 @@ void TFRM_QueryTool::MI_SelectAllClick()
 
 void TFRM_QueryTool::BBN_ChangeDataSourceClick()
 {
+    // A new login closes this session and with it any open transaction.
+    bool settled = false;
+    RunGuarded(m_ctx.desktop, [&] { settled = SettleOpenTransaction(m_ctx, this); });
+    if (!settled)
+        return;
     ShowModeless(m_ctx.login);
 }
 
@@ -296,6 +327,25 @@ void TFRM_QueryTool::BBN_HelpClick()
 void TFRM_QueryTool::BBN_ExecuteSQLClick()
 {
     Q_EMIT executeSQLRequested(editorLines(), WindowPlacement::Frame(*this).topLeft());
+}
+
+void TFRM_QueryTool::MI_ExecuteStatementClick()
+{
+    // Whatever keeps Execute SQL from running keeps this from running too.
+    if (!BBN_ExecuteSQL->isEnabled())
+        return;
+    const QString text = editorText();
+    const QTextCursor cursor = REDT_QueryTool->textCursor();
+    QString statement;
+    if (cursor.hasSelection()) {
+        statement = text.mid(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart());
+    } else {
+        const SqlDialect dialect = m_ctx.connection ? m_ctx.connection->sqlDialect() : SqlDialect::Standard;
+        const StatementBounds bounds = StatementAt(text, cursor.position(), dialect);
+        statement = text.mid(bounds.begin, bounds.end - bounds.begin);
+    }
+    Q_EMIT executeStatementRequested(statement.split(QLatin1Char('\n')),
+                                     WindowPlacement::Frame(*this).topLeft());
 }
 
 void TFRM_QueryTool::BBN_PrintSQLClick()

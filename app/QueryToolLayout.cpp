@@ -1,8 +1,10 @@
 // TFRM_QueryTool: building the window's controls. The handlers are in QueryTool.cpp.
 #include "app/main.h"
 
+#include "app/EditorColours.h"
 #include "app/EditorRecovery.h"
 #include "app/HelpWindow.h"
+#include "app/OpenTransaction.h"
 #include "app/RecoveryFile.h"
 #include "app/StatusPanels.h"
 #include "platform/AppContext.h"
@@ -91,6 +93,7 @@ TFRM_QueryTool::~TFRM_QueryTool()
 {
     // Every way the program ends comes through here, the ones that skip the close handling too.
     m_recovery.reset();
+    m_colours.reset();
 }
 
 void TFRM_QueryTool::buildToolbar()
@@ -165,6 +168,7 @@ void TFRM_QueryTool::buildEditor()
     REDT_QueryTool->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     REDT_QueryTool->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     REDT_QueryTool->installEventFilter(this);
+    m_colours = std::make_unique<EditorColours>(*REDT_QueryTool);
 }
 
 void TFRM_QueryTool::buildStatusBars()
@@ -181,6 +185,7 @@ void TFRM_QueryTool::buildStatusBars()
     SBR_QueryTool->setEnabled(false);
     SBR_QueryTool->setPanelText(0, QStringLiteral("USER NAME:  "));
     SBR_QueryTool->setPanelText(1, QStringLiteral("DATA SOURCE:  "));
+    PNL_Transaction = AddTransactionPanel(*SBR_QueryTool);
 }
 
 QAction* TFRM_QueryTool::addEntry(QMenu* menu, const QString& name, const QString& caption,
@@ -223,6 +228,13 @@ void TFRM_QueryTool::buildMenu()
                             &TFRM_QueryTool::MI_SelectAllClick);
     MI_ClearScreen = addEntry(edit, QStringLiteral("MI_ClearScreen"), QStringLiteral("&Clear Screen"), K(),
                               &TFRM_QueryTool::BBN_ClearScreenClick);
+    edit->addSeparator();
+    MI_ExecuteStatement =
+        addEntry(edit, QStringLiteral("MI_ExecuteStatement"), QStringLiteral("Execute S&tatement"),
+                 K(Qt::CTRL | Qt::SHIFT | Qt::Key_Return), &TFRM_QueryTool::MI_ExecuteStatementClick);
+    // The keypad's Enter too, as for Execute SQL.
+    MI_ExecuteStatement->setShortcuts(
+        {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Return), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter)});
 
     QMenu* search = MNU_Vemra->addMenu(QStringLiteral("&Search"));
     MI_Find = addEntry(search, QStringLiteral("MI_Find"), QStringLiteral("&Find"), K(Qt::CTRL | Qt::Key_F),
@@ -235,6 +247,9 @@ void TFRM_QueryTool::buildMenu()
     QMenu* view = MNU_Vemra->addMenu(QStringLiteral("&View"));
     MI_Toolbar = addEntry(view, QStringLiteral("MI_Toolbar"), QStringLiteral("Hide Toolbar"),
                           K(Qt::CTRL | Qt::Key_T), &TFRM_QueryTool::MI_ToolbarClick);
+    MI_SyntaxColors = addEntry(view, QStringLiteral("MI_SyntaxColors"), QStringLiteral("Syntax Colors"), K(),
+                               &TFRM_QueryTool::MI_SyntaxColorsClick);
+    MI_SyntaxColors->setCheckable(true);
     view->addSeparator();
     MI_Options = addEntry(view, QStringLiteral("MI_Options"), QStringLiteral("Options"),
                           K(Qt::CTRL | Qt::Key_O), &TFRM_QueryTool::BBN_OptionsClick);
@@ -254,7 +269,8 @@ void TFRM_QueryTool::buildMenu()
 
 void TFRM_QueryTool::buildExecuteShortcuts()
 {
-    BBN_ExecuteSQL->setToolTip(QStringLiteral("Execute SQL (F5, Ctrl+Enter)"));
+    BBN_ExecuteSQL->setToolTip(
+        QStringLiteral("Execute SQL (F5, Ctrl+Enter)\nExecute Statement (Ctrl+Shift+Enter)"));
     // Ctrl with the main Return key and with the keypad's Enter key: both are "Ctrl+Enter" to a user.
     const QKeySequence keys[] = {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
                                  QKeySequence(Qt::CTRL | Qt::Key_Enter)};

@@ -7,6 +7,7 @@
 #include "app/HistoryWindow.h"
 #include "app/SchemaWindow.h"
 #include "app/main.h"
+#include "connection/Connection.h"
 #include "connection/Login.h"
 #include "connection/Query.h"
 #include "platform/AppContext.h"
@@ -72,6 +73,10 @@ void ConnectMainWindowCommands(AppContext& ctx, TFRM_QueryTool& window, EditorFi
     QObject::connect(&window, &TFRM_QueryTool::executeSQLRequested, &window,
                      [&execution](const QStringList& editorLines, const QPoint& windowTopLeft) {
                          execution.BBN_ExecuteSQLClick(editorLines, windowTopLeft);
+                     });
+    QObject::connect(&window, &TFRM_QueryTool::executeStatementRequested, &window,
+                     [&execution](const QStringList& statementLines, const QPoint& windowTopLeft) {
+                         execution.BBN_ExecuteSQLClick(statementLines, windowTopLeft);
                      });
     QObject::connect(&window, &TFRM_QueryTool::printSQLRequested, &window,
                      [&ctx, &window] { PrintSQL(ctx, *window.REDT_QueryTool, &window); });
@@ -157,6 +162,9 @@ Startup::Startup(AppContext& ctx) : m_ctx(ctx)
         ctx.query->QRY_Grid().setDatabaseName(dataSource);
         ctx.queryTool->showConnection(ctx.facts.CurrentUserName, ctx.facts.CurrentDataSource);
     });
+    if (ctx.connection)
+        QObject::connect(ctx.connection, &Connection::transactionStateChanged, m_queryTool.get(),
+                         &TFRM_QueryTool::showTransactionState);
     QObject::connect(m_login.get(), &TFRM_Login::mainWindowWanted, m_queryTool.get(), [&ctx] {
         ctx.queryTool->ShowPlatformVersion();
         ctx.queryTool->show();

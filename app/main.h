@@ -8,9 +8,11 @@
 
 #include <memory>
 
+class EditorColours;
 class EditorRecovery;
 class HelpWindow;
 class QAction;
+class QLabel;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
@@ -55,6 +57,8 @@ public:
     StatusPanels* SBR_QueryTool;
     QTimer* Timer_Time;
     QTimer* Timer_Date;
+    /// Shown at the status bar's right end while the session holds an open transaction.
+    QLabel* PNL_Transaction;
 
     QMenuBar* MNU_Vemra;
     QAction* MI_New;
@@ -69,11 +73,14 @@ public:
     QAction* MI_Replace;
     QAction* MI_Toolbar;
     QAction* MI_Options;
+    QAction* MI_SyntaxColors;
     QAction* MI_Contents;
     QAction* MI_About;
     /// F6: the schema window.
     QAction* MI_Schema = nullptr;
     QAction* MI_SQLHistory = nullptr;
+    /// "Execute Statement" (Ctrl+Shift+Return): the selection, or the one statement under the cursor.
+    QAction* MI_ExecuteStatement;
 
     /// F5, Ctrl+Enter and Ctrl+Return (main and keypad keys): the same as pressing "Execute SQL".
     QList<QShortcut*> executeShortcuts;
@@ -100,6 +107,8 @@ public:
     void ShowPlatformVersion();
     /// The same from a given record (a failed record leaves the panels as they are).
     void showPlatformVersion(const PlatformVersion& version);
+    /// Shows or hides the open-transaction panel.
+    void showTransactionState(bool open);
 
 public Q_SLOTS:
     void BBN_ClearScreenClick();
@@ -114,9 +123,11 @@ public Q_SLOTS:
     void BBN_HelpClick();
     void MI_SelectAllClick();
     void MI_ToolbarClick();
+    void MI_SyntaxColorsClick();
     void MI_FindClick();
     void MI_FindNextClick();
     void MI_ReplaceClick();
+    void MI_ExecuteStatementClick();
     void Timer_TimeTimer();
     void Timer_DateTimer();
     void MI_SQLHistoryClick();
@@ -125,6 +136,8 @@ Q_SIGNALS:
     /// "Execute SQL": the statement's lines and this window's frame corner, where a result window
     /// that was never placed opens.
     void executeSQLRequested(const QStringList& editorLines, const QPoint& windowTopLeft);
+    /// "Execute Statement": the lines of the selection or of the statement under the cursor.
+    void executeStatementRequested(const QStringList& statementLines, const QPoint& windowTopLeft);
     void printSQLRequested();
     void findRequested();
     void findNextRequested();
@@ -160,6 +173,8 @@ private:
     /// Not a child object: it writes the editor's text as it goes, before the editor is deleted.
     std::unique_ptr<EditorRecovery> m_recovery;
     WindowPlacement* m_placement;
+    /// Not a child object: it watches the editor and goes before it.
+    std::unique_ptr<EditorColours> m_colours;
     bool m_ending = false;
     bool m_minimizing = false;
 };

@@ -2,13 +2,16 @@
 // the editor shows it, and the time one typed character takes to show on that line. And the
 // editor's 10 MB text kept in the recovery file: the time the window stands still for one write,
 // and the time the text takes to come back at the next login. And loads that replace a long line
-// with a short file.
+// with a short file. And syntax colours on against off: loading a 5 MB file of many lines, and typing
+// into it.
 #include "SilentDesktop.h"
 #include "app/EditorRecovery.h"
 #include "app/RecoveryFile.h"
 #include "app/main.h"
 #include "platform/AppContext.h"
 #include "settings/Settings.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,6 +29,7 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -218,6 +222,96 @@ void BM_RecoveryWrite(benchmark::State& state)
 }
 BENCHMARK(BM_RecoveryWrite)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+/// A 5 MB file of short statements over many lines, with every kind of token the colours tell.
+QString manyLinesFile(const QString& folder)
+{
+    const QByteArray lines = "-- the clerks of one department\n"
+                             "SELECT e.ENAME, 'clerk', \"Hired On\", 1250.50 /* pay\n"
+                             "   per month */ FROM EMP e WHERE e.DEPTNO = :dept AND e.JOB = 'CLERK';\n";
+    const QString path = folder + QStringLiteral("/many.SQL");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(lines.repeated(kLineBytes / lines.size())) <= 0)
+        return {};
+    return path;
+}
+
+struct ColourRun
+{
+    double loadCpuS = 0;
+    double typeCpuS = 0;
+};
+
+/// Loads the file through the main window with syntax colours on or off, then types 40
+/// characters into the text on screen, each shown before the next.
+ColourRun RunWithColours(AppContext& ctx, SilentDesktop& desktop, const QString& file, bool colours)
+{
+    QDir(RecoveryFile::DefaultFolder()).removeRecursively();
+    ctx.settings.open().Write(Schema::General::SyntaxColors, colours);
+    TFRM_QueryTool window(ctx);
+    window.show();
+    QApplication::processEvents();
+    desktop.openAnswer = file;
+    ColourRun run;
+    double start = ThreadCpuSeconds();
+    window.BBN_LoadSQL->click();
+    window.REDT_QueryTool->repaint();
+    QApplication::processEvents();
+    run.loadCpuS = ThreadCpuSeconds() - start;
+    if (window.REDT_QueryTool->document()->characterCount() < kLineBytes / 2)
+        return {};
+
+    window.REDT_QueryTool->moveCursor(QTextCursor::Start);
+    window.REDT_QueryTool->moveCursor(QTextCursor::Down);
+    start = ThreadCpuSeconds();
+    for (int i = 0; i < 40; ++i) {
+        // An opening quote now and then: the lines after it change colour, as they do in real typing.
+        QTest::keyClick(window.REDT_QueryTool, i % 10 == 0 ? Qt::Key_Apostrophe : Qt::Key_X);
+        window.REDT_QueryTool->repaint();
+        QApplication::processEvents();
+    }
+    run.typeCpuS = ThreadCpuSeconds() - start;
+    return run;
+}
+
+std::vector<double> highlightLoadRatios;
+std::vector<double> highlightTypeRatios;
+
+void BM_HighlightRatio(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    SilentDesktop desktop;
+    QPrinter printer;
+    Settings settings{SettingsStore::defaultPath()};
+    AppContext ctx{desktop, printer, settings};
+    const QString file = manyLinesFile(folder.path());
+    if (file.isEmpty()) {
+        state.SkipWithError("cannot write the file");
+        return;
+    }
+    for (auto _ : state) {
+        // Interleaved, the same file and the same keys: only the colours differ.
+        const ColourRun without = RunWithColours(ctx, desktop, file, false);
+        const ColourRun with = RunWithColours(ctx, desktop, file, true);
+        if (without.loadCpuS <= 0 || without.typeCpuS <= 0) {
+            state.SkipWithError("the file was not loaded");
+            return;
+        }
+        highlightLoadRatios.push_back(with.loadCpuS / without.loadCpuS);
+        highlightTypeRatios.push_back(with.typeCpuS / without.typeCpuS);
+        state.SetIterationTime(with.loadCpuS + without.loadCpuS);
+    }
+}
+BENCHMARK(BM_HighlightRatio)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void PrintRatio(const char* name, std::vector<double> ratios)
+{
+    if (ratios.empty())
+        return;
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("figure: %s %.3f\n", name, ratios[ratios.size() / 2]);
+    std::printf("spread: %s %.3f %.3f\n", name, ratios.front(), ratios.back());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -248,5 +342,7 @@ int main(int argc, char** argv)
         std::printf("figure: recovery_write_10mb_cpu_ms %.1f\n", fastestRecoveryWriteCpuS * 1e3);
         std::printf("figure: recovery_restore_10mb_s %.2f\n", fastestRecoveryRestoreS);
     }
+    PrintRatio("highlight_load_ratio", highlightLoadRatios);
+    PrintRatio("highlight_type_ratio", highlightTypeRatios);
     return 0;
 }

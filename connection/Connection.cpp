@@ -63,6 +63,11 @@ DatabaseDriver& Connection::driver() const
     return *m_driver;
 }
 
+SqlDialect Connection::sqlDialect() const
+{
+    return m_driver ? m_driver->sqlDialect() : SqlDialect::Standard;
+}
+
 void Connection::setProgressCallback(ProgressCallback callback)
 {
     m_progress = std::move(callback);
@@ -170,4 +175,26 @@ void Connection::disconnect()
         return;
     Q_EMIT aboutToDisconnect();
     m_driver.reset();
+    Q_EMIT transactionStateChanged(false);
+}
+
+bool Connection::inTransaction() const
+{
+    return m_driver && m_driver->inTransaction();
+}
+
+void Connection::endTransaction(bool commit)
+{
+    // Said whatever the outcome: a failed commit may still have ended the transaction.
+    struct Announce
+    {
+        Connection& connection;
+        ~Announce() { connection.noteStatementsRan(); }
+    } announce{*this};
+    driver().endTransaction(commit);
+}
+
+void Connection::noteStatementsRan()
+{
+    Q_EMIT transactionStateChanged(inTransaction());
 }

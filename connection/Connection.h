@@ -11,6 +11,7 @@
 
 class Query;
 class DatabaseDriver;
+enum class SqlDialect;
 
 /// The program's one database connection (DBS_QueryTool). It never prompts for a login itself.
 ///
@@ -43,6 +44,8 @@ public:
 
     /// The open driver; throws EngineError "Not connected to a database" when none is open.
     DatabaseDriver& driver() const;
+    /// The open engine's reading of SQL text; the standard one while none is open.
+    SqlDialect sqlDialect() const;
 
     /// Where connecting and every later engine call report their progress (none when empty).
     void setProgressCallback(ProgressCallback callback);
@@ -60,8 +63,16 @@ public:
     /// Before a watched call: when the program itself closed the connection, connects again with
     /// the same name and login. Throws as connect() does; the next call then tries again.
     void reconnectIfClosed();
+    /// Whether the session holds an open transaction (never while disconnected).
+    bool inTransaction() const;
+    /// Commits or rolls back the open transaction, then says what holds now.
+    void endTransaction(bool commit);
+    /// To be called after any statement ran, failed or not: announces the transaction state.
+    void noteStatementsRan();
 
 Q_SIGNALS:
+    /// After statements ran, a transaction ended or the session closed: whether one is open now.
+    void transactionStateChanged(bool open);
     /// Emitted before the driver goes away, so queries can close themselves.
     void aboutToDisconnect();
 

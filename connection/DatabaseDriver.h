@@ -3,6 +3,7 @@
 #include "connection/EngineProgress.h"
 #include "connection/Field.h"
 #include "connection/ParameterScanner.h"
+#include "connection/SqlLexer.h"
 
 #include <QByteArray>
 #include <QList>
@@ -100,6 +101,18 @@ public:
     /// The source's schemas, tables and views with their columns, from the engine's own catalogue;
     /// reports progress and stops on cancel() like any statement.
     virtual SchemaCatalogue readCatalogue() = 0;
+    /// How this engine reads SQL text where engines differ (comments that nest).
+    virtual SqlDialect sqlDialect() const { return SqlDialect::Standard; }
+
+    /// Whether the session holds a transaction that is still open: one the user's own BEGIN
+    /// started, or the engine's manual commit mode. Closing the session now would roll it back.
+    virtual bool inTransaction() const { return false; }
+    /// Commits or rolls back that transaction; harmless when none is open.
+    virtual void endTransaction(bool commit)
+    {
+        if (inTransaction())
+            execute(commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"), {});
+    }
 
 protected:
     ProgressCallback m_progress;

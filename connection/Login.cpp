@@ -95,10 +95,16 @@ TFRM_Login::TFRM_Login(AppContext& ctx, QWidget* parent)
 
 TFRM_Login::~TFRM_Login() = default;
 
-void TFRM_Login::FormCreate()
+void TFRM_Login::fillDataSources()
 {
     CBX_DataSource->clear();
-    CBX_DataSource->addItems(DataSources::List({DBS_QueryTool->name()}));
+    CBX_DataSource->addItems(DataSources::List({m_connectionName}));
+}
+
+void TFRM_Login::FormCreate()
+{
+    m_connectionName = DBS_QueryTool->name();
+    fillDataSources();
 
     m_ctx.facts.ProgramFolder = TextBeforeLast(QCoreApplication::applicationFilePath(), u'/') + u'/';
 
@@ -117,6 +123,7 @@ void TFRM_Login::FormCreate()
 void TFRM_Login::FormShow()
 {
     m_ctx.facts.LoginAttempt = 1;
+    fillDataSources();
 
     const SettingsStore store = m_ctx.settings.open();
     const QString dataSource = store.Read(Schema::Login::DataSource);

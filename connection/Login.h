@@ -53,10 +53,15 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    /// The data sources as they stand now: a DSN or alias added while the program runs is offered
+    /// at the next showing.
+    void fillDataSources();
     /// reason: the engine's words for the failure, shown below the box's fixed text.
     void failedAttempt(const QString& reason);
     void loginSucceeded(const QString& dataSource);
     bool mainWindowVisible() const;
 
     AppContext& m_ctx;
+    /// The connection object's own name, as it was before any login renamed it.
+    QString m_connectionName;
 };

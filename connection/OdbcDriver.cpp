@@ -18,6 +18,7 @@
 #include <future>
 #include <system_error>
 #include <thread>
+#include <typeinfo>
 #include <vector>
 
 namespace {
@@ -54,6 +55,37 @@ QString connectKey(const QString& connectString, const char* key)
         }
     }
     return QString();
+}
+
+/// Whether the statement holds a "?" outside literals and comments: psqlODBC takes every one for a
+/// parameter marker, the jsonb operators ?, ?| and ?& among them.
+bool holdsQuestionMark(const QString& sql)
+{
+    bool found = false;
+    ForEachSqlToken(
+        sql,
+        [&](const SqlToken& token) {
+            if (token.kind == SqlTokenKind::Symbol && sql[token.begin] == QLatin1Char('?'))
+                found = true;
+        },
+        SqlDialect::PostgreSql);
+    return found;
+}
+
+/// The engine's error with the reason a "?" fails through psqlODBC, and the way round it.
+EngineError WithMarkerHint(const EngineError& error)
+{
+    QList<EngineError::Entry> entries = error.entries();
+    if (entries.isEmpty())
+        entries.append(EngineError::Entry(QStringLiteral("HY000"), 0, QString::fromUtf8(error.what())));
+    QString& hint = entries.first().hint;
+    if (!hint.isEmpty())
+        hint += QLatin1Char('\n');
+    hint += QStringLiteral(
+        "psqlODBC takes every ? outside quotes for a parameter marker, the jsonb operators ?, ?| and "
+        "?& too. Run the statement through a native alias (Driver = POSTGRESQL in the alias file), "
+        "or write the operator's function instead: jsonb_exists, jsonb_exists_any, jsonb_exists_all.");
+    return EngineError(entries);
 }
 
 bool isPostgresDriver(const QString& driver)
@@ -473,6 +505,17 @@ FetchedResult OdbcDriver::fetch(const QString& sql, const QVariantList& values, 
 {
     if (IsClientCopy(sql))
         throw EngineFailure::CopyRefused();
+    try {
+        return fetchOnWorker(sql, values, wantLive);
+    } catch (const EngineError& e) {
+        if (!wantsMarkerHint(sql, e))
+            throw;
+        throw WithMarkerHint(e);
+    }
+}
+
+FetchedResult OdbcDriver::fetchOnWorker(const QString& sql, const QVariantList& values, bool wantLive)
+{
     return onWorker([this, sql, values, wantLive] {
         QStringList tables;
         FetchedResult result;
@@ -495,6 +538,23 @@ int OdbcDriver::execute(const QString& sql, const QVariantList& values, FetchedR
 {
     if (IsClientCopy(sql))
         throw EngineFailure::CopyRefused();
+    try {
+        return executeOnWorker(sql, values, rows);
+    } catch (const EngineError& e) {
+        if (!wantsMarkerHint(sql, e))
+            throw;
+        throw WithMarkerHint(e);
+    }
+}
+
+bool OdbcDriver::wantsMarkerHint(const QString& sql, const EngineError& error) const
+{
+    // Only the engine's own refusal gains the hint; failures of other kinds keep their type.
+    return m_postgres && typeid(error) == typeid(EngineError) && holdsQuestionMark(sql);
+}
+
+int OdbcDriver::executeOnWorker(const QString& sql, const QVariantList& values, FetchedResult* rows)
+{
     const bool wantRows = rows != nullptr;
     auto outcome = onWorker([this, sql, values, wantRows] {
         Statement statement(*this);
@@ -536,6 +596,28 @@ std::optional<bool> OdbcDriver::returnsRows(const QString& sql) const
             !SQL_SUCCEEDED(SQLNumResultCols(statement.handle(), &count)))
             return std::nullopt;
         return count > 0;
+    });
+}
+
+bool OdbcDriver::inTransaction() const
+{
+    // The driver manager tells only the commit mode: in manual commit a transaction is always open.
+    // An abandoned call's worker may hold the connection inside the driver, and asking would wait
+    // with it; such a connection is closed and opened again on the next call anyway.
+    SQLULEN mode = SQL_AUTOCOMMIT_ON;
+    return m_transactions && !m_abandoned.load() &&
+           SQL_SUCCEEDED(SQLGetConnectAttr(m_session->dbc, SQL_ATTR_AUTOCOMMIT, &mode, 0, nullptr)) &&
+           mode == SQL_AUTOCOMMIT_OFF;
+}
+
+void OdbcDriver::endTransaction(bool commit)
+{
+    if (!inTransaction())
+        return;
+    onWorker([&] {
+        if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_session->dbc, commit ? SQL_COMMIT : SQL_ROLLBACK)))
+            throw EngineError(m_session->diagnostics());
+        return 0;
     });
 }
 

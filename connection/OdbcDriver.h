@@ -8,6 +8,8 @@
 #include <memory>
 #include <mutex>
 
+class EngineError;
+
 /// What an ODBC connection is opened with.
 struct OdbcConnectFacts
 {
@@ -49,6 +51,8 @@ public:
     SchemaCatalogue readCatalogue() override;
     void cancel() override;
     void abandon() override;
+    bool inTransaction() const override;
+    void endTransaction(bool commit) override;
 
     /// Whether the driver is psqlODBC (its whole-result cache is switched off).
     bool isPostgres() const { return m_postgres; }
@@ -67,6 +71,9 @@ private:
     /// Runs the statement text with its values bound on a fresh statement.
     void run(Statement& statement, const QString& sql, const QVariantList& values) const;
     FetchedResult fetchAll(Statement& statement, QStringList* tables) const;
+    FetchedResult fetchOnWorker(const QString& sql, const QVariantList& values, bool wantLive);
+    int executeOnWorker(const QString& sql, const QVariantList& values, FetchedResult* rows);
+    bool wantsMarkerHint(const QString& sql, const EngineError& error) const;
 
     std::shared_ptr<Session> m_session;
     bool m_postgres = false;

@@ -2,10 +2,10 @@
 
 #include "connection/SqlLexer.h"
 
-QList<ParameterMarker> ParameterScanner::Scan(QStringView sql)
+QList<ParameterMarker> ParameterScanner::Scan(QStringView sql, SqlDialect dialect)
 {
     QList<ParameterMarker> markers;
-    for (const SqlToken& token : TokenizeSql(sql)) {
+    for (const SqlToken& token : TokenizeSql(sql, dialect)) {
         if (token.kind == SqlTokenKind::Parameter)
             markers.append(
                 {sql.mid(token.begin + 1, token.length - 1).toString(), token.begin, token.length});
@@ -48,13 +48,14 @@ QString withDoubledQuotes(QStringView token)
 } // namespace
 
 QString ParameterScanner::Replace(QStringView sql, const QList<ParameterMarker>& markers,
-                                  const std::function<QString(int)>& placeholder, Rewrite rewrite)
+                                  const std::function<QString(int)>& placeholder, Rewrite rewrite,
+                                  SqlDialect dialect)
 {
     const bool simple = rewrite == Rewrite::ForSimpleParsers;
     QString out;
     out.reserve(sql.size() + markers.size() * 4);
     int markerIndex = 0;
-    for (const SqlToken& token : TokenizeSql(sql)) {
+    for (const SqlToken& token : TokenizeSql(sql, dialect)) {
         if (token.kind == SqlTokenKind::Parameter && markerIndex < markers.size() &&
             markers[markerIndex].begin == token.begin) {
             out += placeholder(markerIndex++);

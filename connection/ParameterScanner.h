@@ -1,5 +1,7 @@
 #pragma once
 
+#include "connection/SqlLexer.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -18,7 +20,7 @@ struct ParameterMarker
 namespace ParameterScanner {
 
 /// Every marker outside string literals, quoted identifiers and comments, in text order.
-QList<ParameterMarker> Scan(QStringView sql);
+QList<ParameterMarker> Scan(QStringView sql, SqlDialect dialect = SqlDialect::Standard);
 
 /// How much of the text is rewritten besides the markers.
 enum class Rewrite
@@ -32,6 +34,7 @@ enum class Rewrite
 
 /// The text with marker k replaced by placeholder(k).
 QString Replace(QStringView sql, const QList<ParameterMarker>& markers,
-                const std::function<QString(int)>& placeholder, Rewrite rewrite = Rewrite::MarkersOnly);
+                const std::function<QString(int)>& placeholder, Rewrite rewrite = Rewrite::MarkersOnly,
+                SqlDialect dialect = SqlDialect::Standard);
 
 } // namespace ParameterScanner

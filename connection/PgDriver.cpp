@@ -171,14 +171,17 @@ bool severalStatements(const QString& sql)
 {
     bool afterSemicolon = false;
     bool several = false;
-    ForEachSqlToken(sql, [&](const SqlToken& token) {
-        if (!IsSignificantToken(token.kind))
-            return;
-        if (token.kind == SqlTokenKind::Symbol && sql[token.begin] == QLatin1Char(';'))
-            afterSemicolon = true;
-        else if (afterSemicolon)
-            several = true;
-    });
+    ForEachSqlToken(
+        sql,
+        [&](const SqlToken& token) {
+            if (!IsSignificantToken(token.kind))
+                return;
+            if (token.kind == SqlTokenKind::Symbol && sql[token.begin] == QLatin1Char(';'))
+                afterSemicolon = true;
+            else if (afterSemicolon)
+                several = true;
+        },
+        SqlDialect::PostgreSql);
     return several;
 }
 
@@ -368,7 +371,9 @@ QString PgDriver::placeholder(int index) const
 
 QString PgDriver::bindableText(const QString& sql, const QList<ParameterMarker>& markers) const
 {
-    return ParameterScanner::Replace(sql, markers, [this](int k) { return placeholder(k); });
+    return ParameterScanner::Replace(
+        sql, markers, [this](int k) { return placeholder(k); }, ParameterScanner::Rewrite::MarkersOnly,
+        SqlDialect::PostgreSql);
 }
 
 QString PgDriver::quoteIdentifier(const QString& name) const
@@ -699,6 +704,13 @@ void PgDriver::checkSent(int accepted) const
     if (PQstatus(m_conn) != CONNECTION_OK)
         throw EngineError(QStringLiteral("08006"), 0, text(PQerrorMessage(m_conn)));
     throw EngineError(QString(), 0, text(PQerrorMessage(m_conn)));
+}
+
+bool PgDriver::inTransaction() const
+{
+    // A transaction that failed (INERROR) still holds its locks until it is ended.
+    const PGTransactionStatusType status = PQtransactionStatus(m_conn);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
 }
 
 void PgDriver::runQuietly(const char* sql) const

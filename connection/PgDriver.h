@@ -51,9 +51,11 @@ public:
     QString quoteIdentifier(const QString& name) const override;
     QString nameForSql(const QString& name) const override;
     SchemaCatalogue readCatalogue() override;
+    SqlDialect sqlDialect() const override { return SqlDialect::PostgreSql; }
     void cancel() override;
     /// Shuts the connection's socket: nothing waits on the server any more.
     void abandon() override;
+    bool inTransaction() const override;
 
     /// Whether rows arrive one at a time (the default) or as one result per statement. For
     /// measuring the two against each other.

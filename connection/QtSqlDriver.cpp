@@ -16,8 +16,10 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 
+#include <libpq-fe.h>
 #include <sql.h>
 #include <sqlext.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <atomic>
@@ -176,6 +178,31 @@ QString QtSqlDriver::bindableText(const QString& sql, const QList<ParameterMarke
     // engines' other string forms.
     return ParameterScanner::Replace(
         sql, markers, [this](int k) { return placeholder(k); }, ParameterScanner::Rewrite::ForSimpleParsers);
+}
+
+bool QtSqlDriver::inTransaction() const
+{
+    // Qt Sql keeps no transaction state of its own; the engines it wraps tell through their handles.
+    const QVariant handle = m_db.driver()->handle();
+    if (!handle.isValid() || !handle.data())
+        return false;
+    const QByteArrayView type(handle.typeName());
+    if (type == "PGconn*") {
+        PGconn* conn = *static_cast<PGconn* const*>(handle.constData());
+        const PGTransactionStatusType status = conn ? PQtransactionStatus(conn) : PQTRANS_UNKNOWN;
+        return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+    }
+    if (type == "sqlite3*") {
+        sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+        return db && sqlite3_get_autocommit(db) == 0;
+    }
+    if (type == "SQLHANDLE" && m_isOdbc) {
+        SQLHANDLE dbc = *static_cast<const SQLHANDLE*>(handle.constData());
+        SQLULEN mode = SQL_AUTOCOMMIT_ON;
+        return dbc && SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, &mode, 0, nullptr)) &&
+               mode == SQL_AUTOCOMMIT_OFF;
+    }
+    return false;
 }
 
 QString QtSqlDriver::quoteIdentifier(const QString& name) const

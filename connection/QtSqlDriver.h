@@ -48,6 +48,7 @@ public:
     void cancel() override { m_cancelled.store(true); }
     /// Qt Sql waits on the server inside its own calls: the call is left at its next row.
     void abandon() override { m_abandoned.store(true); }
+    bool inTransaction() const override;
 
 private:
     void run(QSqlQuery& query, const QString& sql, const QVariantList& values) const;

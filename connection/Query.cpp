@@ -13,6 +13,24 @@
 
 namespace {
 
+/// Announces the connection's transaction state when the statements of a call are done, also
+/// when they failed (a failed statement can leave a transaction aborted but open).
+class TransactionAnnouncer
+{
+public:
+    explicit TransactionAnnouncer(Connection& connection) : m_connection(connection) {}
+    ~TransactionAnnouncer() { m_connection.noteStatementsRan(); }
+    TransactionAnnouncer(const TransactionAnnouncer&) = delete;
+    TransactionAnnouncer& operator=(const TransactionAnnouncer&) = delete;
+
+private:
+    Connection& m_connection;
+};
+
+} // namespace
+
+namespace {
+
 const QString kNotOpen = QStringLiteral("The query is not open");
 const QString kReadOnly = QStringLiteral("Cannot modify a read-only result");
 const QString kEmptyStatement = QStringLiteral("The statement is empty: there is no SQL to execute.");
@@ -150,7 +168,7 @@ void Query::setSql(const QStringList& lines)
     // Values follow their parameter's name into the new text, by order of appearance.
     const QList<ParamSlot> old = d->params;
     QList<bool> taken(old.size(), false);
-    d->markers = ParameterScanner::Scan(sqlText());
+    d->markers = ParameterScanner::Scan(sqlText(), m_connection.sqlDialect());
     d->params.clear();
     for (const ParameterMarker& marker : std::as_const(d->markers)) {
         ParamSlot slot{marker.name, {}, false};
@@ -232,15 +250,16 @@ QVariantList Query::boundParameters() const
 
 // ---- Running
 
-void Query::refuseEmpty(const QString& text)
+void Query::refuseEmpty(const QString& text) const
 {
     // Some engines accept a text without a statement and do nothing; that is never what was meant.
-    if (IsEmptySql(text))
+    if (IsEmptySql(text, m_connection.sqlDialect()))
         throw EngineError(QString(), 0, kEmptyStatement);
 }
 
 void Query::open()
 {
+    const TransactionAnnouncer announce(m_connection);
     close();
     refuseEmpty(sqlText());
     DatabaseDriver& driver = m_connection.driver();
@@ -250,9 +269,10 @@ void Query::open()
 
 void Query::openReplacing(const QStringList& lines, const QStringList& values)
 {
+    const TransactionAnnouncer announce(m_connection);
     const QString text = lines.join(QLatin1Char('\n'));
     refuseEmpty(text);
-    const QList<ParameterMarker> markers = ParameterScanner::Scan(text);
+    const QList<ParameterMarker> markers = ParameterScanner::Scan(text, m_connection.sqlDialect());
     QVariantList bound;
     for (qsizetype k = 0; k < markers.size(); ++k) {
         if (k >= values.size())
@@ -302,6 +322,7 @@ void Query::install(FetchedResult&& result)
 
 void Query::execSQL()
 {
+    const TransactionAnnouncer announce(m_connection);
     close();
     m_rowsAffected = -1;
     refuseEmpty(sqlText());
@@ -314,12 +335,13 @@ void Query::execSQL()
         install(std::move(rows));
         return;
     }
-    m_rowsAffected = changesRows(FirstSqlKeyword(sqlText())) && touched >= 0 ? touched : -1;
+    m_rowsAffected =
+        changesRows(FirstSqlKeyword(sqlText(), m_connection.sqlDialect())) && touched >= 0 ? touched : -1;
 }
 
 std::optional<bool> Query::returnsRows() const
 {
-    if (IsEmptySql(sqlText()))
+    if (IsEmptySql(sqlText(), m_connection.sqlDialect()))
         return std::nullopt;
     const DatabaseDriver& driver = m_connection.driver();
     return driver.returnsRows(driver.bindableText(sqlText(), d->markers));
@@ -704,6 +726,7 @@ void Query::refuse(int touched) const
 
 void Query::post()
 {
+    const TransactionAnnouncer announce(m_connection);
     if (d->state != State::Edit && d->state != State::Insert)
         return;
     if (d->state == State::Edit && !modified()) {
@@ -775,6 +798,7 @@ void Query::cancel()
 
 void Query::deleteRecord()
 {
+    const TransactionAnnouncer announce(m_connection);
     requireLive();
     if (d->state == State::Insert) {
         cancel();

@@ -175,7 +175,7 @@ private:
     };
     void notify(Pending kind, int record = -1);
     QVariantList boundParameters() const;
-    static void refuseEmpty(const QString& text);
+    void refuseEmpty(const QString& text) const;
     void install(FetchedResult&& result);
     int storeColumn(int position) const;
     void checkRecord(int record) const;

@@ -91,17 +91,47 @@ qsizetype dollarTagLength(QStringView sql, qsizetype from)
     return i < sql.size() && sql[i] == QLatin1Char('$') ? i - from + 1 : 0;
 }
 
+/// End of the block comment opened at from; where comments nest, each "/*" inside needs its own "*/".
+qsizetype blockCommentEnd(QStringView sql, qsizetype from, bool nested, bool& closed)
+{
+    if (!nested) {
+        const qsizetype close = sql.indexOf(u"*/", from + 2);
+        closed = close >= 0;
+        return close < 0 ? sql.size() : close + 2;
+    }
+    int depth = 1;
+    qsizetype i = from + 2;
+    while (i + 1 < sql.size()) {
+        if (sql[i] == QLatin1Char('/') && sql[i + 1] == QLatin1Char('*')) {
+            ++depth;
+            i += 2;
+        } else if (sql[i] == QLatin1Char('*') && sql[i + 1] == QLatin1Char('/')) {
+            i += 2;
+            if (--depth == 0) {
+                closed = true;
+                return i;
+            }
+        } else {
+            ++i;
+        }
+    }
+    closed = false;
+    return sql.size();
+}
+
 } // namespace
 
-QList<SqlToken> TokenizeSql(QStringView sql)
+QList<SqlToken> TokenizeSql(QStringView sql, SqlDialect dialect)
 {
     QList<SqlToken> tokens;
-    ForEachSqlToken(sql, [&tokens](const SqlToken& token) { tokens.append(token); });
+    ForEachSqlToken(
+        sql, [&tokens](const SqlToken& token) { tokens.append(token); }, dialect);
     return tokens;
 }
 
-void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>& visit)
+void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>& visit, SqlDialect dialect)
 {
+    const bool nestedComments = dialect == SqlDialect::PostgreSql;
     TokenSink tokens(visit);
     const qsizetype n = sql.size();
     qsizetype i = 0;
@@ -123,9 +153,7 @@ void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>
                 ++i;
             push(SqlTokenKind::Comment, start, i);
         } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            const qsizetype close = sql.indexOf(u"*/", i + 2);
-            closed = close >= 0;
-            i = close < 0 ? n : close + 2;
+            i = blockCommentEnd(sql, i, nestedComments, closed);
             push(SqlTokenKind::Comment, start, i);
         } else if (c == QLatin1Char('\'')) {
             // E'...' strings take backslash escapes; the E is the word token just before.
@@ -177,9 +205,9 @@ void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>
     }
 }
 
-QString FirstSqlKeyword(QStringView sql)
+QString FirstSqlKeyword(QStringView sql, SqlDialect dialect)
 {
-    for (const SqlToken& token : TokenizeSql(sql)) {
+    for (const SqlToken& token : TokenizeSql(sql, dialect)) {
         switch (token.kind) {
         case SqlTokenKind::Space:
         case SqlTokenKind::Comment:
@@ -197,9 +225,9 @@ QString FirstSqlKeyword(QStringView sql)
     return QString();
 }
 
-bool IsEmptySql(QStringView sql)
+bool IsEmptySql(QStringView sql, SqlDialect dialect)
 {
-    for (const SqlToken& token : TokenizeSql(sql)) {
+    for (const SqlToken& token : TokenizeSql(sql, dialect)) {
         if (IsSignificantToken(token.kind))
             return false;
     }

@@ -18,6 +18,13 @@ enum class SqlTokenKind
     Symbol, ///< any other character, or "::"
 };
 
+/// The engine whose reading of SQL text the lexer follows where engines differ.
+enum class SqlDialect
+{
+    Standard,   ///< a block comment ends at the first "*/"
+    PostgreSql, ///< block comments nest: "/* a /* b */ c */" is one comment
+};
+
 struct SqlToken
 {
     SqlTokenKind kind = SqlTokenKind::Symbol;
@@ -29,10 +36,11 @@ struct SqlToken
 
 /// Splits SQL text into tokens covering it completely, in order. An unterminated literal, quoted
 /// identifier or comment runs to the end of the text.
-QList<SqlToken> TokenizeSql(QStringView sql);
+QList<SqlToken> TokenizeSql(QStringView sql, SqlDialect dialect = SqlDialect::Standard);
 
 /// The same tokens handed to visit one by one, in order, without holding them all.
-void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>& visit);
+void ForEachSqlToken(QStringView sql, const std::function<void(const SqlToken&)>& visit,
+                     SqlDialect dialect = SqlDialect::Standard);
 
 /// Literals, quoted identifiers and comments: nothing inside them may ever be changed.
 inline bool IsProtectedToken(SqlTokenKind kind)
@@ -54,10 +62,10 @@ inline bool IsSignificantToken(SqlTokenKind kind)
 }
 
 /// The first word of the statement, upper-cased, skipping blanks, comments and opening parentheses.
-QString FirstSqlKeyword(QStringView sql);
+QString FirstSqlKeyword(QStringView sql, SqlDialect dialect = SqlDialect::Standard);
 
 /// True when the text holds nothing but blanks and comments.
-bool IsEmptySql(QStringView sql);
+bool IsEmptySql(QStringView sql, SqlDialect dialect = SqlDialect::Standard);
 
 /// Whether any statement of the text is a COPY whose data would flow through the client
 /// (COPY ... TO STDOUT, COPY ... FROM STDIN): one that only a program speaking the COPY

@@ -7,6 +7,7 @@
 #include "connection/SqlLexer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
 #include <new>
@@ -92,7 +93,14 @@ void SqliteDriver::cancel()
 SqliteDriver::SqliteDriver(const QString& path, bool create)
 {
     const QByteArray file = QFile::encodeName(path);
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    // The connection may create files: ATTACH of a file that does not exist yet makes it, as
+    // the engine's own shell does. Only the data source's own file must be there already.
+    if (!create && !QFileInfo(path).isFile()) {
+        throw EngineError(
+            QString::number(SQLITE_CANTOPEN), SQLITE_CANTOPEN,
+            QStringLiteral("%1: %2").arg(QString::fromUtf8(sqlite3_errstr(SQLITE_CANTOPEN)), path));
+    }
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(file.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
         const int code = m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN;
         const QString message =
@@ -124,6 +132,11 @@ void SqliteDriver::raise() const
 {
     const int code = sqlite3_extended_errcode(m_db);
     throw EngineError(QString::number(code & 0xff), code, columnText(sqlite3_errmsg(m_db)));
+}
+
+bool SqliteDriver::inTransaction() const
+{
+    return sqlite3_get_autocommit(m_db) == 0;
 }
 
 void SqliteDriver::run(const char* sql) const

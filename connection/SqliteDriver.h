@@ -35,6 +35,7 @@ public:
     void cancel() override;
     /// The engine runs in this process and stops at its next step, as for cancel().
     void abandon() override { cancel(); }
+    bool inTransaction() const override;
 
     sqlite3* handle() const { return m_db; }
 

@@ -67,19 +67,19 @@ QString UpperCaseLetters(QStringView text)
     return out;
 }
 
-QString NormalizeSQL(QStringView text)
+QString NormalizeSQL(QStringView text, SqlDialect dialect)
 {
-    return NormalizeSqlText(text);
+    return NormalizeSqlText(text, dialect);
 }
 
-QString UpperCaseSQLWords(QStringView text)
+QString UpperCaseSQLWords(QStringView text, SqlDialect dialect)
 {
-    return UpperCaseSqlWordsText(text);
+    return UpperCaseSqlWordsText(text, dialect);
 }
 
-bool IsSelectStatement(QStringView text)
+bool IsSelectStatement(QStringView text, SqlDialect dialect)
 {
-    return ReturnsRows(text);
+    return ReturnsRows(text, dialect);
 }
 
 QString ElapsedTimeText(const QDateTime& start, const QDateTime& end)

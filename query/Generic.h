@@ -1,5 +1,7 @@
 #pragma once
 
+#include "connection/SqlLexer.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -18,14 +20,14 @@ QString UpperCaseLetters(QStringView text);
 /// identifiers and comments, which stay exactly as typed; a "--" comment keeps its line break.
 /// Every word is kept, in time linear in the text. A text starting with a blank yields "".
 /// See NormalizeSqlText.
-QString NormalizeSQL(QStringView text);
+QString NormalizeSQL(QStringView text, SqlDialect dialect = SqlDialect::Standard);
 
 /// The simple normaliser: the same words without the "=" and "(" rules. The input is not
 /// trimmed: a leading blank yields "".
-QString UpperCaseSQLWords(QStringView text);
+QString UpperCaseSQLWords(QStringView text, SqlDialect dialect = SqlDialect::Standard);
 
 /// The row-road test, by the text alone: see ReturnsRows.
-bool IsSelectStatement(QStringView text);
+bool IsSelectStatement(QStringView text, SqlDialect dialect = SqlDialect::Standard);
 
 /// The elapsed time between two local instants, field by field with borrows (a month counts as
 /// 30 days): the non-zero parts as "N yrs", "N mths", "N days", "N hrs", "N mins", "N secs",

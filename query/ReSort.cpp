@@ -19,6 +19,18 @@ private:
     Query& m_query;
 };
 
+/// The text with the blanks at its end (not its line breaks) cut down to one: the clause that
+/// follows opens with its own, and a re-sort of a re-sort must not grow the statement.
+QString keepOneBlank(QString text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && (text[end - 1] == QLatin1Char(' ') || text[end - 1] == QLatin1Char('\t')))
+        --end;
+    if (end < text.size())
+        text.truncate(end + 1);
+    return text;
+}
+
 } // namespace
 
 QStringList ReSortedSql(const QStringList& lines, const SortRequest& request, const NameForSql& nameForSql)
@@ -30,8 +42,17 @@ QStringList ReSortedSql(const QStringList& lines, const SortRequest& request, co
     const SortPlace place = FindSortPlace(text);
     const QString clause = OrderByClause(request, nameForSql);
     QString out;
-    if (place.orderBy >= 0 || place.tail >= 0) {
-        out = text.left(place.orderBy >= 0 ? place.orderBy : place.tail) + clause;
+    if (place.limitsRows) {
+        // The statement's own rows, ordered outside it. The closing parenthesis goes on a line of
+        // its own, so that a "--" comment at the statement's end cannot take it in.
+        QString inner = text.left(place.end);
+        while (!inner.isEmpty() && inner.back().isSpace())
+            inner.chop(1);
+        const QString alias = QStringLiteral("shown_rows");
+        out = QStringLiteral("SELECT * FROM (\n") + inner + QStringLiteral("\n) AS ") +
+              (nameForSql ? nameForSql(alias) : alias) + clause;
+    } else if (place.orderBy >= 0 || place.tail >= 0) {
+        out = keepOneBlank(text.left(place.orderBy >= 0 ? place.orderBy : place.tail)) + clause;
         if (place.tail >= 0)
             out += QLatin1Char(' ') + text.mid(place.tail, place.end - place.tail);
     } else {

@@ -15,8 +15,10 @@ class Query;
 void ReSort(Query& query, int shownFieldCount, const SortRequest& request);
 
 /// The statement's lines after the re-sort: its own top-level ORDER BY is replaced by the clause
-/// (field names as nameForSql gives them), what follows it (LIMIT, OFFSET, FETCH, FOR) stays
-/// behind the clause, a last ";" and what follows it go. Without an ORDER BY the clause goes
-/// before that tail, or on a line of its own at the end.
+/// (field names as nameForSql gives them), what follows it (FOR) stays behind the clause, a last
+/// ";" and what follows it go. Without an ORDER BY the clause goes before that tail, or on a line
+/// of its own at the end. A statement that limits its rows (LIMIT, OFFSET, FETCH) is kept whole
+/// inside "SELECT * FROM (...) AS shown_rows" and ordered outside, so the same rows come back.
+/// Re-sorting the result again gives a statement of the same length for keys of the same length.
 QStringList ReSortedSql(const QStringList& lines, const SortRequest& request,
                         const NameForSql& nameForSql = {});

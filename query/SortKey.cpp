@@ -62,6 +62,8 @@ SortPlace FindSortPlace(QStringView sql)
                 isWord(sql, token, u"BY")) {
                 place.orderBy = previous->begin;
             } else if (isTailWord(sql, token)) {
+                if (!isWord(sql, token, u"FOR"))
+                    place.limitsRows = true;
                 if (firstTail < 0)
                     firstTail = token.begin;
                 if (place.orderBy >= 0 && tailAfterOrder < 0)

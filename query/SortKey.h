@@ -41,5 +41,8 @@ struct SortPlace
     qsizetype tail = -1;
     /// The end of the statement: a last ";" and the blanks and comments after it are not in it.
     qsizetype end = 0;
+    /// A top-level LIMIT, OFFSET or FETCH: the statement picks which rows it returns, so another
+    /// order of its own would pick other rows.
+    bool limitsRows = false;
 };
 SortPlace FindSortPlace(QStringView sql);

@@ -1,5 +1,6 @@
 #include "query/SqlExecution.h"
 
+#include "connection/Connection.h"
 #include "connection/EngineError.h"
 #include "connection/Query.h"
 #include "connection/WatchedCall.h"
@@ -123,7 +124,7 @@ SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& edito
     {
         const BusyCursor busy(m_ctx.desktop);
         m_written = JoinLines(editorLines);
-        m_statement = NormalizeSQL(m_written);
+        m_statement = NormalizeSQL(m_written, dialect());
         m_writtenFor = m_statement;
     }
     bool rows = false;
@@ -139,6 +140,11 @@ SqlExecution::Outcome SqlExecution::BBN_ExecuteSQLClick(const QStringList& edito
         return Outcome::Failed;
     }
     return rows ? runRows(window, mainWindowTopLeft) : runCommand(window, mainWindowTopLeft);
+}
+
+SqlDialect SqlExecution::dialect() const
+{
+    return m_ctx.connection ? m_ctx.connection->sqlDialect() : SqlDialect::Standard;
 }
 
 bool SqlExecution::takesRowRoad(TFRM_Query& window) const
@@ -161,7 +167,7 @@ bool SqlExecution::takesRowRoad(TFRM_Query& window) const
     }
     if (watch.cancelled())
         throw EngineFailure::Cancelled();
-    return known.value_or(IsSelectStatement(m_statement));
+    return known.value_or(IsSelectStatement(m_statement, dialect()));
 }
 
 SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& mainWindowTopLeft)
@@ -187,7 +193,7 @@ SqlExecution::Outcome SqlExecution::runRows(TFRM_Query& window, const QPoint& ma
             std::rethrow_exception(failure);
         if (!opened) {
             query.clearSql();
-            query.addSql(UpperCaseSQLWords(m_statement));
+            query.addSql(UpperCaseSQLWords(m_statement, dialect()));
             FillParameters(m_ctx.desktop, query, m_paramList, kFromParamList, &window);
             opened = tryOpen(query, true, &failure);
             if (!opened && watch.cancelled())

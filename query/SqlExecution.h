@@ -13,6 +13,7 @@ class QDateTime;
 class Query;
 class TFRM_Query;
 class QWidget;
+enum class SqlDialect;
 
 /// Runs the editor's SQL (the "Execute SQL" command): builds one statement from the editor's
 /// logical lines, normalises it and takes one of two roads. A row-returning statement has its
@@ -56,6 +57,8 @@ private:
     /// Fills the two fields, places and shows the result window of the open query.
     Outcome showResult(TFRM_Query& window, const QDateTime& start, const QPoint& mainWindowTopLeft);
     bool takesRowRoad(TFRM_Query& window) const;
+    /// The connected engine's reading of SQL text.
+    SqlDialect dialect() const;
     QWidget* progressParent(TFRM_Query& window) const;
     void placeWindow(TFRM_Query& window, const QPoint& mainWindowTopLeft);
 

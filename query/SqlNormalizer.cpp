@@ -44,7 +44,7 @@ struct Word
 class SqlWords final
 {
 public:
-    explicit SqlWords(QStringView text);
+    SqlWords(QStringView text, SqlDialect dialect);
 
     /// Splits the words at their operators and glues a lone "(" to the next word.
     QString normalized();
@@ -71,13 +71,16 @@ private:
     QString m_out;
 };
 
-SqlWords::SqlWords(QStringView text) : m_text(text), m_src(text.utf16())
+SqlWords::SqlWords(QStringView text, SqlDialect dialect) : m_text(text), m_src(text.utf16())
 {
-    ForEachSqlToken(text, [this](const SqlToken& token) {
-        if (IsProtectedToken(token.kind))
-            m_spans.append(Span{token.begin, token.begin + token.length, IsLineComment(m_text, token),
-                                token.unterminated});
-    });
+    ForEachSqlToken(
+        text,
+        [this](const SqlToken& token) {
+            if (IsProtectedToken(token.kind))
+                m_spans.append(Span{token.begin, token.begin + token.length, IsLineComment(m_text, token),
+                                    token.unterminated});
+        },
+        dialect);
     m_out.reserve(text.size() + text.size() / 8 + 16);
 }
 
@@ -230,17 +233,17 @@ QString SqlWords::normalized()
 
 } // namespace
 
-QString NormalizeSqlText(QStringView text)
+QString NormalizeSqlText(QStringView text, SqlDialect dialect)
 {
     // A text starting with a blank has an empty first word, where the join stops: nothing.
     if (text.isEmpty() || text.front() == kBlank)
         return {};
-    return SqlWords(text).normalized();
+    return SqlWords(text, dialect).normalized();
 }
 
-QString UpperCaseSqlWordsText(QStringView text)
+QString UpperCaseSqlWordsText(QStringView text, SqlDialect dialect)
 {
     if (text.isEmpty() || text.front() == kBlank)
         return {};
-    return SqlWords(text).upperCased();
+    return SqlWords(text, dialect).upperCased();
 }

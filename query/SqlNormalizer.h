@@ -1,5 +1,7 @@
 #pragma once
 
+#include "connection/SqlLexer.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -17,7 +19,7 @@
 /// ">" right after it, so "<=", ">=", "!=", "==", "=>", ":=", "~=", "<=>" and "||=" stay whole. A word that
 /// is exactly
 /// "(" joins the next word. Each piece is followed by its separator, so the text ends with one.
-QString NormalizeSqlText(QStringView text);
+QString NormalizeSqlText(QStringView text, SqlDialect dialect = SqlDialect::Standard);
 
 /// The simple normaliser: the words as above, without the "=" and "(" rules.
-QString UpperCaseSqlWordsText(QStringView text);
+QString UpperCaseSqlWordsText(QStringView text, SqlDialect dialect = SqlDialect::Standard);

@@ -14,20 +14,23 @@ struct Significant
     int depth = 0;
 };
 
-QList<Significant> significantTokens(QStringView sql)
+QList<Significant> significantTokens(QStringView sql, SqlDialect dialect)
 {
     QList<Significant> out;
     int depth = 0;
-    ForEachSqlToken(sql, [&](const SqlToken& token) {
-        if (!IsSignificantToken(token.kind))
-            return;
-        const QStringView text = sql.mid(token.begin, token.length);
-        if (text == u")")
-            depth = std::max(0, depth - 1);
-        out.append(Significant{token, depth});
-        if (text == u"(")
-            ++depth;
-    });
+    ForEachSqlToken(
+        sql,
+        [&](const SqlToken& token) {
+            if (!IsSignificantToken(token.kind))
+                return;
+            const QStringView text = sql.mid(token.begin, token.length);
+            if (text == u")")
+                depth = std::max(0, depth - 1);
+            out.append(Significant{token, depth});
+            if (text == u"(")
+                ++depth;
+        },
+        dialect);
     return out;
 }
 
@@ -64,9 +67,9 @@ bool isChange(const QString& keyword)
 
 } // namespace
 
-bool ReturnsRows(QStringView sql)
+bool ReturnsRows(QStringView sql, SqlDialect dialect)
 {
-    const QList<Significant> tokens = significantTokens(sql);
+    const QList<Significant> tokens = significantTokens(sql, dialect);
     qsizetype first = 0;
     while (first < tokens.size() && sql.mid(tokens[first].token.begin, tokens[first].token.length) == u"(")
         ++first;

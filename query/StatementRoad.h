@@ -1,5 +1,7 @@
 #pragma once
 
+#include "connection/SqlLexer.h"
+
 #include <QStringView>
 
 /// Whether a statement returns rows, read from its text: the first word (after blanks, comments
@@ -8,4 +10,4 @@
 /// VALUES or TABLE; an INSERT, UPDATE, DELETE or REPLACE (also after WITH) with a top-level
 /// RETURNING clause. An engine that can tell before running a statement is asked first; this is
 /// the answer for the others.
-bool ReturnsRows(QStringView sql);
+bool ReturnsRows(QStringView sql, SqlDialect dialect = SqlDialect::Standard);

@@ -114,6 +114,7 @@ const std::vector<KeyRow>& Keys()
             row(Search::Directions),
             row(Search::Origin),
             row(Search::WholeWordsOnly),
+            row(G::SyntaxColors),
         };
     }();
     return keys;

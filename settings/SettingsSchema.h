@@ -56,6 +56,8 @@ inline const FlagKey WordWrap{Section::General, QStringLiteral("WordWrap"), true
 inline const FlagKey ShowToolbar{Section::General, QStringLiteral("ShowToolbar"), true, true};
 inline const NumberKey MaximumLoginRetries{Section::General, QStringLiteral("MaximumLoginRetries"), 3, 3};
 inline const FlagKey ConfirmBeforeExit{Section::General, QStringLiteral("ConfirmBeforeExit"), true, true};
+/// The editor's syntax colours (View menu); not seeded, on unless turned off.
+inline const FlagKey SyntaxColors{Section::General, QStringLiteral("SyntaxColors"), std::nullopt, true};
 } // namespace General
 
 namespace System {

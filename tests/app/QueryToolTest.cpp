@@ -187,11 +187,13 @@ TEST_F(QueryToolTest, MenuEntriesAndShortcuts)
     EXPECT_EQ(menus[0], (QStringList{"MI_New &New Ctrl+N", "-", "MI_LoadFromFile &Load From File Ctrl+L",
                                      "MI_SaveToFile &Save To File Ctrl+S", "-", "MI_Print &Print Ctrl+P", "-",
                                      "MI_Exit &Exit "}));
-    EXPECT_EQ(menus[1], (QStringList{"MI_SelectAll &Select All ", "MI_ClearScreen &Clear Screen "}));
+    EXPECT_EQ(menus[1], (QStringList{"MI_SelectAll &Select All ", "MI_ClearScreen &Clear Screen ", "-",
+                                     "MI_ExecuteStatement Execute S&tatement Ctrl+Shift+Return"}));
     EXPECT_EQ(menus[2], (QStringList{"MI_Find &Find Ctrl+F", "MI_FindNext Find &Next F3",
                                      "MI_Replace &Replace Ctrl+R"}));
-    EXPECT_EQ(menus[3], (QStringList{"MI_Toolbar Hide Toolbar Ctrl+T", "-", "MI_Options Options Ctrl+O", "-",
-                                     "MI_SQLHistory SQL &History Ctrl+H", "MI_Schema Schema F6"}));
+    EXPECT_EQ(menus[3], (QStringList{"MI_Toolbar Hide Toolbar Ctrl+T", "MI_SyntaxColors Syntax Colors ", "-",
+                                     "MI_Options Options Ctrl+O", "-", "MI_SQLHistory SQL &History Ctrl+H",
+                                     "MI_Schema Schema F6"}));
     EXPECT_EQ(menus[4], (QStringList{"MI_Contents &Contents F1", "-", "MI_About &About... Ctrl+A"}));
     // The menus do not take the editor's font.
     EXPECT_NE(w.MNU_Vemra->font().family(), QStringLiteral("Courier New"));
@@ -574,7 +576,8 @@ TEST_F(QueryToolTest, F5AndCtrlEnterExecuteFromTheEditor)
     TFRM_QueryTool& w = shown();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    EXPECT_EQ(w.BBN_ExecuteSQL->toolTip(), QStringLiteral("Execute SQL (F5, Ctrl+Enter)"));
+    EXPECT_EQ(w.BBN_ExecuteSQL->toolTip(),
+              QStringLiteral("Execute SQL (F5, Ctrl+Enter)\nExecute Statement (Ctrl+Shift+Enter)"));
     EXPECT_EQ(w.BBN_ExecuteSQL->text(), QStringLiteral("Execute SQL"));
     EXPECT_EQ(w.BBN_ExecuteSQL->geometry(), QRect(254, 0, 126, 40)) << "the button keeps its place";
 

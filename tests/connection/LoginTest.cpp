@@ -333,6 +333,20 @@ TEST_F(LoginTest, EveryShowingStartsTheCountAfresh)
     EXPECT_FALSE(desktop.ended);
 }
 
+TEST_F(LoginTest, EveryShowingReadsTheDataSourcesAgain)
+{
+    start();
+    const QString added = QStringLiteral("added while running");
+    EXPECT_LT(login().CBX_DataSource->findText(added), 0);
+    QFile ini(QString::fromLocal8Bit(qgetenv("ODBCINI")));
+    ASSERT_TRUE(ini.open(QIODevice::Append));
+    ini.write("\n[added while running]\nDriver = SQLite3\nDatabase = /nowhere\n");
+    ini.close();
+    login().hide();
+    login().show();
+    EXPECT_GE(login().CBX_DataSource->findText(added), 0);
+}
+
 TEST_F(LoginTest, ClosingTheDialogDuringAChangeOnlyHidesIt)
 {
     start();

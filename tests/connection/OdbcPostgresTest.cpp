@@ -161,6 +161,37 @@ TEST_F(OdbcPostgres, ParametersAndErrorsWithTheirStates)
               QStringLiteral("0"));
 }
 
+TEST_F(OdbcPostgres, JsonbQuestionMarkOperatorsNameTheWayRound)
+{
+    login();
+    const char* statements[] = {
+        R"(SELECT '{"a":1}'::jsonb ? 'a')",
+        R"(SELECT '{"a":1}'::jsonb ?| array['a'])",
+        R"(SELECT '{"a":1}'::jsonb ?& array['a'])",
+    };
+    for (const char* statement : statements) {
+        query.setSql({QString::fromUtf8(statement)});
+        try {
+            query.open();
+            FAIL() << statement << ": psqlODBC ran it";
+        } catch (const EngineError& e) {
+            ASSERT_FALSE(e.entries().isEmpty()) << statement;
+            EXPECT_NE(e.entries()[0].hint.indexOf(QStringLiteral("Driver = POSTGRESQL")), -1) << statement;
+        }
+    }
+    // A "?" inside a literal is no marker: it runs, and an error elsewhere gets no such hint.
+    run(QStringLiteral("SELECT '?' AS q"));
+    EXPECT_EQ(query.valueText(0, 0), QStringLiteral("?"));
+    query.setSql({QStringLiteral("SELECT '?' || 1 / (SELECT 0)")});
+    try {
+        query.open();
+        FAIL() << "no error";
+    } catch (const EngineError& e) {
+        ASSERT_FALSE(e.entries().isEmpty());
+        EXPECT_EQ(e.entries()[0].hint.indexOf(QStringLiteral("POSTGRESQL")), -1);
+    }
+}
+
 TEST_F(OdbcPostgres, AWrongPasswordGivesTheServersRecord)
 {
     connection.setName(QStringLiteral("PG DSN"));

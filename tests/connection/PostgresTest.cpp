@@ -92,6 +92,19 @@ TEST_F(Postgres, ParametersBesideCastsLiteralsAndComments)
     EXPECT_EQ(query.valueText(0, 4), QStringLiteral("O'Brienx"));
 }
 
+TEST_F(Postgres, NestedBlockCommentsAreTheServersToo)
+{
+    login(QStringLiteral("PG"), pg.user(), pg.password());
+    query.addSql(QStringLiteral("/* a /* b */ :p c */ SELECT 1 AS one, :q::int AS two"));
+    ASSERT_EQ(query.paramCount(), 1);
+    EXPECT_EQ(query.paramName(0), QStringLiteral("q"));
+    query.setParamAsString(0, QStringLiteral("2"));
+    query.open();
+    ASSERT_EQ(query.recordCount(), 1);
+    EXPECT_EQ(query.valueText(0, 0), QStringLiteral("1"));
+    EXPECT_EQ(query.valueText(0, 1), QStringLiteral("2"));
+}
+
 TEST_F(Postgres, ValuesKeepTheirTypesAndExactDigits)
 {
     login(QStringLiteral("PG"), pg.user(), pg.password());

@@ -55,6 +55,44 @@ TEST(SqlLexer, EmptyMeansNothingButBlanksAndComments)
     EXPECT_FALSE(IsEmptySql(u"''"));
 }
 
+TEST(SqlLexer, BlockCommentsNestOnlyWhereTheEngineNestsThem)
+{
+    struct Case
+    {
+        const char* sql;
+        SqlDialect dialect;
+        QStringList comments;
+        int parameters;
+    };
+    const Case cases[] = {
+        {"/* a /* b :p */ c */ SELECT :q", SqlDialect::PostgreSql, {"/* a /* b :p */ c */"}, 1},
+        {"/* a /* b :p */ c */ SELECT :q", SqlDialect::Standard, {"/* a /* b :p */"}, 1},
+        {"/* /* */ SELECT :q", SqlDialect::Standard, {"/* /* */"}, 1},
+        {"/* /* */ SELECT :q", SqlDialect::PostgreSql, {"/* /* */ SELECT :q"}, 0},
+        {"/*/ x */ :q", SqlDialect::PostgreSql, {"/*/ x */"}, 1},
+        {"/* 1 /* 2 /* 3 */ 2 */ 1 */ :q /**/",
+         SqlDialect::PostgreSql,
+         {"/* 1 /* 2 /* 3 */ 2 */ 1 */", "/**/"},
+         1},
+        {"SELECT '/*' || :q -- /*", SqlDialect::PostgreSql, {"'/*'", "-- /*"}, 1},
+    };
+    for (const Case& c : cases) {
+        const QString sql = QString::fromUtf8(c.sql);
+        QStringList comments;
+        int parameters = 0;
+        bool unterminated = false;
+        for (const SqlToken& t : TokenizeSql(sql, c.dialect)) {
+            if (IsProtectedToken(t.kind))
+                comments << sql.mid(t.begin, t.length);
+            parameters += t.kind == SqlTokenKind::Parameter ? 1 : 0;
+            unterminated = unterminated || t.unterminated;
+        }
+        EXPECT_EQ(comments, c.comments) << c.sql;
+        EXPECT_EQ(parameters, c.parameters) << c.sql;
+        EXPECT_EQ(unterminated, c.parameters == 0) << c.sql;
+    }
+}
+
 TEST(SqlLexer, BareNames)
 {
     EXPECT_TRUE(IsBareSqlName(u"ENAME", false));

@@ -77,6 +77,36 @@ TEST_F(SqliteEngine, OpensEveryRowWithFieldsFromTheDeclaredTypes)
     EXPECT_EQ(query.valueBytes(1, 4), "part time");
 }
 
+TEST_F(SqliteEngine, AttachOfAFileNotThereYetCreatesIt)
+{
+    const QString attached = home.path() + QStringLiteral("/new folder'file.sqlite3");
+    ASSERT_FALSE(QFileInfo::exists(attached));
+    query.clearSql();
+    query.addSql(QStringLiteral("ATTACH DATABASE '") +
+                 QString(attached).replace(u'\'', QStringLiteral("''")) + QStringLiteral("' AS extra"));
+    query.execSQL();
+    EXPECT_TRUE(QFileInfo(attached).isFile());
+    query.clearSql();
+    query.addSql(QStringLiteral("CREATE TABLE extra.T (A INTEGER)"));
+    query.execSQL();
+    run(QStringLiteral("SELECT count(*) FROM extra.T"));
+    EXPECT_EQ(query.recordCount(), 1);
+
+    // The data source's own file is never made up: a source whose file is gone fails as before.
+    const QString gone = home.path() + QStringLiteral("/gone.sqlite3");
+    SqliteFile(gone, QStringLiteral("CREATE TABLE X (A INTEGER);")).writeAlias(QStringLiteral("Gone"));
+    ASSERT_TRUE(QFile::remove(gone));
+    Connection other;
+    other.setName(QStringLiteral("Gone"));
+    try {
+        other.connect();
+        FAIL() << "connected to a file that is not there";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find("unable to open database file"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(QFileInfo::exists(gone));
+}
+
 TEST_F(SqliteEngine, CursorMovesLikeADatasetCursor)
 {
     run(QStringLiteral("SELECT * FROM EMP ORDER BY EMPNO"));

@@ -362,15 +362,17 @@ TEST_F(GridFunctionsTest, SortOfTheOrdersTableAndOfALowerCaseOrderBy)
 
 TEST_F(GridFunctionsTest, SortKeepsTheLimitAndDropsTheSemicolon)
 {
+    // The same two rows in the new order, not the first two of the table in it.
     prepare(QStringLiteral("SELECT ID, NAME FROM P ORDER BY ID LIMIT 2 ; -- two"));
     func->CBX_SortBy->setCurrentIndex(1);
-    func->RGB_SortBy->setItemIndex(1);
+    func->RGB_SortBy->setItemIndex(0);
     func->BBN_OkClick();
     ASSERT_TRUE(query().isActive());
-    EXPECT_EQ(query().sql(), QStringList({"SELECT ID, NAME FROM P  ORDER BY NAME DESC LIMIT 2 "}));
+    EXPECT_EQ(query().sql(), QStringList({"SELECT * FROM (", "SELECT ID, NAME FROM P ORDER BY ID LIMIT 2",
+                                          ") AS shown_rows ORDER BY NAME ASC"}));
     EXPECT_EQ(window->gridModel().rowCount(), 2);
-    EXPECT_EQ(window->gridModel().index(0, 1).data().toString(), QStringLiteral("SMITH"));
-    EXPECT_EQ(window->gridModel().index(1, 1).data().toString(), QStringLiteral("JOHN SMITH"));
+    EXPECT_EQ(window->gridModel().index(0, 1).data().toString(), QStringLiteral("JOHN SMITH"));
+    EXPECT_EQ(window->gridModel().index(1, 1).data().toString(), QStringLiteral("SMITH"));
 }
 
 TEST_F(GridFunctionsTest, SortByANameThatNeedsQuotes)
@@ -546,10 +548,10 @@ TEST_F(ReSortOnPostgres, QuotedMixedCaseNamesAndALimitSort)
             });
     EXPECT_TRUE(desktop.boxes.empty());
     EXPECT_EQ(sql,
-              QStringList(
-                  {"SELECT NAME AS \"Full Name\", CITY AS \"City\" FROM PEOPLE  ORDER BY \"Full Name\" DESC "
-                   "LIMIT 2"}));
-    EXPECT_EQ(names, QStringList({"Cy", "Bob"})) << "the limit applies to the new order";
+              QStringList({"SELECT * FROM (",
+                           "SELECT NAME AS \"Full Name\", CITY AS \"City\" FROM PEOPLE ORDER BY ID LIMIT 2",
+                           ") AS shown_rows ORDER BY \"Full Name\" DESC"}));
+    EXPECT_EQ(names, QStringList({"Bob", "Ann"})) << "the rows the limit picked, in the new order";
 }
 
 } // namespace

@@ -105,16 +105,27 @@ INSTANTIATE_TEST_SUITE_P(
         ReSortCase{{"SELECT * FROM ORDERS "},
                    {Asc("AMOUNT"), std::nullopt, std::nullopt},
                    {"SELECT * FROM ORDERS ", " ORDER BY AMOUNT ASC"}},
-        // what follows the old ORDER BY stays behind the new one
+        // a statement that limits its rows keeps them: it is ordered from outside
         ReSortCase{{"SELECT *", "FROM T", "ORDER BY A", "LIMIT 5"},
                    {std::nullopt, Desc("B"), std::nullopt},
-                   {"SELECT *", "FROM T", " ORDER BY B DESC LIMIT 5"}},
+                   {"SELECT * FROM (", "SELECT *", "FROM T", "ORDER BY A", "LIMIT 5",
+                    ") AS shown_rows ORDER BY B DESC"}},
         ReSortCase{{"SELECT * FROM EMP ORDER BY SAL DESC LIMIT 5 OFFSET 2 ;  -- top"},
                    {Asc("NAME"), std::nullopt, std::nullopt},
-                   {"SELECT * FROM EMP  ORDER BY NAME ASC LIMIT 5 OFFSET 2 "}},
-        ReSortCase{{"SELECT * FROM T FETCH FIRST 3 ROWS ONLY"},
-                   {Asc("A"), std::nullopt, std::nullopt},
-                   {"SELECT * FROM T  ORDER BY A ASC FETCH FIRST 3 ROWS ONLY"}},
+                   {"SELECT * FROM (", "SELECT * FROM EMP ORDER BY SAL DESC LIMIT 5 OFFSET 2",
+                    ") AS shown_rows ORDER BY NAME ASC"}},
+        ReSortCase{
+            {"SELECT * FROM T FETCH FIRST 3 ROWS ONLY"},
+            {Asc("A"), std::nullopt, std::nullopt},
+            {"SELECT * FROM (", "SELECT * FROM T FETCH FIRST 3 ROWS ONLY", ") AS shown_rows ORDER BY A ASC"}},
+        ReSortCase{
+            {"select * from t offset 10 -- skip"},
+            {Asc("A"), std::nullopt, std::nullopt},
+            {"SELECT * FROM (", "select * from t offset 10 -- skip", ") AS shown_rows ORDER BY A ASC"}},
+        // a wrapped statement is re-sorted by its outer ORDER BY, never wrapped twice
+        ReSortCase{{"SELECT * FROM (", "SELECT * FROM T LIMIT 5", ") AS shown_rows ORDER BY A ASC"},
+                   {Desc("B"), std::nullopt, std::nullopt},
+                   {"SELECT * FROM (", "SELECT * FROM T LIMIT 5", ") AS shown_rows  ORDER BY B DESC"}},
         ReSortCase{{"SELECT * FROM T WHERE A = 1 FOR UPDATE"},
                    {Asc("A"), std::nullopt, std::nullopt},
                    {"SELECT * FROM T WHERE A = 1  ORDER BY A ASC FOR UPDATE"}},
@@ -136,5 +147,23 @@ INSTANTIATE_TEST_SUITE_P(
         ReSortCase{{"SELECT * FROM (SELECT * FROM T ORDER BY A) X "},
                    {Asc("B"), std::nullopt, std::nullopt},
                    {"SELECT * FROM (SELECT * FROM T ORDER BY A) X ", " ORDER BY B ASC"}}));
+
+TEST(SortKey, ReSortingAgainAddsNoBlanks)
+{
+    const SortRequest byName{Asc("NAME"), std::nullopt, std::nullopt};
+    const SortRequest byCity{Desc("CITY"), std::nullopt, std::nullopt};
+    const char* statements[] = {
+        "SELECT * FROM EMP ORDER BY ID",
+        "SELECT * FROM EMP",
+        "SELECT * FROM EMP ORDER BY ID LIMIT 5",
+        "SELECT * FROM EMP WHERE A = 1 FOR UPDATE",
+    };
+    for (const char* statement : statements) {
+        const QStringList once = ReSortedSql({QString::fromUtf8(statement)}, byName);
+        const QStringList twice = ReSortedSql(ReSortedSql(once, byCity), byName);
+        const QStringList thrice = ReSortedSql(ReSortedSql(twice, byCity), byName);
+        EXPECT_EQ(thrice, twice) << statement;
+    }
+}
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "QueryWindowFixture.h"
 
 #include "query/DataSourceLink.h"
+#include "query/ReSort.h"
 #include "query/ResultGridModel.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
@@ -98,6 +99,38 @@ TEST_P(ExecutionRoads, JoinShowsTheRowsWithCountAndTime)
     // The busy cursor stays counted while the window is up, but the normal one shows.
     EXPECT_EQ(busyWhileShown, 1);
     EXPECT_EQ(suspendedWhileShown, 1);
+}
+
+TEST_P(ExecutionRoads, BlockCommentsReachTheEngineAsItReadsThem)
+{
+    // The server nests block comments; SQLite ends one at its first "*/". Either way the comment
+    // goes to the engine as typed, and the marker inside it asks for nothing.
+    const QString comment = GetParam() == Engine::Postgres ? QStringLiteral("/* a /* b */ c :p */")
+                                                           : QStringLiteral("/* a /* b :p */");
+    QString total;
+    const Outcome outcome = execute(comment + QStringLiteral(" select 1 as one"),
+                                    [&](TFRM_Query& w) { total = w.EDT_TotalRecords->text(); });
+    EXPECT_EQ(outcome, Outcome::ResultShown);
+    EXPECT_EQ(total, QStringLiteral("1"));
+    EXPECT_EQ(execution->statement(), comment + QStringLiteral(" SELECT 1 AS ONE "));
+    EXPECT_TRUE(desktop.inputs.empty());
+}
+
+TEST_P(ExecutionRoads, ReSortOfALimitedStatementKeepsItsRows)
+{
+    QStringList before;
+    QStringList after;
+    execute(QStringLiteral("select empno, ename from emp order by empno limit 2"), [&](TFRM_Query& w) {
+        Query& rows = w.QRY_Grid();
+        for (int r = 0; r < rows.recordCount(); ++r)
+            before << rows.valueText(r, 0);
+        const SortRequest request{SortKey{rows.field(0).name, true}, std::nullopt, std::nullopt};
+        ReSort(rows, w.columnCount(), request);
+        for (int r = 0; r < rows.recordCount(); ++r)
+            after << rows.valueText(r, 0);
+    });
+    ASSERT_EQ(before.size(), 2);
+    EXPECT_EQ(after, QStringList({before[1], before[0]}));
 }
 
 TEST_P(ExecutionRoads, FailingParameterisedStatementAsksOnceForThreeAttempts)

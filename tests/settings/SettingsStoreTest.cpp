@@ -392,7 +392,7 @@ TEST(SettingsSchema, NoTwoKeysOfOneName)
         EXPECT_FALSE(seen.contains(Folded(row))) << qPrintable(Folded(row)) << " stands twice";
         seen.append(Folded(row));
     }
-    EXPECT_EQ(seen.size(), 66);
+    EXPECT_EQ(seen.size(), 67);
 }
 
 TEST(SettingsSchema, ReadDefaultsAreTheFirstRunValuesButForTheTextColour)
