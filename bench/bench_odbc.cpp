@@ -8,6 +8,8 @@
 #include "connection/RowStore.h"
 #include "support/PgServer.h"
 
+#include "Figures.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -230,9 +232,11 @@ void printFigures()
     query.addSql(QString::fromLatin1(kSelect));
     std::unique_ptr<QtSqlDriver> old = qodbc();
 
-    double bestBaseline = 1e9;
-    double bestOpen = 1e9;
-    double bestOld = 1e9;
+    FigureRuns openRatio;
+    FigureRuns oldRatio;
+    FigureRuns openMs;
+    FigureRuns oldMs;
+    FigureRuns baselineMs;
     Fetched raw;
     qint64 held = 0;
     qint64 oldHeld = 0;
@@ -241,13 +245,16 @@ void printFigures()
     for (int run = 0; run < kFigureRuns; ++run) {
         auto start = Clock::now();
         raw = baseline.run();
-        bestBaseline = std::min(bestBaseline, seconds(Clock::now() - start));
+        const double base = seconds(Clock::now() - start);
+        baselineMs.add(base * 1e3);
 
         qint64 before = resetPeak();
         start = Clock::now();
         query.open();
         const int count = query.recordCount();
-        bestOpen = std::min(bestOpen, seconds(Clock::now() - start));
+        const double open = seconds(Clock::now() - start);
+        openRatio.add(open / base);
+        openMs.add(open * 1e3);
         if (count != raw.rows || raw.rows != kRows)
             throw std::runtime_error("the engine saw another number of rows");
         held = query.memoryBytes();
@@ -257,20 +264,23 @@ void printFigures()
         before = resetPeak();
         start = Clock::now();
         const FetchedResult result = old->fetch(QString::fromLatin1(kSelect), {}, false);
-        bestOld = std::min(bestOld, seconds(Clock::now() - start));
+        const double opened = seconds(Clock::now() - start);
+        oldRatio.add(opened / base);
+        oldMs.add(opened * 1e3);
         oldHeld = result.rows->memoryBytes();
         oldPeak = peakResident() - before;
     }
-    std::printf("figure: odbc_open_ratio %.2f\n", bestOpen / bestBaseline);
-    std::printf("figure: odbc_open_ratio_qodbc %.2f\n", bestOld / bestBaseline);
+    openRatio.print("odbc_open_ratio");
+    oldRatio.print("odbc_open_ratio_qodbc");
     std::printf("figure: odbc_memory_ratio %.2f\n", double(held) / double(raw.textBytes));
     std::printf("figure: odbc_memory_ratio_qodbc %.2f\n", double(oldHeld) / double(raw.textBytes));
     std::printf("figure: odbc_peak_mb %.0f\n", double(peak) / 1e6);
     std::printf("figure: odbc_peak_mb_qodbc %.0f\n", double(oldPeak) / 1e6);
-    std::printf("(open %.0f ms, QODBC %.0f ms, ODBC block fetch %.0f ms, %lld rows, %.1f MB held for %.1f MB "
-                "of text, %lld progress reports)\n",
-                bestOpen * 1e3, bestOld * 1e3, bestBaseline * 1e3, raw.rows, double(held) / 1e6,
-                double(raw.textBytes) / 1e6, (long long)reports);
+    std::printf(
+        "(medians: open %.0f ms, QODBC %.0f ms, ODBC block fetch %.0f ms; %lld rows, %.1f MB held for "
+        "%.1f MB of text, %lld progress reports)\n",
+        openMs.median(), oldMs.median(), baselineMs.median(), raw.rows, double(held) / 1e6,
+        double(raw.textBytes) / 1e6, (long long)reports);
 
     connection.setProgressCallback({});
     std::printf("figure: odbc_cancel_latency_ms %.0f\n", cancelLatency(connection.driver()));

@@ -12,6 +12,8 @@
 #include "connection/WatchedCall.h"
 #include "support/PgServer.h"
 
+#include "Figures.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QPushButton>
@@ -99,19 +101,19 @@ Fetched plainFetch(PGconn* conn, bool singleRow)
 
 struct Opened
 {
-    double seconds = 1e9;
+    double seconds = 0;
     qint64 held = 0;
 };
 
-/// One more run of a fetch through a driver, keeping the best time.
-template <typename Fetch> void timeFetch(Opened& o, Fetch fetch)
+/// One run of a fetch through a driver.
+template <typename Fetch> Opened timeFetch(Fetch fetch)
 {
     const auto start = Clock::now();
     FetchedResult result = fetch();
-    o.seconds = std::min(o.seconds, seconds(Clock::now() - start));
+    const double took = seconds(Clock::now() - start);
     if (result.rows->recordCount() != kRows)
         throw std::runtime_error("a driver saw another number of rows");
-    o.held = result.rows->memoryBytes();
+    return {took, result.rows->memoryBytes()};
 }
 
 /// The process's resident memory now and at its peak since the last reset, in MB.
@@ -210,9 +212,12 @@ void printFigures(PgServer& pg)
         QStringLiteral("QPSQL"), pg.database(), pg.socketDir(), pg.port(), {}, pg.user(), pg.password()});
     const QString select = QString::fromLatin1(kSelect);
 
-    // Best of interleaved runs, so that the drift of a shared machine hits every way alike.
-    double bestWhole = 1e9;
-    double bestSingle = 1e9;
+    // Interleaved runs, so that the drift of a shared machine hits every way alike; each ratio is
+    // taken within one run, against the faster of that run's two plain fetches.
+    FigureRuns singleRatio;
+    FigureRuns wholeRatio;
+    FigureRuns oldRatio;
+    FigureRuns plainMs;
     Fetched fetched;
     Opened single;
     Opened whole;
@@ -220,22 +225,25 @@ void printFigures(PgServer& pg)
     for (int run = 0; run < kFigureRuns; ++run) {
         auto start = Clock::now();
         fetched = plainFetch(plain, false);
-        bestWhole = std::min(bestWhole, seconds(Clock::now() - start));
+        const double plainWhole = seconds(Clock::now() - start);
         start = Clock::now();
         plainFetch(plain, true);
-        bestSingle = std::min(bestSingle, seconds(Clock::now() - start));
+        const double plainBest = std::min(plainWhole, seconds(Clock::now() - start));
         engine.setSingleRowMode(true);
-        timeFetch(single, [&] { return engine.fetch(select, {}, false); });
+        single = timeFetch([&] { return engine.fetch(select, {}, false); });
         engine.setSingleRowMode(false);
-        timeFetch(whole, [&] { return engine.fetch(select, {}, false); });
-        timeFetch(old, [&] { return qpsql.fetch(select, {}, false); });
+        whole = timeFetch([&] { return engine.fetch(select, {}, false); });
+        old = timeFetch([&] { return qpsql.fetch(select, {}, false); });
+        singleRatio.add(single.seconds / plainBest);
+        wholeRatio.add(whole.seconds / plainBest);
+        oldRatio.add(old.seconds / plainBest);
+        plainMs.add(plainBest * 1e3);
     }
     engine.setSingleRowMode(false);
     const double wholePeak = peakGrowthMb([&] { return engine.fetch(select, {}, false); });
     engine.setSingleRowMode(true);
     const double singlePeak = peakGrowthMb([&] { return engine.fetch(select, {}, false); });
     PQfinish(plain);
-    const double bestPlain = std::min(bestWhole, bestSingle);
     if (fetched.rows != kRows)
         throw std::runtime_error("the plain fetch saw another number of rows");
 
@@ -249,17 +257,16 @@ void printFigures(PgServer& pg)
         throw std::runtime_error("the alias did not open the libpq driver");
 
     const double raw = double(fetched.textBytes);
-    std::printf("figure: pg_open_ratio %.2f\n", single.seconds / bestPlain);
-    std::printf("figure: pg_open_ratio_qpsql %.2f\n", old.seconds / bestPlain);
-    std::printf("figure: pg_open_ratio_whole_result %.2f\n", whole.seconds / bestPlain);
+    singleRatio.print("pg_open_ratio");
+    oldRatio.print("pg_open_ratio_qpsql");
+    wholeRatio.print("pg_open_ratio_whole_result");
     std::printf("figure: pg_memory_ratio %.2f\n", double(single.held) / raw);
     std::printf("figure: pg_memory_ratio_qpsql %.2f\n", double(old.held) / raw);
     std::printf("figure: pg_open_peak_mb %.0f\n", singlePeak);
     std::printf("figure: pg_open_peak_mb_whole_result %.0f\n", wholePeak);
-    std::printf("(plain fetch %.0f ms whole, %.0f ms row by row; engine %.0f ms row by row, %.0f ms whole; "
-                "QPSQL %.0f ms; %lld rows, %.1f MB held for %.1f MB of text)\n",
-                bestWhole * 1e3, bestSingle * 1e3, single.seconds * 1e3, whole.seconds * 1e3,
-                old.seconds * 1e3, fetched.rows, double(single.held) / 1e6, raw / 1e6);
+    std::printf("(plain fetch %.0f ms, the median of the faster way per run; %lld rows, %.1f MB held for "
+                "%.1f MB of text)\n",
+                plainMs.median(), fetched.rows, double(single.held) / 1e6, raw / 1e6);
     std::fflush(stdout);
 
     double worst = 0;

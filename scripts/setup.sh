@@ -32,6 +32,7 @@ install_missing() {
 }
 
 # configure_and_build <build-dir> <build-type> [extra cmake args...]
+# With BUILD_TARGET set, only that target (and what it needs) is built.
 configure_and_build() {
   local dir="$1" type="$2"; shift 2
   local launcher=()
@@ -41,5 +42,5 @@ configure_and_build() {
   export CCACHE_NOHASHDIR=1
   # Configured every time, so that a kept build folder takes the options given now.
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" "$@" >/dev/null
-  cmake --build "$dir" -j "$(nproc)"
+  cmake --build "$dir" -j "$(nproc)" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
 }
