@@ -6,6 +6,8 @@
 #include <QEvent>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+
 EditorColours::EditorColours(QPlainTextEdit& editor, QObject* parent)
     // Owned by the document and gone with it: leaving earlier would repaint a closing editor.
     : QObject(parent), m_editor(editor), m_highlighter(new SqlHighlighter(editor.document()))
@@ -54,7 +56,9 @@ void EditorColours::followShownRange()
 {
     if (!isEnabled())
         return;
+    // Finding a block by its place on screen is slow in a large text: the last is reckoned from
+    // the lines that fit, which with wrapped lines takes a few blocks more than are shown.
     const int first = m_editor.cursorForPosition(QPoint(0, 0)).blockNumber();
-    const int last = m_editor.cursorForPosition(QPoint(0, m_editor.viewport()->height())).blockNumber();
-    m_highlighter->setShownRange(first, last);
+    const int lines = m_editor.viewport()->height() / std::max(1, m_editor.fontMetrics().lineSpacing());
+    m_highlighter->setShownRange(first, first + lines + 1);
 }

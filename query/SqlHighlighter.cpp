@@ -3,8 +3,13 @@
 #include "connection/SqlLexer.h"
 
 #include <QSet>
+#include <QTextBlock>
 #include <QTextBlockUserData>
 #include <QTextDocument>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -21,13 +26,24 @@ enum LineEnd
     DollarLiteral,
 };
 
-/// The tag of a dollar-quoted literal left open at the block's end.
-class DollarTag final : public QTextBlockUserData
+/// What a block keeps besides its end state: the tag of a dollar-quoted literal left open at its
+/// end, and the revision its colours were set at.
+class BlockMarks final : public QTextBlockUserData
 {
 public:
-    explicit DollarTag(QString tag) : tag(std::move(tag)) {}
-    QString tag;
+    QString dollarTag;
+    quint64 colouredAt = 0;
 };
+
+BlockMarks& marksOf(QTextBlock block)
+{
+    auto* marks = static_cast<BlockMarks*>(block.userData());
+    if (!marks) {
+        marks = new BlockMarks;
+        block.setUserData(marks);
+    }
+    return *marks;
+}
 
 /// The opening mark that puts the lexer back inside what the previous line left open.
 QString reopening(int state, const QTextBlock& previous)
@@ -46,8 +62,8 @@ QString reopening(int state, const QTextBlock& previous)
     case BracketName:
         return QStringLiteral("[");
     case DollarLiteral:
-        if (const auto* tag = dynamic_cast<const DollarTag*>(previous.userData()))
-            return tag->tag;
+        if (const auto* marks = static_cast<const BlockMarks*>(previous.userData()))
+            return marks->dollarTag;
         return QString();
     default:
         return QString();
@@ -106,57 +122,131 @@ bool isKeyword(QStringView word)
 
 } // namespace
 
-SqlHighlighter::SqlHighlighter(QObject* parent) : QSyntaxHighlighter(parent) {}
+SqlHighlighter::SqlHighlighter(QObject* parent) : QObject(parent)
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, [this] { colourShown(); });
+}
+
+SqlHighlighter::~SqlHighlighter()
+{
+    // The document may be going too: only its colours matter, and they go with it.
+    disconnect(m_watch);
+}
+
+void SqlHighlighter::setDocument(QTextDocument* document)
+{
+    if (document == m_document)
+        return;
+    disconnect(m_watch);
+    // Set first: taking the colours off repaints, and the repaint must not colour again.
+    QPointer<QTextDocument> previous = std::exchange(m_document, document);
+    if (previous)
+        takeColoursOff(*previous);
+    m_lexedUpTo = 0;
+    m_resumeFrom = -1;
+    ++m_revision;
+    m_settle.stop();
+    if (!m_document)
+        return;
+    m_blockCount = m_document->blockCount();
+    m_watch = connect(m_document, &QTextDocument::contentsChange, this,
+                      [this](int position, int, int added) { changed(position, added); });
+    colourShown();
+}
 
 void SqlHighlighter::setPalette(const SyntaxPalette& palette)
 {
     for (int role = 0; role < SyntaxPalette::kRoleCount; ++role)
         m_formats[role].setForeground(palette.colors[role]);
-    if (document())
-        rehighlight();
+    ++m_revision;
+    m_settle.stop();
+    colourShown();
 }
 
 void SqlHighlighter::setShownRange(int first, int last)
 {
-    m_lastShown = last;
-    if (!document())
-        return;
-    const QTextBlock from = firstNotLexed(last);
-    // The blocks shown may also hold stale colours of an earlier lex beyond an earlier range.
-    if (from.isValid() && from.blockNumber() <= last)
-        rehighlightBlock(from);
-    Q_UNUSED(first);
+    m_firstShown = std::max(first, 0);
+    m_lastShown = std::max(last, m_firstShown);
+    if (!m_settle.isActive())
+        colourShown();
 }
 
-QTextBlock SqlHighlighter::firstNotLexed(int last) const
+void SqlHighlighter::changed(int position, int added)
 {
-    // Back from the last block shown to the nearest block whose state is known.
-    QTextBlock block = document()->findBlockByNumber(last);
-    if (!block.isValid())
-        block = document()->lastBlock();
-    QTextBlock earliest;
-    while (block.isValid() && block.userState() == kNotLexed) {
-        earliest = block;
-        block = block.previous();
+    // Setting colours marks the document changed as well.
+    if (m_colouring || !m_document)
+        return;
+    const int count = m_document->blockCount();
+    const int first = m_document->findBlock(position).blockNumber();
+    // A whole new text tells of one character more than the document holds.
+    const int last =
+        m_document->findBlock(std::min(position + added, m_document->characterCount() - 1)).blockNumber();
+    // Past the changed blocks, the first block that ends as it did before leaves the states after
+    // it as they were, moved by the blocks added or taken.
+    m_resumeFrom = -1;
+    if (m_lexedUpTo > first) {
+        m_resumeFrom = last;
+        m_resumeUpTo = m_lexedUpTo + (count - m_blockCount);
     }
-    return earliest;
+    m_blockCount = count;
+    m_lexedUpTo = std::min(m_lexedUpTo, first);
+    // The changed lines at once; the lines after them, whose colours a quote or comment mark may
+    // change, once typing pauses: a quote typed and closed again colours them once, not twice.
+    colourShown(last);
+    if (m_lexedUpTo <= std::min(m_lastShown, count - 1))
+        m_settle.start();
 }
 
-void SqlHighlighter::highlightBlock(const QString& text)
+void SqlHighlighter::colourShown(int upTo)
 {
-    const QTextBlock block = currentBlock();
-    const int before = block.blockNumber() == 0 ? int(Plain) : previousBlockState();
-    if (block.blockNumber() > m_lastShown || before == kNotLexed) {
-        setCurrentBlockState(kNotLexed);
+    if (!m_document)
         return;
+    const int last = std::min({m_lastShown, m_document->blockCount() - 1, upTo});
+    const int first = std::min(m_firstShown, last);
+    m_colouring = true;
+    m_dirtyFrom = INT_MAX;
+    m_dirtyTo = -1;
+    // The states up to the first block shown, then the blocks shown whose colours may be stale.
+    QTextBlock block = m_document->findBlockByNumber(std::min(m_lexedUpTo, first));
+    for (int number = block.blockNumber(); block.isValid() && number <= last;
+         block = block.next(), ++number) {
+        const bool shown = number >= first;
+        if (number < m_lexedUpTo) {
+            if (shown && marksOf(block).colouredAt != m_revision)
+                lex(block, true);
+            continue;
+        }
+        const bool endsAsBefore = lex(block, shown);
+        m_lexedUpTo = number + 1;
+        if (m_resumeFrom >= 0 && number >= m_resumeFrom && endsAsBefore) {
+            m_lexedUpTo = std::max(m_lexedUpTo, m_resumeUpTo);
+            m_resumeFrom = -1;
+        }
     }
+    if (m_dirtyTo > m_dirtyFrom)
+        m_document->markContentsDirty(m_dirtyFrom, m_dirtyTo - m_dirtyFrom);
+    m_colouring = false;
+}
+
+bool SqlHighlighter::lex(const QTextBlock& block, bool colour)
+{
     ++m_lexedBlocks;
-    const QString opening = reopening(before, block.previous());
+    const QTextBlock previous = block.previous();
+    const int before = previous.isValid() ? std::max(previous.userState(), int(Plain)) : int(Plain);
+    const QString text = block.text();
+    const QString opening = reopening(before, previous);
     const QString lexed = opening.isEmpty() ? text : opening + text;
     const qsizetype shift = opening.size();
     int end = Plain;
     QString dollarTag;
+    QList<QTextLayout::FormatRange> ranges;
     ForEachSqlToken(lexed, [&](const SqlToken& token) {
+        if (token.unterminated)
+            end = openEnd(QStringView(lexed).mid(token.begin, token.length), dollarTag);
+        if (!colour)
+            return;
         int role = -1;
         switch (token.kind) {
         case SqlTokenKind::Word:
@@ -181,15 +271,47 @@ void SqlHighlighter::highlightBlock(const QString& text)
         default:
             break;
         }
-        if (token.unterminated)
-            end = openEnd(QStringView(lexed).mid(token.begin, token.length), dollarTag);
         if (role < 0)
             return;
         const qsizetype begin = std::max<qsizetype>(token.begin - shift, 0);
         const qsizetype stop = token.begin + token.length - shift;
         if (stop > begin)
-            setFormat(int(begin), int(stop - begin), m_formats[role]);
+            ranges.append({int(begin), int(stop - begin), m_formats[role]});
     });
-    setCurrentBlockState(end);
-    setCurrentBlockUserData(end == DollarLiteral ? new DollarTag(dollarTag) : nullptr);
+    BlockMarks& marks = marksOf(block);
+    const bool endsAsBefore = block.userState() == end && marks.dollarTag == dollarTag;
+    QTextBlock writable = block;
+    writable.setUserState(end);
+    marks.dollarTag = dollarTag;
+    if (!colour) {
+        // Lexed unseen from a start that may have changed: coloured again once shown.
+        marks.colouredAt = 0;
+        return endsAsBefore;
+    }
+    marks.colouredAt = m_revision;
+    QTextLayout* layout = block.layout();
+    if (layout->formats() != ranges) {
+        layout->setFormats(ranges);
+        // Told once for all the blocks of a pass: each telling costs the editor's layout much.
+        const int position = block.position();
+        m_dirtyFrom = std::min(m_dirtyFrom, position);
+        m_dirtyTo = std::max(m_dirtyTo, position + block.length());
+    }
+    return endsAsBefore;
+}
+
+void SqlHighlighter::takeColoursOff(QTextDocument& document)
+{
+    m_colouring = true;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        auto* marks = static_cast<BlockMarks*>(block.userData());
+        if (!marks || !marks->colouredAt)
+            continue;
+        marks->colouredAt = 0;
+        if (!block.layout()->formats().isEmpty()) {
+            block.layout()->clearFormats();
+            document.markContentsDirty(block.position(), block.length());
+        }
+    }
+    m_colouring = false;
 }

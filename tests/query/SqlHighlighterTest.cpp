@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QPlainTextDocumentLayout>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -115,10 +116,13 @@ TEST_F(SqlHighlighterTest, AnEditThatOpensACommentRecoloursTheLinesAfterIt)
     load(QStringLiteral("select 1\nselect 2\nselect 3"));
     ASSERT_EQ(roleAt(18), Role::Keyword);
     QTextCursor(&document).insertText(QStringLiteral("/* "));
-    EXPECT_EQ(roleAt(21), Role::Comment);
+    EXPECT_EQ(roleAt(0), Role::Comment) << "the changed line at once";
+    EXPECT_EQ(roleAt(21), Role::Keyword) << "the lines after it once typing pauses";
+    EXPECT_TRUE(highlighter.settling());
+    QTRY_COMPARE(roleAt(21), Role::Comment);
     QTextCursor cursor(&document);
     cursor.deleteChar();
-    EXPECT_EQ(roleAt(11), Role::Keyword) << "and back once it is gone";
+    QTRY_COMPARE(roleAt(11), Role::Keyword);
 }
 
 TEST_F(SqlHighlighterTest, ALargeTextIsLexedOnlyAsFarAsItIsShown)
@@ -145,6 +149,17 @@ TEST_F(SqlHighlighterTest, ALargeTextIsLexedOnlyAsFarAsItIsShown)
     highlighter.resetLexedBlocks();
     highlighter.setShownRange(last - 40, last);
     EXPECT_EQ(highlighter.lexedBlocks(), 0) << "nothing is lexed twice";
+
+    // A key that leaves the line's end as it was lexes that line; one that opens a literal lexes
+    // and recolours the lines shown after it, and no more.
+    const int typedAt = document.findBlockByNumber(last - 20).position();
+    QTextCursor(document.findBlockByNumber(last - 20)).insertText(QStringLiteral("x"));
+    EXPECT_LE(highlighter.lexedBlocks(), 2);
+    highlighter.resetLexedBlocks();
+    QTextCursor(document.findBlockByNumber(last - 20)).insertText(QStringLiteral("*/ '"));
+    QTRY_COMPARE(roleAt(document.findBlockByNumber(last - 10).position()), Role::Literal);
+    EXPECT_LE(highlighter.lexedBlocks(), 21);
+    EXPECT_EQ(roleAt(typedAt), Role::Comment);
 }
 
 } // namespace
