@@ -29,6 +29,11 @@ void EditorColours::setEnabled(bool on)
         followShownRange();
 }
 
+void EditorColours::setDialect(SqlDialect dialect)
+{
+    m_highlighter->setDialect(dialect);
+}
+
 bool EditorColours::isEnabled() const
 {
     return m_highlighter->document() != nullptr;

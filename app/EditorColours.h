@@ -1,5 +1,7 @@
 #pragma once
 
+#include "connection/SqlLexer.h"
+
 #include <QObject>
 
 class QPlainTextEdit;
@@ -17,6 +19,7 @@ public:
     /// Off leaves the text in the editor's own colour alone.
     void setEnabled(bool on);
     bool isEnabled() const;
+    void setDialect(SqlDialect dialect);
     SqlHighlighter& highlighter() const { return *m_highlighter; }
 
 protected:

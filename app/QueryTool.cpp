@@ -216,6 +216,8 @@ void TFRM_QueryTool::showConnection(const QString& userName, const QString& data
 {
     SBR_QueryTool->setPanelText(0, QStringLiteral("USER NAME:  '") + userName + u'\'');
     SBR_QueryTool->setPanelText(1, QStringLiteral("DATA SOURCE:  ") + dataSource);
+    // Comments are coloured as the engine logged in to reads them.
+    m_colours->setDialect(m_ctx.connection ? m_ctx.connection->sqlDialect() : SqlDialect::Standard);
     Timer_DateTimer();
     Timer_TimeTimer();
 }

@@ -26,12 +26,13 @@ enum LineEnd
     DollarLiteral,
 };
 
-/// What a block keeps besides its end state: the tag of a dollar-quoted literal left open at its
-/// end, and the revision its colours were set at.
+/// What a block keeps besides its end state: the mark that reopens what it leaves open where the
+/// state alone cannot tell (a dollar literal's tag, a nested comment's levels), and the revision
+/// its colours were set at.
 class BlockMarks final : public QTextBlockUserData
 {
 public:
-    QString dollarTag;
+    QString reopenMark;
     quint64 colouredAt = 0;
 };
 
@@ -50,6 +51,10 @@ QString reopening(int state, const QTextBlock& previous)
 {
     switch (state) {
     case BlockComment:
+        // A nested comment left open keeps one opening mark per level.
+        if (const auto* marks = static_cast<const BlockMarks*>(previous.userData());
+            marks && !marks->reopenMark.isEmpty())
+            return marks->reopenMark;
         return QStringLiteral("/*");
     case Literal:
         return QStringLiteral("'");
@@ -63,18 +68,32 @@ QString reopening(int state, const QTextBlock& previous)
         return QStringLiteral("[");
     case DollarLiteral:
         if (const auto* marks = static_cast<const BlockMarks*>(previous.userData()))
-            return marks->dollarTag;
+            return marks->reopenMark;
         return QString();
     default:
         return QString();
     }
 }
 
-/// What an unterminated token leaves open, by its opening mark; the tag of a dollar literal.
-int openEnd(QStringView token, QString& dollarTag)
+/// What an unterminated token leaves open, by its opening mark. reopenMark takes what reopens it
+/// where the state alone cannot: a dollar literal's tag, a nested comment's marks.
+int openEnd(QStringView token, QString& reopenMark, SqlDialect dialect)
 {
-    if (token.startsWith(u"/*"))
+    if (token.startsWith(u"/*")) {
+        int depth = 0;
+        for (qsizetype i = 0; dialect == SqlDialect::PostgreSql && i + 1 < token.size(); ++i) {
+            if (token[i] == u'/' && token[i + 1] == u'*') {
+                ++depth;
+                ++i;
+            } else if (token[i] == u'*' && token[i + 1] == u'/') {
+                --depth;
+                ++i;
+            }
+        }
+        if (depth > 1)
+            reopenMark = QStringLiteral("/*").repeated(depth);
         return BlockComment;
+    }
     if (token.startsWith(u'\''))
         return Literal;
     if (token.size() > 1 && token[1] == u'\'')
@@ -86,7 +105,7 @@ int openEnd(QStringView token, QString& dollarTag)
     if (token.startsWith(u'['))
         return BracketName;
     if (token.startsWith(u'$')) {
-        dollarTag = token.left(token.indexOf(u'$', 1) + 1).toString();
+        reopenMark = token.left(token.indexOf(u'$', 1) + 1).toString();
         return DollarLiteral;
     }
     return Plain;
@@ -160,6 +179,18 @@ void SqlHighlighter::setPalette(const SyntaxPalette& palette)
 {
     for (int role = 0; role < SyntaxPalette::kRoleCount; ++role)
         m_formats[role].setForeground(palette.colors[role]);
+    ++m_revision;
+    m_settle.stop();
+    colourShown();
+}
+
+void SqlHighlighter::setDialect(SqlDialect dialect)
+{
+    if (dialect == m_dialect)
+        return;
+    m_dialect = dialect;
+    m_lexedUpTo = 0;
+    m_resumeFrom = -1;
     ++m_revision;
     m_settle.stop();
     colourShown();
@@ -240,49 +271,52 @@ bool SqlHighlighter::lex(const QTextBlock& block, bool colour)
     const QString lexed = opening.isEmpty() ? text : opening + text;
     const qsizetype shift = opening.size();
     int end = Plain;
-    QString dollarTag;
+    QString reopenMark;
     QList<QTextLayout::FormatRange> ranges;
-    ForEachSqlToken(lexed, [&](const SqlToken& token) {
-        if (token.unterminated)
-            end = openEnd(QStringView(lexed).mid(token.begin, token.length), dollarTag);
-        if (!colour)
-            return;
-        int role = -1;
-        switch (token.kind) {
-        case SqlTokenKind::Word:
-            if (isKeyword(QStringView(lexed).mid(token.begin, token.length)))
-                role = int(SyntaxPalette::Role::Keyword);
-            break;
-        case SqlTokenKind::String:
-            role = int(SyntaxPalette::Role::Literal);
-            break;
-        case SqlTokenKind::QuotedIdentifier:
-            role = int(SyntaxPalette::Role::QuotedName);
-            break;
-        case SqlTokenKind::Comment:
-            role = int(SyntaxPalette::Role::Comment);
-            break;
-        case SqlTokenKind::Number:
-            role = int(SyntaxPalette::Role::Number);
-            break;
-        case SqlTokenKind::Parameter:
-            role = int(SyntaxPalette::Role::Parameter);
-            break;
-        default:
-            break;
-        }
-        if (role < 0)
-            return;
-        const qsizetype begin = std::max<qsizetype>(token.begin - shift, 0);
-        const qsizetype stop = token.begin + token.length - shift;
-        if (stop > begin)
-            ranges.append({int(begin), int(stop - begin), m_formats[role]});
-    });
+    ForEachSqlToken(
+        lexed,
+        [&](const SqlToken& token) {
+            if (token.unterminated)
+                end = openEnd(QStringView(lexed).mid(token.begin, token.length), reopenMark, m_dialect);
+            if (!colour)
+                return;
+            int role = -1;
+            switch (token.kind) {
+            case SqlTokenKind::Word:
+                if (isKeyword(QStringView(lexed).mid(token.begin, token.length)))
+                    role = int(SyntaxPalette::Role::Keyword);
+                break;
+            case SqlTokenKind::String:
+                role = int(SyntaxPalette::Role::Literal);
+                break;
+            case SqlTokenKind::QuotedIdentifier:
+                role = int(SyntaxPalette::Role::QuotedName);
+                break;
+            case SqlTokenKind::Comment:
+                role = int(SyntaxPalette::Role::Comment);
+                break;
+            case SqlTokenKind::Number:
+                role = int(SyntaxPalette::Role::Number);
+                break;
+            case SqlTokenKind::Parameter:
+                role = int(SyntaxPalette::Role::Parameter);
+                break;
+            default:
+                break;
+            }
+            if (role < 0)
+                return;
+            const qsizetype begin = std::max<qsizetype>(token.begin - shift, 0);
+            const qsizetype stop = token.begin + token.length - shift;
+            if (stop > begin)
+                ranges.append({int(begin), int(stop - begin), m_formats[role]});
+        },
+        m_dialect);
     BlockMarks& marks = marksOf(block);
-    const bool endsAsBefore = block.userState() == end && marks.dollarTag == dollarTag;
+    const bool endsAsBefore = block.userState() == end && marks.reopenMark == reopenMark;
     QTextBlock writable = block;
     writable.setUserState(end);
-    marks.dollarTag = dollarTag;
+    marks.reopenMark = reopenMark;
     if (!colour) {
         // Lexed unseen from a start that may have changed: coloured again once shown.
         marks.colouredAt = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connection/SqlLexer.h"
 #include "query/SyntaxPalette.h"
 
 #include <QObject>
@@ -33,6 +34,8 @@ public:
     QTextDocument* document() const { return m_document; }
 
     void setPalette(const SyntaxPalette& palette);
+    /// How the engine reads the text (PostgreSQL's block comments nest); Standard at first.
+    void setDialect(SqlDialect dialect);
 
     /// The blocks on screen (block numbers, inclusive): they are coloured now, and again after
     /// every change until the next call.
@@ -71,6 +74,7 @@ private:
     int m_firstShown = 0;
     int m_lastShown = 0;
     bool m_colouring = false;
+    SqlDialect m_dialect = SqlDialect::Standard;
     /// The characters whose colours a pass changed.
     int m_dirtyFrom = INT_MAX;
     int m_dirtyTo = -1;

@@ -62,6 +62,7 @@ struct Case
     const char* text;
     const char* at; ///< the first occurrence of this, in the text, is looked at
     std::optional<Role> role;
+    SqlDialect dialect = SqlDialect::Standard;
 };
 
 // clang-format off
@@ -92,6 +93,10 @@ const Case kCases[] = {
     {"do $body$ begin\nselect $x$ ;\n$body$ select", "$body$ select", Role::Literal},
     {"do $body$ begin\nselect $x$ ;\n$body$ select 2", "select 2", Role::Keyword},
     {"select $$a\n$$ from t", "from", Role::Keyword},
+    {"/* a /* b */ select */ x", "select", Role::Keyword},
+    {"/* a /* b */ select */ x", "select", Role::Comment, SqlDialect::PostgreSql},
+    {"/* a /* b\n*/ select\n*/ select 1", "select\n", Role::Comment, SqlDialect::PostgreSql},
+    {"/* a /* b\n*/ select\n*/ select 1", "select 1", Role::Keyword, SqlDialect::PostgreSql},
 };
 // clang-format on
 
@@ -100,6 +105,7 @@ TEST_F(SqlHighlighterTest, ColoursEachKindOfTokenAlsoAcrossLines)
     for (const Case& c : kCases) {
         const QString text = QString::fromUtf8(c.text);
         SCOPED_TRACE(c.text);
+        highlighter.setDialect(c.dialect);
         load(text);
         const qsizetype at = text.indexOf(QString::fromUtf8(c.at));
         ASSERT_GE(at, 0);
