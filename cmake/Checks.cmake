@@ -11,6 +11,8 @@ endforeach()
 add_test(NAME layers
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check_layers.py
             ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/libraries.txt ${vemra_desktop_headers})
+# The check itself must find each way a layer was once broken unseen.
+add_test(NAME layers_selftest COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/test_check_layers.py)
 
 find_program(VEMRA_CLANG_FORMAT clang-format REQUIRED)
 add_test(NAME format COMMAND ${CMAKE_SOURCE_DIR}/scripts/check_format ${VEMRA_CLANG_FORMAT})

@@ -5,8 +5,10 @@
 
 LIBRARIES_FILE (written by CMake) has one line per source: "engine <path>" or "ui <path>".
 QT_HEADER_DIR: the header folders of the Qt modules the engine must not use (Widgets,
-PrintSupport). Checked:
-  - every source of the code folders belongs to exactly one library;
+PrintSupport). Includes are resolved as the compiler does: a quoted name first beside the including file, then
+from ROOT; an angle-bracket name from ROOT. Checked:
+  - every top-level folder with C++ sources is a code folder (LAYERS) or a known other one;
+  - every source of the code folders, in subfolders too, belongs to exactly one library;
   - an engine file includes no ui file and no header of those Qt modules;
   - a folder includes only itself and folders of lower layers (LAYERS, lowest first);
   - no two units (X.h with X.cpp) include each other, directly or through others.
@@ -21,6 +23,8 @@ import sys
 LAYERS = [["platform"], ["report_engine", "settings"], ["connection"], ["query"], ["print"], ["app"]]
 LAYER_OF = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folders}
 PROGRAM_ONLY = {"app/main.cpp"}  # main() belongs to the program, not to a library
+# Folders with C++ sources that are not the program's code; "build*" folders are outputs.
+NOT_CODE = {"tests", "bench", "fuzz", "resources", "cmake", "scripts"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 
@@ -29,6 +33,35 @@ def includes(root, path):
     with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
         text = f.read()
     return [(kind == '"', name) for kind, name in INCLUDE.findall(text)]
+
+
+def resolve(root, path, quoted, name):
+    """The tree file an include names, relative to root, or None for a file outside the tree."""
+    candidates = [os.path.join(os.path.dirname(path), name)] if quoted else []
+    candidates.append(name)
+    for candidate in candidates:
+        resolved = os.path.normpath(candidate)
+        if not resolved.startswith("..") and os.path.isfile(os.path.join(root, resolved)):
+            return resolved.replace(os.sep, "/")
+    return None
+
+
+def code_sources(root, faults):
+    """Every .h and .cpp under the code folders; a fault for a folder of sources of no known kind."""
+    sources = []
+    for top in sorted(os.listdir(root)):
+        if top.startswith(".") or top.startswith("build") or not os.path.isdir(os.path.join(root, top)):
+            continue
+        found = []
+        for folder, dirs, names in os.walk(os.path.join(root, top)):
+            dirs.sort()
+            found += [os.path.relpath(os.path.join(folder, n), root).replace(os.sep, "/")
+                      for n in sorted(names) if n.endswith((".h", ".cpp"))]
+        if top in LAYER_OF:
+            sources += found
+        elif found and top not in NOT_CODE:
+            faults.append(f"{top}/: a folder of sources in no layer")
+    return sources
 
 
 def unit(path):
@@ -82,11 +115,7 @@ def check(root, libraries_file, qt_dirs):
                     faults.append(f"{path}: in both libraries")
                 library[path] = name
 
-    sources = []
-    for folder in LAYER_OF:
-        for name in sorted(os.listdir(os.path.join(root, folder))):
-            if name.endswith((".h", ".cpp")):
-                sources.append(f"{folder}/{name}")
+    sources = code_sources(root, faults)
     for path in sources:
         if path not in library and path not in PROGRAM_ONLY:
             faults.append(f"{path}: in no library's source list")
@@ -100,14 +129,13 @@ def check(root, libraries_file, qt_dirs):
     graph = {}
     for path in sources:
         folder = path.split("/", 1)[0]
-        for quoted, name in includes(root, path):
-            if not quoted:
-                module = name.split("/", 1)[0]
-                if library.get(path) == "engine" and (name in forbidden_qt or module in forbidden_modules):
-                    faults.append(f"{path}: the engine includes <{name}>")
-                continue
-            if not os.path.isfile(os.path.join(root, name)):
-                continue  # generated files and moc output
+        for quoted, written in includes(root, path):
+            name = resolve(root, path, quoted, written)
+            if name is None:
+                module = written.split("/", 1)[0]
+                if library.get(path) == "engine" and (written in forbidden_qt or module in forbidden_modules):
+                    faults.append(f"{path}: the engine includes <{written}>")
+                continue  # the system's headers, generated files and moc output
             target_folder = name.split("/", 1)[0]
             if library.get(path) == "engine" and library.get(name) == "ui":
                 faults.append(f"{path}: the engine includes the ui file {name}")
