@@ -15,7 +15,7 @@ PACKAGES=(
   fonts-liberation fontconfig
   poppler-utils xvfb xauth
   openbox xdotool wmctrl x11-utils
-  desktop-file-utils appstream
+  desktop-file-utils appstream lintian file
 )
 
 install_missing() {
