@@ -8,6 +8,7 @@
 #include "connection/RowStore.h"
 #include "support/PgServer.h"
 
+#include "Baselines.h"
 #include "Figures.h"
 
 #include <QCoreApplication>
@@ -30,7 +31,6 @@ namespace {
 
 constexpr int kRows = 1000000;
 constexpr int kFigureRuns = 5;
-constexpr SQLULEN kBaselineBlock = 2000;
 const QString kDsn = QStringLiteral("Bench DSN");
 const char* const kSelect = "SELECT * FROM accounts";
 
@@ -62,87 +62,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
-};
-
-struct Fetched
-{
-    long long rows = 0;
-    long long textBytes = 0;
-};
-
-void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle)
-{
-    if (SQL_SUCCEEDED(rc))
-        return;
-    SQLCHAR state[6] = {};
-    SQLCHAR message[1024] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length);
-    throw std::runtime_error(reinterpret_cast<const char*>(message));
-}
-
-/// The baseline: the ODBC API alone, with the driver options the engine uses, every column bound
-/// as text in blocks.
-class BaselineFetch
-{
-public:
-    BaselineFetch()
-    {
-        PgServer& pg = PgServer::instance();
-        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env);
-        SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-        SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc);
-        QByteArray text = QStringLiteral("DSN=%1;UID=%2;PWD={%3};UseDeclareFetch=1;Fetch=20000")
-                              .arg(kDsn, pg.user(), pg.password())
-                              .toUtf8();
-        check(SQLDriverConnect(m_dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
-                               nullptr, SQL_DRIVER_NOPROMPT),
-              SQL_HANDLE_DBC, m_dbc);
-    }
-    ~BaselineFetch()
-    {
-        SQLDisconnect(m_dbc);
-        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
-        SQLFreeHandle(SQL_HANDLE_ENV, m_env);
-    }
-
-    Fetched run()
-    {
-        SQLHSTMT st = SQL_NULL_HSTMT;
-        SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &st);
-        SQLULEN fetched = 0;
-        SQLSetStmtAttr(st, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBaselineBlock), 0);
-        SQLSetStmtAttr(st, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
-        check(SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(kSelect)), SQL_NTS),
-              SQL_HANDLE_STMT, st);
-        SQLSMALLINT columns = 0;
-        SQLNumResultCols(st, &columns);
-        constexpr SQLLEN width = 100;
-        std::vector<std::vector<char>> buffers(static_cast<std::size_t>(columns));
-        std::vector<std::vector<SQLLEN>> indicators(static_cast<std::size_t>(columns));
-        for (std::size_t c = 0; c < buffers.size(); ++c) {
-            buffers[c].resize(std::size_t(width) * kBaselineBlock);
-            indicators[c].resize(kBaselineBlock);
-        }
-        for (SQLSMALLINT c = 0; c < columns; ++c)
-            SQLBindCol(st, SQLUSMALLINT(c + 1), SQL_C_CHAR, buffers[std::size_t(c)].data(), width,
-                       indicators[std::size_t(c)].data());
-        Fetched result;
-        while (SQL_SUCCEEDED(SQLFetch(st))) {
-            result.rows += (long long)fetched;
-            for (const std::vector<SQLLEN>& column : indicators) {
-                for (SQLULEN r = 0; r < fetched; ++r)
-                    result.textBytes += std::max<SQLLEN>(0, column[r]);
-            }
-        }
-        SQLFreeHandle(SQL_HANDLE_STMT, st);
-        return result;
-    }
-
-private:
-    SQLHENV m_env = SQL_NULL_HENV;
-    SQLHDBC m_dbc = SQL_NULL_HDBC;
 };
 
 /// A line of /proc/self/status ("VmHWM:", "VmRSS:") in bytes.
@@ -221,7 +140,7 @@ double cancelLatency(DatabaseDriver& driver)
 
 void printFigures()
 {
-    BaselineFetch baseline;
+    OdbcBlockFetch baseline(kDsn);
     Connection connection;
     login(connection);
     // As the program runs it: progress told to a callback while the rows arrive.
@@ -244,7 +163,7 @@ void printFigures()
     qint64 oldPeak = 0;
     for (int run = 0; run < kFigureRuns; ++run) {
         auto start = Clock::now();
-        raw = baseline.run();
+        raw = baseline.fetch(kSelect);
         const double base = seconds(Clock::now() - start);
         baselineMs.add(base * 1e3);
 

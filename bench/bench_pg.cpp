@@ -12,6 +12,7 @@
 #include "connection/WatchedCall.h"
 #include "support/PgServer.h"
 
+#include "Baselines.h"
 #include "Figures.h"
 
 #include <QApplication>
@@ -42,28 +43,6 @@ const char* const kSelect = "SELECT * FROM bench_accounts";
 double seconds(Clock::duration d)
 {
     return std::chrono::duration<double>(d).count();
-}
-
-struct Fetched
-{
-    long long rows = 0;
-    long long textBytes = 0;
-};
-
-PGconn* connectPlain(const PgServer& pg)
-{
-    const QByteArray host = pg.socketDir().toUtf8();
-    const QByteArray port = QByteArray::number(pg.port());
-    const QByteArray db = pg.database().toUtf8();
-    const QByteArray user = pg.user().toUtf8();
-    const QByteArray password = pg.password().toUtf8();
-    const char* keys[] = {"host", "port", "dbname", "user", "password", nullptr};
-    const char* values[] = {host.constData(), port.constData(),     db.constData(),
-                            user.constData(), password.constData(), nullptr};
-    PGconn* conn = PQconnectdbParams(keys, values, 0);
-    if (PQstatus(conn) != CONNECTION_OK)
-        throw std::runtime_error(PQerrorMessage(conn));
-    return conn;
 }
 
 /// Reads every value of a result as a caller would: its length and its first byte.
@@ -205,7 +184,7 @@ double hungServerCancelSeconds(Connection& connection)
 
 void printFigures(PgServer& pg)
 {
-    PGconn* plain = connectPlain(pg);
+    PGconn* plain = ConnectPlain(pg);
     const PgConnectionFacts facts{pg.database(), pg.socketDir(), pg.port(), {}, pg.user(), pg.password()};
     PgDriver engine(facts, ConnectWatch{});
     QtSqlDriver qpsql(QtSqlConnectionFacts{
