@@ -185,7 +185,8 @@ void TFRM_QueryTool::buildStatusBars()
     SBR_QueryTool->setEnabled(false);
     SBR_QueryTool->setPanelText(0, QStringLiteral("USER NAME:  "));
     SBR_QueryTool->setPanelText(1, QStringLiteral("DATA SOURCE:  "));
-    PNL_Transaction = AddTransactionPanel(*SBR_QueryTool);
+    // On the upper bar: beside the clock it would squeeze the time out of sight.
+    PNL_Transaction = AddTransactionPanel(*SBR_Windows);
 }
 
 QAction* TFRM_QueryTool::addEntry(QMenu* menu, const QString& name, const QString& caption,

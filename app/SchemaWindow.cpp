@@ -11,6 +11,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -72,6 +73,16 @@ SchemaWindow::SchemaWindow(AppContext& ctx, QPlainTextEdit& editor, QWidget* par
             fill();
         });
     }
+}
+
+void SchemaWindow::keyPressEvent(QKeyEvent* event)
+{
+    // The filter box and the list leave Escape to the window: it closes, as a tool window should.
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SchemaWindow::open()

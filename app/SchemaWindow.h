@@ -38,6 +38,9 @@ public:
     /// A completed word as the editor takes it: names the way the engine reads them, keywords as they are.
     QString completionText(const QString& word) const;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void fill();
     void addColumns(QTreeWidgetItem* tableItem) const;

@@ -108,6 +108,13 @@ TEST_F(SchemaWindowTest, F6ListsFiltersAndPutsNamesIntoTheEditor)
 
     schema->EDT_SchemaFilter->clear();
     EXPECT_EQ(shown().size(), 5);
+
+    // Escape closes it, from the filter box or the list, as the SQL History window.
+    QTest::keyClick(schema->EDT_SchemaFilter, Qt::Key_Escape);
+    EXPECT_FALSE(schema->isVisible());
+    QTest::keyClick(&editor(), Qt::Key_F6);
+    QTest::keyClick(schema->TRV_Schema, Qt::Key_Escape);
+    EXPECT_FALSE(schema->isVisible());
 }
 
 TEST_F(SchemaWindowTest, NamesAreQuotedAndReadAgainOnlyOnRefresh)
