@@ -286,8 +286,14 @@ OdbcDriver::OdbcDriver(const OdbcConnectFacts& facts, const ConnectWatch& watch)
         pacer.waiting(-1);
         guard.lock();
     }
-    if (!attempt->failure.isEmpty())
-        throw EngineError(attempt->failure);
+    if (!attempt->failure.isEmpty()) {
+        // The failed session's handles are freed here, not on the worker after this call has
+        // returned: the caller may end the process at once, and the worker with it mid-way.
+        const std::shared_ptr<Session> failed = std::move(attempt->session);
+        const QList<EngineError::Entry> failure = attempt->failure;
+        guard.unlock();
+        throw EngineError(failure);
+    }
     m_session = attempt->session;
     m_postgres = isPostgresDriver(attempt->driver);
     guard.unlock();
