@@ -507,17 +507,23 @@ SchemaCatalogue OdbcDriver::readCatalogue()
     });
 }
 
+template <typename Work> auto OdbcDriver::hintingMarkers(const QString& sql, Work&& work) const
+{
+    try {
+        return work();
+    } catch (const EngineError& e) {
+        // Only the engine's own refusal gains the hint; failures of other kinds keep their type.
+        if (!m_postgres || typeid(e) != typeid(EngineError) || !holdsQuestionMark(sql))
+            throw;
+        throw WithMarkerHint(e);
+    }
+}
+
 FetchedResult OdbcDriver::fetch(const QString& sql, const QVariantList& values, bool wantLive)
 {
     if (IsClientCopy(sql))
         throw EngineFailure::CopyRefused();
-    try {
-        return fetchOnWorker(sql, values, wantLive);
-    } catch (const EngineError& e) {
-        if (!wantsMarkerHint(sql, e))
-            throw;
-        throw WithMarkerHint(e);
-    }
+    return hintingMarkers(sql, [&] { return fetchOnWorker(sql, values, wantLive); });
 }
 
 FetchedResult OdbcDriver::fetchOnWorker(const QString& sql, const QVariantList& values, bool wantLive)
@@ -544,19 +550,7 @@ int OdbcDriver::execute(const QString& sql, const QVariantList& values, FetchedR
 {
     if (IsClientCopy(sql))
         throw EngineFailure::CopyRefused();
-    try {
-        return executeOnWorker(sql, values, rows);
-    } catch (const EngineError& e) {
-        if (!wantsMarkerHint(sql, e))
-            throw;
-        throw WithMarkerHint(e);
-    }
-}
-
-bool OdbcDriver::wantsMarkerHint(const QString& sql, const EngineError& error) const
-{
-    // Only the engine's own refusal gains the hint; failures of other kinds keep their type.
-    return m_postgres && typeid(error) == typeid(EngineError) && holdsQuestionMark(sql);
+    return hintingMarkers(sql, [&] { return executeOnWorker(sql, values, rows); });
 }
 
 int OdbcDriver::executeOnWorker(const QString& sql, const QVariantList& values, FetchedResult* rows)

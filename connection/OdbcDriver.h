@@ -8,8 +8,6 @@
 #include <memory>
 #include <mutex>
 
-class EngineError;
-
 /// What an ODBC connection is opened with.
 struct OdbcConnectFacts
 {
@@ -73,7 +71,9 @@ private:
     FetchedResult fetchAll(Statement& statement, QStringList* tables) const;
     FetchedResult fetchOnWorker(const QString& sql, const QVariantList& values, bool wantLive);
     int executeOnWorker(const QString& sql, const QVariantList& values, FetchedResult* rows);
-    bool wantsMarkerHint(const QString& sql, const EngineError& error) const;
+    /// The work's result; an engine refusal of a statement that holds a "?" gains the reason
+    /// psqlODBC gives none for.
+    template <typename Work> auto hintingMarkers(const QString& sql, Work&& work) const;
 
     std::shared_ptr<Session> m_session;
     bool m_postgres = false;
